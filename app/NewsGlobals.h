@@ -1,0 +1,56 @@
+#pragma once
+// The data module: the shared state of the running program, reached through
+// the one global reference NewsData. It owns the node pool NewsList, the
+// node icons imIcons and the site-icon registry (IconFiles, IconURLs, kept in
+// Images/IconList.csv and Images/IconURLList.csv).
+#include "model/TreeItems.h"
+#include "widgets/ImageList.h"
+
+#include <QString>
+#include <QStringList>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class TNewsData {
+public:
+    // Creates the module for a program folder ending in "/": makes Images/
+    // when missing, loads the icon registry and reads News.qbx.
+    explicit TNewsData(const QString& programFolder);
+    ~TNewsData();
+    TNewsData(const TNewsData&) = delete;
+    TNewsData& operator=(const TNewsData&) = delete;
+
+    // The item of a view node; nullptr for a negative data value or one not
+    // below the list's count. Never raises.
+    TTreeItem* NodeItem(const QTreeWidgetItem* node) const;
+
+    // Site and file icons.
+    void AssignNodeIcon(QTreeWidgetItem* node, const QString& link);
+    void AssignSiteIcon(QTreeWidgetItem* node, const QString& link);
+    void AssignFileIcon(QTreeWidgetItem* node);
+    int AddIconFile(const QString& iconFile, const QString& url);
+    void ReloadIcons();
+
+    // Image, selected image and state image of a view node from its item.
+    void ApplyNodeImages(const TTreeItem* item, QTreeWidgetItem* node) const;
+
+    // Saves a tree-ordered copy of NewsList; NewsList and the views stay as they are.
+    bool SaveNewsFile(QTreeWidget* view, const QString& fileName) const;
+
+    QString ProgramFolder;
+    QString ScratchFile; // program folder + "rss.xml", shared by feed and icon downloads
+    bool RefreshIcons = false;
+    int PredefinedIconCount = 0;
+    QString ImagesFolder;
+    QString LanguageFolder;
+    QStringList IconFiles;
+    QStringList IconURLs;
+    QString IconListFile;
+    QString NewsFile;
+    TImageList imIcons;
+    TTreeList NewsList;
+};
+
+// The data module of the running program (set while one exists).
+extern TNewsData* NewsData;

@@ -1,0 +1,109 @@
+#pragma once
+// The news node record and the owning node pool.
+//
+// Every node of the tree (folder, feed, news item, web link, file link, note)
+// is a TTreeItem told apart by NewsType. NewsList, the pool of the running
+// program, only grows or is refilled whole; the hierarchy lives in the
+// organiser's tree view, whose nodes hold list indexes. FirstChild and
+// NextSibling are valid only in a list just read from a container or just
+// reordered by ReorderByTree.
+//
+// Invariants kept by the setters: Title is always HTMLToText(RawTitle); Text is
+// RawText unless RawText holds "<" or "&" (then its conversion); likewise
+// PlainDescription for Description.
+#include "model/DateTime.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class QTreeWidget;
+class QDataStream;
+
+// Node kinds.
+inline const QString kFolder = QStringLiteral("FLD");
+inline const QString kFeed = QStringLiteral("RSH");
+inline const QString kNewsItem = QStringLiteral("RSS");
+inline const QString kWebLink = QStringLiteral("WEB");
+inline const QString kFileLink = QStringLiteral("FIL");
+inline const QString kNote = QStringLiteral("NTS");
+
+// Feed option keys.
+inline const QString kOptStorageDays = QStringLiteral("NSD");
+inline const QString kOptShowDescription = QStringLiteral("SDR");
+inline const QString kOptShowNewsFor = QStringLiteral("SNF");
+
+class TTreeItem {
+public:
+    TTreeItem();
+    TTreeItem(const QString& kind, const QString& title, const QString& link,
+              const QString& description, const QString& options, const QString& dateText);
+    TTreeItem(const TTreeItem&) = delete;
+    TTreeItem& operator=(const TTreeItem&) = delete;
+    virtual ~TTreeItem();
+
+    void Assign(const TTreeItem& other);
+    void SetTitle(const QString& s);
+    void SetText(const QString& s);
+    void SetDescription(const QString& s);
+
+    int OptionIndex(const QString& name) const;
+    QString GetOption(const QString& name) const;
+    int GetOptionInt(const QString& name, int def) const;
+    bool GetOptionBool(const QString& name, bool def) const;
+    void SetOption(const QString& name, const QString& value);
+
+    // Kind test ignoring case.
+    bool IsKind(const QString& kind) const;
+
+    QString RawTitle;
+    QString RawText;
+    QString Title;
+    QString Text;
+    QString Description;
+    QString PlainDescription;
+    TDateTime TimeStamp = 0;
+    TDateTime LastShown = 0;
+    qint32 IconIdx = -1;
+    QString IconURL;
+    QString NewsType;
+    QString Link;
+    QStringList Options;
+    qint32 FirstChild = -1;
+    qint32 NextSibling = -1;
+    qint32 NewIndex = 0;
+};
+
+using TIndexList = std::vector<qint32>;
+
+class TTreeList {
+public:
+    TTreeList();
+    TTreeList(const TTreeList&) = delete;
+    TTreeList& operator=(const TTreeList&) = delete;
+    ~TTreeList();
+
+    int Count() const { return static_cast<int>(items.size()); }
+    int AddCopy(const TTreeItem& node);
+    void AddCopies(const TTreeList& other);
+    // Raises "TreeList Range Error" for an index outside 0..Count()-1.
+    TTreeItem* Items(int index) const;
+    // No raise: nullptr for a bad index.
+    TTreeItem* At(int index) const;
+    void Clear();
+    void Reserve(int count) { items.reserve(static_cast<size_t>(count)); }
+    TIndexList RandomOrder() const;
+
+    // Container and tree view translation; see Container.h.
+    bool LoadContainer(const QString& fileName);
+    bool SaveContainer(const QString& fileName) const;
+    void ReorderByTree(QTreeWidget* view);
+    void BuildTreeView(QTreeWidget* view) const;
+
+private:
+    std::vector<std::unique_ptr<TTreeItem>> items;
+};
+
+// Plain form of a raw text: unchanged without "<" and "&", else HTMLToText.
+QString PlainForm(const QString& s);

@@ -1,0 +1,22 @@
+#pragma once
+// Every message box, question, input box and file dialog of the program goes
+// through this service, so tests can script the answers.
+#include <QString>
+
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+    virtual void ShowMessage(const QString& text) = 0;
+    virtual bool AskYesNo(const QString& text) = 0;
+    virtual bool AskOkCancel(const QString& text) = 0;
+    // Returns false when cancelled; value holds the default on entry, the answer on exit.
+    virtual bool InputQuery(const QString& caption, const QString& prompt, QString& value) = 0;
+    // Empty result when cancelled.
+    virtual QString GetOpenFileName(const QString& title, const QString& filter,
+                                    const QString& folder) = 0;
+    virtual QString GetSaveFileName(const QString& title, const QString& filter,
+                                    const QString& fileName) = 0;
+};
+
+IDialogs& Dialogs();
+void SetDialogs(IDialogs* dialogs); // nullptr restores the Qt dialogs

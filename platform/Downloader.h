@@ -1,0 +1,15 @@
+#pragma once
+// Fetches one URL into a local file. The real implementation runs a nested
+// event loop, so timers, menus and repainting go on during a transfer.
+#include <QString>
+
+class IDownloader {
+public:
+    virtual ~IDownloader() = default;
+    // True when the whole body was written to fileName. A failure leaves no
+    // file behind (an existing file of that name is left as it was).
+    virtual bool Download(const QString& url, const QString& fileName) = 0;
+};
+
+IDownloader& Downloader();
+void SetDownloader(IDownloader* downloader); // nullptr restores the network downloader

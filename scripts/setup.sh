@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quorbel needs to build, run and test.
+# Does nothing when every package is already there.
+set -euo pipefail
+packages=(qt6-base-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make
+          xvfb xauth xdotool imagemagick fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,31 @@
+// Test entry: everything runs headless, in a fixed locale and time zone, with
+// a temporary program folder unless the caller set one.
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+int main(int argc, char** argv)
+{
+    auto setDefault = [](const char* name, const char* value) {
+        if (!std::getenv(name))
+            setenv(name, value, 1);
+    };
+    setDefault("QT_QPA_PLATFORM", "offscreen");
+    setDefault("TZ", "Europe/Berlin");
+    setDefault("LC_ALL", "C.UTF-8");
+    tzset();
+    QTemporaryDir runtimeDir;
+    setDefault("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData());
+    QTemporaryDir home;
+    setDefault("QUORBEL_HOME", home.path().toLocal8Bit().constData());
+    QLocale::setDefault(QLocale::c());
+
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,267 @@
+#include "text/TextTools.h"
+
+#include "platform/Clock.h"
+#include "platform/Trace.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <limits>
+
+namespace {
+inline QChar UpperAscii(QChar c) { return (c >= 'a' && c <= 'z') ? QChar(c.unicode() - 32) : c; }
+inline QChar LowerAscii(QChar c) { return (c >= 'A' && c <= 'Z') ? QChar(c.unicode() + 32) : c; }
+
+struct EntityRow {
+    const char* from;
+    char16_t to[2];
+};
+
+// Order matters: a replacement may produce text a later row matches.
+const EntityRow kEntities[] = {
+    {"&lt;", u"<"},       {"&gt;", u">"},       {"&amp;", {u'&', u'&'}},
+    {"&nbsp;", u" "},     {"&quot;", u"\""},    {"&auml;", {0xE4}},
+    {"&Auml;", {0xC4}},   {"&ouml;", {0xF6}},   {"&Ouml;", {0xD6}},
+    {"&uuml;", {0xFC}},   {"&Uuml;", {0xDC}},   {"&#39;", u"'"},
+    {"&#34;", u"\""},     {"&acirc;", {0xE2}},  {"&eacute;", {0xE9}},
+    {"&ccedil;", {0xE7}}, {"&ecirq;", {0xEA}},  {"&&laquo;;", {0xAB}},
+    {"&&raquo;;", {0xBB}},
+};
+} // namespace
+
+QString AsciiUpper(const QString& text)
+{
+    QString r = text;
+    for (QChar& c : r)
+        c = UpperAscii(c);
+    return r;
+}
+
+QString AsciiLower(const QString& text)
+{
+    QString r = text;
+    for (QChar& c : r)
+        c = LowerAscii(c);
+    return r;
+}
+
+bool SameTextAscii(const QString& a, const QString& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool ReadHTMLTag(const QString& text, int& pos, QString& tagName, QString& attributes)
+{
+    tagName.clear();
+    attributes.clear();
+    bool inAttributes = false;
+    const int len = static_cast<int>(text.size());
+    while (pos <= len) {
+        ++pos;
+        if (pos > len)
+            break;
+        const QChar c = text[pos - 1];
+        if (c == '<')
+            return false;
+        if (c == '>')
+            return true;
+        if (!inAttributes) {
+            if (c == ' ') {
+                if (!tagName.isEmpty())
+                    inAttributes = true;
+            } else {
+                tagName += c;
+            }
+        } else {
+            attributes += c;
+        }
+    }
+    pos = len + 1;
+    return false;
+}
+
+QString ReplaceHTMLEntities(const QString& text)
+{
+    if (!text.contains('&'))
+        return text;
+    QString r = text;
+    for (const EntityRow& row : kEntities) {
+        const QString from = QString::fromLatin1(row.from);
+        if (!r.contains(from))
+            continue;
+        const QString to = row.to[1] ? QString(reinterpret_cast<const QChar*>(row.to), 2)
+                                     : QString(QChar(row.to[0]));
+        r.replace(from, to);
+    }
+    return r;
+}
+
+QString HTMLToText(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    QString result;
+    result.reserve(text.size());
+    const int len = static_cast<int>(text.size());
+    int pos = 1;
+    QString name, attrs;
+    while (pos <= len) {
+        const QChar c = text[pos - 1];
+        if (c == '<') {
+            const bool closed = ReadHTMLTag(text, pos, name, attrs);
+            // An unclosed tag that ran into a "<" leaves pos on it; that "<" is
+            // stepped over below and the text after it counts as text again.
+            Q_UNUSED(closed);
+        } else if (c != '\r' && c != '\n') {
+            result += c;
+        }
+        ++pos;
+    }
+    return ReplaceHTMLEntities(result);
+}
+
+QString CutToken(QString& text, const QString& separator)
+{
+    int p = static_cast<int>(text.indexOf(separator)) + 1;
+    if (p == 0 || separator.isEmpty())
+        p = static_cast<int>(text.size()) + 1;
+    const QString token = text.left(p - 1);
+    text.remove(0, p);
+    return token;
+}
+
+bool CutInt(QString& text, int& value)
+{
+    if (text.isEmpty())
+        return false;
+    qsizetype i = 0;
+    while (i < text.size() && text[i].unicode() <= 32)
+        ++i;
+    text.remove(0, i);
+    if (text.isEmpty())
+        return false;
+    qint64 sign = 1;
+    if (text[0] == '-') {
+        text.remove(0, 1);
+        sign = -1;
+    }
+    if (!text.isEmpty() && text[0] == '+') {
+        text.remove(0, 1);
+        sign = 1;
+    }
+    qsizetype n = 0;
+    while (n < text.size() && text[n] >= '0' && text[n] <= '9')
+        ++n;
+    if (n == 0)
+        return false;
+    const QString digits = text.left(n);
+    text.remove(0, n);
+    quint64 v = 0;
+    for (QChar d : digits) {
+        const quint64 digit = d.unicode() - '0';
+        if (v > (static_cast<quint64>(std::numeric_limits<qint64>::max()) - digit) / 10)
+            return false;
+        v = v * 10 + digit;
+    }
+    value = static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(static_cast<qint64>(v) * sign)));
+    return true;
+}
+
+bool IsBlank(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() > 32)
+            return false;
+    return true;
+}
+
+QString TrimBlanks(const QString& text)
+{
+    qsizetype b = 0, e = text.size();
+    while (b < e && text[b].unicode() <= 32)
+        ++b;
+    while (e > b && text[e - 1].unicode() <= 32)
+        --e;
+    return text.mid(b, e - b);
+}
+
+int PosOfAny(const QString& text, const QStringList& patterns)
+{
+    const QString upper = AsciiUpper(text);
+    for (const QString& p : patterns) {
+        const qsizetype i = upper.indexOf(AsciiUpper(p));
+        if (i >= 0)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+int LastCharPos(QChar c, const QString& text)
+{
+    return static_cast<int>(text.lastIndexOf(c)) + 1;
+}
+
+bool IsVideoLink(const QString& link)
+{
+    const QString u = link.toUpper();
+    const int i = PosOfAny(u, {QStringLiteral(".M4V"), QStringLiteral(".MOV"), QStringLiteral(".MP4")});
+    if (i < 1)
+        return false;
+    if (u.size() == i + 3)
+        return true;
+    const QChar after = u[i + 3];
+    return !(after >= 'A' && after <= 'Z');
+}
+
+bool IsAudioLink(const QString& link)
+{
+    return PosOfAny(link, {QStringLiteral(".MP3"), QStringLiteral("AAC")}) > 0;
+}
+
+QString SitePrefix(const QString& url)
+{
+    const int len = static_cast<int>(url.size());
+    const int slashes = static_cast<int>(url.indexOf(QLatin1String("//"))) + 1;
+    int i = slashes + 2; // 2 when "//" does not occur
+    while (i <= len && url[i - 1] != '/')
+        ++i;
+    if (i <= len)
+        return url.left(i);
+    return url + '\\';
+}
+
+QString TracePrefix(int hour, int minute, int second, int msec)
+{
+    return QString::asprintf("%2d:%2d:%2d:%4d \t", hour, minute, second, msec);
+}
+
+void DebugTrace(const QString& text)
+{
+    try {
+        const QTime t = Clock().Now().time();
+        WriteTraceLine(TracePrefix(t.hour(), t.minute(), t.second(), t.msec()) + text);
+    } catch (...) {
+        // Tracing never disturbs the caller.
+    }
+}
+
+void DebugTraceFmt(const char* format, const QString& argument)
+{
+    QString f = QString::fromLatin1(format);
+    DebugTrace(f.replace(QLatin1String("%s"), argument));
+}
+
+void Delay(int ms)
+{
+    // Bounded by real time too, so a clock that stands still (a test's) cannot hang it.
+    const quint32 start = Clock().TickCount();
+    QElapsedTimer real;
+    real.start();
+    while (Clock().TickCount() - start < static_cast<quint32>(ms) && real.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}

@@ -1,0 +1,46 @@
+#pragma once
+// Small text helpers shared by the date parser, the site-icon search, the
+// feed merges and the views. Positions are 1-based; 0 means "not found".
+// "Ignoring case" folds only A-Z/a-z unless a function says otherwise.
+//
+// Rules kept here on purpose (stored files and feeds depend on them):
+//  - HTMLToText drops tags, CR and LF, then applies the entity table; entities
+//    are replaced after tags are removed, so "&lt;b&gt;" comes out as "<b>".
+//  - The entity table is applied row by row, each row a replace-all, so
+//    "&amp;lt;" becomes "&&lt;" and "&&laquo;;" becomes a guillemet.
+//  - CutToken removes the token and one character only, even for a longer
+//    separator.
+#include <QString>
+#include <QStringList>
+
+QString HTMLToText(const QString& text);
+// pos is 1-based and on entry at the "<" that opens the tag.
+bool ReadHTMLTag(const QString& text, int& pos, QString& tagName, QString& attributes);
+QString ReplaceHTMLEntities(const QString& text);
+
+QString CutToken(QString& text, const QString& separator);
+bool CutInt(QString& text, int& value);
+bool IsBlank(const QString& text);
+// Removes leading and trailing characters with codes up to 32.
+QString TrimBlanks(const QString& text);
+int PosOfAny(const QString& text, const QStringList& patterns);
+int LastCharPos(QChar c, const QString& text);
+
+bool IsVideoLink(const QString& link);
+bool IsAudioLink(const QString& link);
+QString SitePrefix(const QString& url);
+
+// ASCII-only case folding and comparison.
+QString AsciiUpper(const QString& text);
+QString AsciiLower(const QString& text);
+bool SameTextAscii(const QString& a, const QString& b);
+
+// A trace line "hh:mm:ss:msec \t" + text on the debug channel.
+void DebugTrace(const QString& text);
+// printf-style variant for the fixed formats the program traces with.
+void DebugTraceFmt(const char* format, const QString& argument);
+// The time prefix of a trace line, "%2d:%2d:%2d:%4d \t".
+QString TracePrefix(int hour, int minute, int second, int msec);
+
+// Busy wait that keeps processing window events until ms have passed.
+void Delay(int ms);
