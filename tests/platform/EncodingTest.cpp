@@ -28,7 +28,8 @@ TEST(EncodingTest, FallsBackToWindows1252)
 {
     EXPECT_EQ(DecodeText("caf\xc3\xa9"), QString::fromUtf8("caf\xc3\xa9"));
     EXPECT_EQ(DecodeText("caf\xe9"), QString::fromUtf8("caf\xc3\xa9"));
-    EXPECT_EQ(DecodeText("\x80\x93\x9f"), QString::fromUtf8("\xe2\x82\xac\xe2\x80\x93\xc5\xb8"));
+    EXPECT_EQ(DecodeText("\x80\x93\x96\x9f"),
+              QString::fromUtf8("\xe2\x82\xac\xe2\x80\x9c\xe2\x80\x93\xc5\xb8"));
     EXPECT_EQ(DecodeText(QByteArray()), QString());
 }
 } // namespace

@@ -9,6 +9,18 @@
 #include <cstdlib>
 #include <ctime>
 
+namespace {
+QtMessageHandler defaultHandler = nullptr;
+
+// The offscreen platform reports every opacity change and raise; that is noise here.
+void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    defaultHandler(type, context, message);
+}
+} // namespace
+
 int main(int argc, char** argv)
 {
     auto setDefault = [](const char* name, const char* value) {
@@ -25,6 +37,9 @@ int main(int argc, char** argv)
     setDefault("QUORBEL_HOME", home.path().toLocal8Bit().constData());
     QLocale::setDefault(QLocale::c());
 
+    setDefault("XDG_DATA_HOME", (home.path() + "/xdg-data").toLocal8Bit().constData());
+    setDefault("XDG_CONFIG_HOME", (home.path() + "/xdg-config").toLocal8Bit().constData());
+    defaultHandler = qInstallMessageHandler(QuietMessages);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

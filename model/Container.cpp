@@ -1,0 +1,614 @@
+#include "model/Container.h"
+
+#include "app/NewsGlobals.h"
+#include "model/ViewNodes.h"
+#include "platform/Encoding.h"
+#include "platform/Errors.h"
+#include "text/TextTools.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSaveFile>
+#include <QTreeWidget>
+#include <QtEndian>
+
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+constexpr qsizetype kInputChunk = 256 * 1024;
+constexpr qsizetype kOutputChunk = 256 * 1024;
+// Records are gathered into chunks this large before deflate sees them, so the
+// compressor is called a few dozen times per megabyte rather than per field.
+constexpr qsizetype kWriteChunk = 1024 * 1024;
+// BuildTreeView lets queued events run at most this often.
+constexpr qint64 kEventSliceMs = 20;
+
+[[noreturn]] void ReadError() { throw EQuorbelError(QStringLiteral("Error reading stream")); }
+[[noreturn]] void WriteError() { throw EQuorbelError(QStringLiteral("Error writing stream")); }
+
+bool IsAscii(const char* p, qsizetype n)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 w;
+        std::memcpy(&w, p + i, 8);
+        if (w & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) & 0x80)
+            return false;
+    return true;
+}
+
+QString DecodeStored(const QByteArray& bytes)
+{
+    if (IsAscii(bytes.constData(), bytes.size()))
+        return QString::fromLatin1(bytes);
+    return DecodeText(bytes);
+}
+
+bool SameAsciiName(const QByteArray& bytes, const char* name)
+{
+    const qsizetype n = static_cast<qsizetype>(std::strlen(name));
+    if (bytes.size() != n)
+        return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        char a = bytes[i];
+        char b = name[i];
+        if (a >= 'a' && a <= 'z')
+            a = static_cast<char>(a - 32);
+        if (b >= 'a' && b <= 'z')
+            b = static_cast<char>(b - 32);
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+QStringList OptionLines(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QStringList lines = t.split('\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QString OptionText(const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+QByteArray CutAtCharBoundary(QByteArray bytes, qsizetype maxBytes)
+{
+    if (bytes.size() <= maxBytes)
+        return bytes;
+    qsizetype cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80)
+        --cut;
+    bytes.truncate(cut);
+    return bytes;
+}
+
+// Makes a finished rename durable; a folder that cannot be opened or synced
+// costs only durability, not the file's content.
+void SyncFolderOf(const QString& fileName)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+} // namespace
+
+int ContainerVersion(const QString& header)
+{
+    if (SameTextAscii(header, QStringLiteral("Vom 1.0")))
+        return 1;
+    if (SameTextAscii(header, QStringLiteral("1.0")))
+        return 0;
+    return -1;
+}
+
+QByteArray LimitedUtf8(const QString& text, qsizetype maxBytes)
+{
+    return CutAtCharBoundary(text.toUtf8(), maxBytes);
+}
+
+// ---------------------------------------------------------------- reading
+
+struct TContainerReader::State {
+    explicit State(QIODevice& source) : source(source) {}
+    ~State()
+    {
+        if (initialised)
+            inflateEnd(&zs);
+    }
+    QIODevice& source;
+    z_stream zs{};
+    bool initialised = false;
+    bool streamEnd = false;
+    bool sourceEnd = false;
+    QByteArray in;
+    QByteArray out;
+    const char* pos = nullptr;
+    const char* end = nullptr;
+};
+
+TContainerReader::TContainerReader(QIODevice& source) : d(std::make_unique<State>(source))
+{
+    d->in.resize(kInputChunk);
+    d->out.resize(kOutputChunk);
+    if (inflateInit(&d->zs) != Z_OK)
+        ReadError();
+    d->initialised = true;
+}
+
+TContainerReader::~TContainerReader() = default;
+
+bool TContainerReader::Fill()
+{
+    State& s = *d;
+    for (;;) {
+        if (s.streamEnd)
+            return false;
+        if (s.zs.avail_in == 0 && !s.sourceEnd) {
+            const qint64 n = s.source.read(s.in.data(), s.in.size());
+            if (n < 0)
+                ReadError();
+            if (n == 0)
+                s.sourceEnd = true;
+            s.zs.next_in = reinterpret_cast<Bytef*>(s.in.data());
+            s.zs.avail_in = static_cast<uInt>(n);
+        }
+        const uInt inBefore = s.zs.avail_in;
+        s.zs.next_out = reinterpret_cast<Bytef*>(s.out.data());
+        s.zs.avail_out = static_cast<uInt>(s.out.size());
+        const int ret = inflate(&s.zs, Z_NO_FLUSH);
+        if (ret == Z_STREAM_END)
+            s.streamEnd = true;
+        else if (ret != Z_OK && ret != Z_BUF_ERROR)
+            ReadError(); // damaged data, a preset dictionary, no memory
+        const qsizetype produced = s.out.size() - static_cast<qsizetype>(s.zs.avail_out);
+        if (produced > 0) {
+            s.pos = s.out.constData();
+            s.end = s.pos + produced;
+            return true;
+        }
+        if (s.streamEnd)
+            return false;
+        if (s.zs.avail_in == 0 && s.sourceEnd)
+            ReadError(); // the file ends before the stream does
+        if (inBefore > 0 && s.zs.avail_in == inBefore)
+            ReadError(); // inflate can make no progress
+    }
+}
+
+bool TContainerReader::AtEnd() { return d->pos == d->end && !Fill(); }
+
+bool TContainerReader::TrailingData()
+{
+    State& s = *d;
+    if (!s.streamEnd)
+        return false;
+    if (s.zs.avail_in > 0)
+        return true;
+    if (s.sourceEnd)
+        return false;
+    char c;
+    return s.source.read(&c, 1) != 0;
+}
+
+void TContainerReader::ReadBytes(char* data, qsizetype count)
+{
+    State& s = *d;
+    while (count > 0) {
+        if (s.pos == s.end && !Fill())
+            ReadError(); // the payload ends inside a field
+        const qsizetype n = std::min<qsizetype>(count, s.end - s.pos);
+        std::memcpy(data, s.pos, static_cast<size_t>(n));
+        s.pos += n;
+        data += n;
+        count -= n;
+    }
+}
+
+qint32 TContainerReader::ReadInt32()
+{
+    char b[4];
+    if (d->end - d->pos >= 4) {
+        std::memcpy(b, d->pos, 4);
+        d->pos += 4;
+    } else {
+        ReadBytes(b, 4);
+    }
+    return qFromLittleEndian<qint32>(b);
+}
+
+double TContainerReader::ReadDouble()
+{
+    char b[8];
+    ReadBytes(b, 8);
+    const quint64 bits = qFromLittleEndian<quint64>(b);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+QByteArray TContainerReader::ReadStringBytes()
+{
+    const qint32 n = ReadInt32();
+    if (n < 0 || n > kMaxContainerString)
+        ReadError();
+    if (n == 0)
+        return {};
+    if (d->end - d->pos >= n) {
+        QByteArray bytes(d->pos, n);
+        d->pos += n;
+        return bytes;
+    }
+    QByteArray bytes(n, Qt::Uninitialized);
+    ReadBytes(bytes.data(), n);
+    return bytes;
+}
+
+QString TContainerReader::ReadString()
+{
+    // Most strings lie whole in the inflated chunk: decode them in place.
+    if (d->end - d->pos >= 4) {
+        const qint32 n = qFromLittleEndian<qint32>(d->pos);
+        if (n >= 0 && n <= d->end - d->pos - 4) {
+            const char* bytes = d->pos + 4;
+            d->pos += 4 + n;
+            if (IsAscii(bytes, n))
+                return QString::fromLatin1(bytes, n);
+            return DecodeText(QByteArray::fromRawData(bytes, n));
+        }
+    }
+    return DecodeStored(ReadStringBytes());
+}
+
+// ---------------------------------------------------------------- writing
+
+struct TContainerWriter::State {
+    explicit State(QIODevice& sink) : sink(sink) {}
+    ~State()
+    {
+        if (initialised)
+            deflateEnd(&zs);
+    }
+    QIODevice& sink;
+    z_stream zs{};
+    bool initialised = false;
+    QByteArray buffer;
+    qsizetype used = 0;
+    QByteArray out;
+};
+
+TContainerWriter::TContainerWriter(QIODevice& sink) : d(std::make_unique<State>(sink))
+{
+    d->buffer.resize(kWriteChunk);
+    d->out.resize(kOutputChunk);
+    if (deflateInit(&d->zs, 9) != Z_OK)
+        WriteError();
+    d->initialised = true;
+}
+
+TContainerWriter::~TContainerWriter() = default;
+
+void TContainerWriter::Deflate(const char* data, qsizetype count, int flush)
+{
+    State& s = *d;
+    s.zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+    s.zs.avail_in = static_cast<uInt>(count);
+    for (;;) {
+        s.zs.next_out = reinterpret_cast<Bytef*>(s.out.data());
+        s.zs.avail_out = static_cast<uInt>(s.out.size());
+        const int ret = deflate(&s.zs, flush);
+        if (ret == Z_STREAM_ERROR)
+            WriteError();
+        const qint64 have = s.out.size() - static_cast<qint64>(s.zs.avail_out);
+        if (have > 0 && s.sink.write(s.out.constData(), have) != have)
+            WriteError();
+        if (flush == Z_FINISH ? ret == Z_STREAM_END : s.zs.avail_out != 0)
+            break;
+    }
+}
+
+void TContainerWriter::FlushBuffer(int flush)
+{
+    Deflate(d->buffer.constData(), d->used, flush);
+    d->used = 0;
+}
+
+void TContainerWriter::WriteBytes(const char* data, qsizetype count)
+{
+    State& s = *d;
+    if (count >= s.buffer.size()) {
+        // A large string goes to deflate directly instead of through the chunk.
+        FlushBuffer(Z_NO_FLUSH);
+        Deflate(data, count, Z_NO_FLUSH);
+        return;
+    }
+    if (s.used + count > s.buffer.size())
+        FlushBuffer(Z_NO_FLUSH);
+    std::memcpy(s.buffer.data() + s.used, data, static_cast<size_t>(count));
+    s.used += count;
+}
+
+void TContainerWriter::WriteInt32(qint32 value)
+{
+    char b[4];
+    qToLittleEndian<qint32>(value, b);
+    WriteBytes(b, 4);
+}
+
+void TContainerWriter::WriteDouble(double value)
+{
+    quint64 bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    char b[8];
+    qToLittleEndian<quint64>(bits, b);
+    WriteBytes(b, 8);
+}
+
+void TContainerWriter::WriteStringBytes(const QByteArray& bytes)
+{
+    if (bytes.size() > kMaxContainerString) {
+        WriteStringBytes(CutAtCharBoundary(bytes, kMaxContainerString));
+        return;
+    }
+    WriteInt32(static_cast<qint32>(bytes.size()));
+    WriteBytes(bytes.constData(), bytes.size());
+}
+
+void TContainerWriter::WriteString(const QString& text) { WriteStringBytes(LimitedUtf8(text)); }
+
+void TContainerWriter::Finish() { FlushBuffer(Z_FINISH); }
+
+// ---------------------------------------------------------------- records
+
+TRecordResult ReadRecord(TTreeItem& node, TContainerReader& stream)
+{
+    if (stream.AtEnd())
+        return TRecordResult::End;
+    const QByteArray className = stream.ReadStringBytes();
+    if (!SameAsciiName(className, kContainerClassName) && !SameAsciiName(className, "TNewsItem"))
+        return TRecordResult::UnknownClass;
+    node.TimeStamp = stream.ReadDouble();
+    node.LastShown = stream.ReadDouble();
+    node.IconIdx = stream.ReadInt32();
+    node.NewsType = stream.ReadString();
+    node.SetTitle(stream.ReadString());
+    if (node.Title == node.RawTitle)
+        node.Title = node.RawTitle; // one buffer for both, as the plain forms share theirs
+    node.SetText(stream.ReadString());
+    node.SetDescription(stream.ReadString());
+    node.Link = stream.ReadString();
+    node.Options.clear();
+    if (stream.Version > 0)
+        node.Options = OptionLines(stream.ReadString());
+    node.FirstChild = stream.ReadInt32();
+    node.NextSibling = stream.ReadInt32();
+    return TRecordResult::Read;
+}
+
+void WriteRecord(const TTreeItem& node, TContainerWriter& stream)
+{
+    stream.WriteStringBytes(QByteArray::fromRawData(kContainerClassName,
+                                                    sizeof kContainerClassName - 1));
+    stream.WriteDouble(node.TimeStamp);
+    stream.WriteDouble(node.LastShown);
+    stream.WriteInt32(node.IconIdx);
+    stream.WriteString(node.NewsType);
+    stream.WriteString(node.Title);
+    stream.WriteString(node.Text);
+    stream.WriteString(node.Description);
+    stream.WriteString(node.Link);
+    stream.WriteString(OptionText(node.Options));
+    stream.WriteInt32(node.FirstChild);
+    stream.WriteInt32(node.NextSibling);
+}
+
+// ---------------------------------------------------------------- the list
+
+bool TTreeList::LoadContainer(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return false;
+    try {
+        TContainerReader reader(file);
+        reader.Version = ContainerVersion(reader.ReadString());
+        for (;;) {
+            auto node = std::make_unique<TTreeItem>();
+            switch (ReadRecord(*node, reader)) {
+            case TRecordResult::Read:
+                items.push_back(std::move(node));
+                break;
+            case TRecordResult::End:
+                return !reader.TrailingData();
+            case TRecordResult::UnknownClass:
+                return false;
+            }
+        }
+    } catch (const EQuorbelError&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool TTreeList::SaveContainer(const QString& fileName) const
+{
+    // The new content goes to a temporary file beside the target and replaces
+    // it only once it is complete and on disk; QSaveFile removes the temporary
+    // file on every early return.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    try {
+        TContainerWriter writer(file);
+        writer.WriteString(QString::fromLatin1(kContainerHeader));
+        for (const auto& node : items)
+            WriteRecord(*node, writer);
+        writer.Finish();
+    } catch (const EQuorbelError&) {
+        file.cancelWriting();
+        return false;
+    } catch (const std::bad_alloc&) {
+        file.cancelWriting();
+        return false;
+    }
+    // QSaveFile syncs before its rename too, but ignores a failure there.
+    if (!file.flush() || ::fsync(file.handle()) != 0) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit())
+        return false;
+    SyncFolderOf(fileName);
+    return true;
+}
+
+void TTreeList::ReorderByTree(QTreeWidget* view)
+{
+    TUpdateGuard updating(view);
+    TTreeList ordered;
+    ordered.Reserve(Count());
+
+    // Depth-first pre-order with an explicit stack. Links are taken from the
+    // pre-order positions of the view nodes themselves, so every view node
+    // gets its own record even when two of them show the same list node.
+    struct Level {
+        QTreeWidgetItem* parent; // nullptr: the top level
+        int parentIndex;         // record of parent, -1 at the top level
+        int nextChild;
+        int previousIndex;       // record of the sibling placed last, -1 none
+    };
+    std::vector<Level> stack;
+    if (view)
+        stack.push_back({nullptr, -1, 0, -1});
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        const int count = level.parent ? level.parent->childCount() : view->topLevelItemCount();
+        if (level.nextChild >= count) {
+            stack.pop_back();
+            continue;
+        }
+        QTreeWidgetItem* viewNode = level.parent ? level.parent->child(level.nextChild)
+                                                 : view->topLevelItem(level.nextChild);
+        ++level.nextChild;
+
+        const qint64 data = NodeDataValue(viewNode);
+        TTreeItem* item = data >= 0 && data < Count() ? At(static_cast<int>(data)) : nullptr;
+        int index;
+        if (item) {
+            index = ordered.AddCopy(*item);
+            item->NewIndex = index;
+        } else {
+            // A view node that stands for no item still holds its children
+            // together: it is kept as a folder with its caption.
+            TTreeItem folder;
+            folder.NewsType = kFolder;
+            folder.SetTitle(viewNode->text(0));
+            index = ordered.AddCopy(folder);
+        }
+        TTreeItem& record = *ordered.items.back();
+        record.FirstChild = -1;
+        record.NextSibling = -1;
+        if (level.previousIndex >= 0)
+            ordered.items[static_cast<size_t>(level.previousIndex)]->NextSibling = index;
+        else if (level.parentIndex >= 0)
+            ordered.items[static_cast<size_t>(level.parentIndex)]->FirstChild = index;
+        level.previousIndex = index;
+        if (viewNode->childCount() > 0)
+            stack.push_back({viewNode, index, 0, -1}); // level is invalid from here
+    }
+    items.swap(ordered.items);
+}
+
+void TTreeList::BuildTreeView(QTreeWidget* view) const
+{
+    if (!view)
+        return;
+    QPointer<QTreeWidget> guardView(view);
+    TUpdateGuard updating(view);
+    view->clear();
+
+    const int count = Count();
+    std::vector<bool> placed(static_cast<size_t>(count), false);
+    // A pending sibling chain: the records from index onwards, placed under
+    // parent. A child chain is taken up at once and the rest of its parent's
+    // chain waits here, so the view's order is the file's pre-order.
+    struct Chain {
+        QTreeWidgetItem* parent;
+        qint32 index;
+    };
+    std::vector<Chain> pending{{nullptr, 0}};
+    QElapsedTimer slice;
+
+    while (!pending.empty()) {
+        Chain chain = pending.back();
+        pending.pop_back();
+        // A link below -1, past the end or to a record already placed ends
+        // the branch (damaged files, cycles).
+        while (chain.index >= 0 && chain.index < count && !placed[static_cast<size_t>(chain.index)]) {
+            // Icon look-ups may download; queued events run now and then so
+            // the windows stay responsive without paying for it per node.
+            if (!slice.isValid() || slice.elapsed() >= kEventSliceMs) {
+                if (QCoreApplication::instance())
+                    QCoreApplication::processEvents();
+                if (!guardView)
+                    return;
+                slice.restart();
+            }
+            const qint32 index = chain.index;
+            placed[static_cast<size_t>(index)] = true;
+            TTreeItem* item = items[static_cast<size_t>(index)].get();
+            QTreeWidgetItem* viewNode = AddViewNode(view, chain.parent, item->Title, index);
+            if (item->IsKind(kFolder))
+                item->IconIdx = imgFolder;
+            if (NewsData) {
+                NewsData->AssignNodeIcon(viewNode, item->Link);
+                NewsData->ApplyNodeImages(item, viewNode);
+            }
+            if (item->FirstChild != -1) {
+                if (item->NextSibling != -1)
+                    pending.push_back({chain.parent, item->NextSibling});
+                chain = {viewNode, item->FirstChild};
+            } else {
+                chain.index = item->NextSibling;
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------- data module
+
+bool TNewsData::SaveNewsFile(QTreeWidget* view, const QString& fileName) const
+{
+    TTreeList ordered;
+    ordered.AddCopies(NewsList); // the same indexes as the view's data values
+    ordered.ReorderByTree(view);
+    return ordered.SaveContainer(fileName);
+}

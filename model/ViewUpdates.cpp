@@ -1,0 +1,362 @@
+// Keeping the derived views in step with single changes of the tree.
+//
+// Mirrors are found by their item's Link, ignoring ASCII case; of several
+// mirrors with one link the first in list order is the one removed. A mirror
+// without an item never matches. Everything a step needs from the node is
+// read before anything is deleted, so a node that is itself a mirror (a
+// command run on a derived view) is never used after its removal.
+#include "model/CategoryViews.h"
+
+#include "app/NewsGlobals.h"
+#include "model/ViewNodes.h"
+#include "text/TextTools.h"
+
+#include <QHash>
+#include <QSet>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+TTreeItem* ItemOf(const QTreeWidgetItem* node) { return NewsData ? NewsData->NodeItem(node) : nullptr; }
+
+// Caption, data, image, selected image and state image.
+QTreeWidgetItem* CopyNode(const QTreeWidgetItem* node)
+{
+    auto* copy = new QTreeWidgetItem(QStringList{node->text(0)});
+    SetNodeDataValue(copy, NodeDataValue(node));
+    SetNodeImages(copy, NodeImage(node), NodeSelectedImage(node), NodeStateImage(node));
+    return copy;
+}
+
+inline char16_t FoldAscii(char16_t c) { return c >= 'A' && c <= 'Z' ? char16_t(c + ('a' - 'A')) : c; }
+
+// Link equality ignoring ASCII case against an already folded link. Inline,
+// because a search runs it once per node of a view.
+inline bool SameFoldedLink(const QString& link, const QString& folded)
+{
+    const qsizetype n = link.size();
+    if (n != folded.size())
+        return false;
+    const char16_t* a = reinterpret_cast<const char16_t*>(link.constData());
+    const char16_t* b = reinterpret_cast<const char16_t*>(folded.constData());
+    for (qsizetype i = 0; i < n; ++i)
+        if (FoldAscii(a[i]) != b[i])
+            return false;
+    return true;
+}
+
+QTreeWidgetItem* FirstChildWithLink(QTreeWidgetItem* parent, const QString& link)
+{
+    if (!parent)
+        return nullptr;
+    const QString folded = AsciiLower(link);
+    const int count = parent->childCount();
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* child = parent->child(i);
+        const TTreeItem* item = ItemOf(child);
+        if (item && SameFoldedLink(item->Link, folded))
+            return child;
+    }
+    return nullptr;
+}
+
+// The g-th day group; none when there is no such group or the view holds one
+// node in all (a lone group without items).
+QTreeWidgetItem* DayGroup(QTreeWidget* tvTime, int g)
+{
+    if (!tvTime || g < 0 || g >= tvTime->topLevelItemCount())
+        return nullptr;
+    if (tvTime->topLevelItemCount() == 1 && tvTime->topLevelItem(0)->childCount() == 0)
+        return nullptr;
+    return tvTime->topLevelItem(g);
+}
+
+// The item of the node's tvTree parent when that parent is a feed.
+const TTreeItem* ParentFeed(const QTreeWidgetItem* node)
+{
+    const TTreeItem* parent = ItemOf(node->parent());
+    return parent && parent->IsKind(kFeed) ? parent : nullptr;
+}
+
+void DeleteNode(QTreeWidgetItem* node) { delete node; }
+
+// --- Removing many nodes in one pass ----------------------------------------
+
+// The children of one list that carry an item, by folded link, in list order.
+// Removing always takes the first remaining match, so each bucket is used up
+// from its front.
+class TLinkQueue {
+public:
+    explicit TLinkQueue(QTreeWidgetItem* parent)
+    {
+        const int count = parent->childCount();
+        for (int i = 0; i < count; ++i) {
+            QTreeWidgetItem* child = parent->child(i);
+            if (const TTreeItem* item = ItemOf(child))
+                buckets[AsciiLower(item->Link)].nodes.push_back(child);
+        }
+    }
+    QTreeWidgetItem* Take(const QString& foldedLink)
+    {
+        auto it = buckets.find(foldedLink);
+        if (it == buckets.end() || it->next >= it->nodes.size())
+            return nullptr;
+        return it->nodes[it->next++];
+    }
+
+private:
+    struct TBucket {
+        std::vector<QTreeWidgetItem*> nodes;
+        size_t next = 0;
+    };
+    QHash<QString, TBucket> buckets;
+};
+
+class TBatchRemoval {
+public:
+    explicit TBatchRemoval(const TNewsViews& views) : views(views), nextDayStart(NextDayStart()) {}
+
+    void Remove(const QTreeWidgetItem* node)
+    {
+        const TTreeItem* item = ItemOf(node);
+        if (!item)
+            return;
+        const QString link = AsciiLower(item->Link);
+        if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(item->TimeStamp, nextDayStart)))
+            Doom(group, link);
+        for (QTreeWidget* view : {views.tvWeb, views.tvAudio, views.tvVideo})
+            if (view)
+                Doom(view->invisibleRootItem(), link);
+        if (const TTreeItem* feed = ParentFeed(node))
+            if (QTreeWidgetItem* entry = FeedEntry(feed->Link))
+                Doom(entry, link);
+    }
+
+    // Takes the chosen nodes out of their lists, then deletes them; nothing
+    // is deleted before everything is detached.
+    void Apply()
+    {
+        std::vector<QTreeWidgetItem*> removed;
+        for (auto& [parent, nodes] : doomed)
+            Detach(parent, nodes, removed);
+        doomed.clear();
+        for (QTreeWidgetItem* node : removed)
+            DeleteNode(node);
+    }
+
+private:
+    void Doom(QTreeWidgetItem* parent, const QString& foldedLink)
+    {
+        auto it = queues.find(parent);
+        if (it == queues.end())
+            it = queues.emplace(parent, TLinkQueue(parent)).first;
+        if (QTreeWidgetItem* match = it->second.Take(foldedLink))
+            doomed[parent].push_back(match);
+    }
+
+    // The Feeds view's top level does not change while items are removed, so
+    // the first entry per link is looked up once.
+    QTreeWidgetItem* FeedEntry(const QString& feedLink)
+    {
+        if (!views.tvTheme)
+            return nullptr;
+        if (!feedEntriesBuilt) {
+            feedEntriesBuilt = true;
+            const int count = views.tvTheme->topLevelItemCount();
+            for (int i = 0; i < count; ++i) {
+                QTreeWidgetItem* entry = views.tvTheme->topLevelItem(i);
+                if (const TTreeItem* item = ItemOf(entry)) {
+                    const QString key = AsciiLower(item->Link);
+                    if (!feedEntries.contains(key))
+                        feedEntries.insert(key, entry);
+                }
+            }
+        }
+        return feedEntries.value(AsciiLower(feedLink), nullptr);
+    }
+
+    static void Detach(QTreeWidgetItem* parent, const std::vector<QTreeWidgetItem*>& nodes,
+                       std::vector<QTreeWidgetItem*>& removed)
+    {
+        // A few nodes: take them one by one. Many: take the whole list and put
+        // back what stays, as one removal and one insertion for the model
+        // instead of a search and a shift per node.
+        constexpr size_t kFewNodes = 16;
+        if (nodes.size() <= kFewNodes) {
+            for (QTreeWidgetItem* node : nodes) {
+                const int index = parent->indexOfChild(node);
+                if (index >= 0)
+                    removed.push_back(parent->takeChild(index));
+            }
+            return;
+        }
+        const QSet<QTreeWidgetItem*> gone(nodes.begin(), nodes.end());
+        // Taking the list clears the selection, expansion and current node of
+        // what stays; remember them (the selection is small, so ask the view
+        // for it rather than every node for its state).
+        QTreeWidget* view = parent->treeWidget();
+        QTreeWidgetItem* current = view ? view->currentItem() : nullptr;
+        QList<QTreeWidgetItem*> selected;
+        if (view)
+            for (QTreeWidgetItem* s : view->selectedItems())
+                if (s->parent() == parent || (!s->parent() && parent == view->invisibleRootItem()))
+                    if (!gone.contains(s))
+                        selected.append(s);
+        QList<QTreeWidgetItem*> expanded;
+        const int count = parent->childCount();
+        for (int i = 0; i < count; ++i) {
+            QTreeWidgetItem* child = parent->child(i);
+            if (child->childCount() > 0 && child->isExpanded() && !gone.contains(child))
+                expanded.append(child);
+        }
+
+        QList<QTreeWidgetItem*> kept;
+        const QList<QTreeWidgetItem*> children = parent->takeChildren();
+        kept.reserve(children.size());
+        for (QTreeWidgetItem* child : children) {
+            if (gone.contains(child))
+                removed.push_back(child);
+            else
+                kept.append(child);
+        }
+        parent->addChildren(kept);
+
+        for (QTreeWidgetItem* node : expanded)
+            node->setExpanded(true);
+        for (QTreeWidgetItem* node : selected)
+            node->setSelected(true);
+        if (view && current && !gone.contains(current) && current->treeWidget() == view)
+            view->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    }
+
+    const TNewsViews& views;
+    const double nextDayStart;
+    std::unordered_map<QTreeWidgetItem*, TLinkQueue> queues;
+    std::unordered_map<QTreeWidgetItem*, std::vector<QTreeWidgetItem*>> doomed;
+    QHash<QString, QTreeWidgetItem*> feedEntries;
+    bool feedEntriesBuilt = false;
+};
+
+} // namespace
+
+void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
+{
+    try {
+        const TTreeItem* item = ItemOf(node);
+        if (!item)
+            return;
+        // Read before any step deletes anything (node may itself be a mirror).
+        const QString link = item->Link;
+        const double timeStamp = item->TimeStamp;
+        const TTreeItem* feed = ParentFeed(node);
+        const QString feedLink = feed ? feed->Link : QString();
+
+        if (views.tvTime) {
+            TUpdateGuard guard(views.tvTime);
+            if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(timeStamp))) {
+                if (mode == umItemAdded)
+                    group->insertChild(0, CopyNode(node));
+                else if (mode == umItemRemoved)
+                    DeleteNode(FirstChildWithLink(group, link));
+            }
+        }
+
+        {
+            TUpdateGuard guardWeb(views.tvWeb);
+            TUpdateGuard guardAudio(views.tvAudio);
+            TUpdateGuard guardVideo(views.tvVideo);
+            if (mode == umItemAdded) {
+                if (views.tvAudio && IsAudioLink(link))
+                    views.tvAudio->insertTopLevelItem(0, CopyNode(node));
+                if (views.tvVideo && IsVideoLink(link))
+                    views.tvVideo->insertTopLevelItem(0, CopyNode(node));
+                if (views.tvWeb)
+                    views.tvWeb->insertTopLevelItem(0, CopyNode(node));
+            } else if (mode == umItemRemoved) {
+                for (QTreeWidget* view : {views.tvWeb, views.tvAudio, views.tvVideo})
+                    if (view)
+                        DeleteNode(FirstChildWithLink(view->invisibleRootItem(), link));
+            }
+        }
+
+        if (feed && views.tvTheme) {
+            TUpdateGuard guard(views.tvTheme);
+            QTreeWidgetItem* entry = FirstChildWithLink(views.tvTheme->invisibleRootItem(), feedLink);
+            switch (mode) {
+            case umItemAdded:
+                if (!entry) {
+                    entry = CopyNode(node->parent());
+                    views.tvTheme->addTopLevelItem(entry);
+                }
+                entry->insertChild(0, CopyNode(node));
+                break;
+            case umItemRemoved:
+                if (entry)
+                    DeleteNode(FirstChildWithLink(entry, link));
+                break;
+            case umFeedAdded:
+                AddViewNode(views.tvTheme, nullptr, node->text(0), NodeDataValue(node));
+                break;
+            case umFeedEmptied:
+                if (entry)
+                    qDeleteAll(entry->takeChildren());
+                break;
+            default:
+                break;
+            }
+        }
+    } catch (...) {
+        // The views are a convenience; a failure here must not stop a merge or a delete.
+    }
+}
+
+void RemoveFromViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
+{
+    try {
+        TUpdateGuard guardTime(views.tvTime);
+        TUpdateGuard guardWeb(views.tvWeb);
+        TUpdateGuard guardAudio(views.tvAudio);
+        TUpdateGuard guardVideo(views.tvVideo);
+        TUpdateGuard guardTheme(views.tvTheme);
+        // Indexing the lists costs about as much as a few plain searches.
+        constexpr qsizetype kFewNodes = 8;
+        if (nodes.size() <= kFewNodes) {
+            for (QTreeWidgetItem* node : nodes)
+                UpdateViews(views, node, umItemRemoved);
+            return;
+        }
+        TBatchRemoval batch(views);
+        for (const QTreeWidgetItem* node : nodes)
+            if (node)
+                batch.Remove(node);
+        batch.Apply();
+    } catch (...) {
+        // As in UpdateViews: not reported.
+    }
+}
+
+void DeleteChildNodes(const TNewsViews& views, QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    // Descendants in display order (pre-order).
+    QList<QTreeWidgetItem*> descendants;
+    std::vector<QTreeWidgetItem*> stack;
+    for (int i = node->childCount() - 1; i >= 0; --i)
+        stack.push_back(node->child(i));
+    while (!stack.empty()) {
+        QTreeWidgetItem* d = stack.back();
+        stack.pop_back();
+        descendants.append(d);
+        for (int i = d->childCount() - 1; i >= 0; --i)
+            stack.push_back(d->child(i));
+    }
+    RemoveFromViews(views, descendants);
+
+    TUpdateGuard guard(node->treeWidget());
+    qDeleteAll(node->takeChildren());
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The organiser's named texts: what the code formats and shows (status lines,
+// prompts, questions, errors), with their English wording. The language
+// manager replaces them from the current language file.
+#include <QString>
+
+struct TOrganiserTexts {
+    QString SErrNotPossibleFileLoad = QStringLiteral("Not possible to load File \"%s\"");
+    QString SNewFolder = QStringLiteral("New Folder");
+    QString SNewFolderInput = QStringLiteral("Please Enter Folder Name");
+    QString SThankYou = QStringLiteral("Thank you for using Quorbel...");
+    QString SBuildingTree = QStringLiteral("Building Tree ...");
+    QString SLoaded = QStringLiteral("Loaded.");
+    QString SConnectToInternet = QStringLiteral("Connecting to Internet...");
+    QString SNoInternetConnect = QStringLiteral("No Connection to Internet...");
+    QString SShowAllNews = QStringLiteral("Show All News...");
+    QString SErrDownloadFile = QStringLiteral("Error downloading \"%s\"");
+    QString SDeleteChildren = QStringLiteral("Do you want to delete all children of %s");
+    QString SToday = QStringLiteral("Today");
+    QString SYesterday = QStringLiteral("Yesterday");
+    QString SOthers = QStringLiteral("Others..");
+    QString SErrRenamingFile = QStringLiteral("Error renaming File :\"%s\"");
+    QString SErrStoringFile = QStringLiteral("Error storing File :\"%s\"");
+    QString SNewURLTitle = QStringLiteral("Feeder URL");
+    QString SNewURLInput = QStringLiteral("Please Enter Feeder URL");
+    QString SFreeingData = QStringLiteral("Freeing Data...");
+    QString SLoadingData = QStringLiteral("Loading Data...");
+    QString SDataLoaded = QStringLiteral("Data Loaded.");
+    QString SOptions = QStringLiteral("Options \"%s\"");
+    QString SExecute = QStringLiteral("Do you want to execute:\r\n\r\n%s\r\n\r\nwith\r\n\r\n%s");
+    QString SDelete = QStringLiteral("Do you want to delete:\r\n\"%s\"");
+};
+
+extern TOrganiserTexts OrganiserTexts;
+
+// Fills the first %s of a named text.
+QString FormatText(const QString& text, const QString& argument);

@@ -1,0 +1,294 @@
+// The organiser window itself: components, menus, settings, store and lifecycle.
+#include "organiser/NewsFeeders.h"
+
+#include "app/NewsGlobals.h"
+#include "model/ViewNodes.h"
+#include "organiser/InterfaceTexts.h"
+#include "organiser/NewsBackup.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/IniFile.h"
+#include "platform/ProgramFolder.h"
+#include "ticker/RssViews.h"
+#include "widgets/NodeDelegate.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+TNewsFeeder* NewsFeeder = nullptr;
+
+namespace {
+const QString kSection = QStringLiteral("NewsFeeder");
+constexpr int kDesignLeft = 249, kDesignTop = 132, kDesignWidth = 536, kDesignHeight = 508;
+constexpr int kDesignPageIndex = 3; // the Audio tab
+} // namespace
+
+TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
+    : QWidget(parent, Qt::Window), ticker(ticker)
+{
+    NewsFeeder = this;
+    setObjectName(QStringLiteral("NewsFeeder"));
+    setWindowTitle(QStringLiteral("Quorbel        Stay Tivaleo"));
+    setGeometry(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
+    CreateComponents();
+    CreateMenus();
+
+    // The user's application-data folder gets its (empty) program folder.
+    const QString appData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QDir().mkpath(appData + QStringLiteral("/Plimora"));
+
+    NewsInterval = 300000;
+    NewsStorageDuration = 5;
+    LoadingSettings = true;
+    LoadSettings();
+    TreeLoaded = false;
+    UpdatePosition = nullptr;
+    const QString folder = NewsData ? NewsData->ProgramFolder : ProgramFolder();
+    NewsXmlPath = folder + QStringLiteral("News.xml");
+    NewsStorePath = folder + QStringLiteral("News.qbx");
+    LoadingSettings = false;
+
+    HintWindow = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
+    HintWindow->setObjectName(QStringLiteral("HintWindow"));
+    HintWindow->hide();
+}
+
+TNewsFeeder::~TNewsFeeder()
+{
+    if (ticker) {
+        ticker->SetHost(nullptr); // the ticker must not call back into a window on its way out
+        ticker->ShowItem(ticker->WelcomeItem);
+        ticker->lbRss->setText(OrganiserTexts.SThankYou);
+    }
+    if (NewsFeeder == this)
+        NewsFeeder = nullptr;
+}
+
+QTreeWidget* TNewsFeeder::CreateTreeView(QWidget* tab, const QString& name)
+{
+    auto* view = new QTreeWidget(tab);
+    view->setObjectName(name);
+    view->setHeaderHidden(true);
+    view->setColumnCount(1);
+    view->setIndentation(19);
+    view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    view->setBackgroundRole(QPalette::Button);
+    view->setAutoFillBackground(true);
+    view->setUniformRowHeights(true);
+    if (NewsData)
+        view->setItemDelegate(new TNodeDelegate(NewsData->imIcons, view));
+    auto* layout = new QVBoxLayout(tab);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    return view;
+}
+
+void TNewsFeeder::CreateComponents()
+{
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    PageControl1 = new QTabWidget(Panel1);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->move(5, 5);
+    PageControl1->setIconSize(QSize(16, 16));
+
+    struct TabDef {
+        QWidget** tab;
+        const char* tabName;
+        const char* caption;
+        int icon;
+        QTreeWidget** view;
+        const char* viewName;
+    };
+    const TabDef tabs[] = {
+        {&tbTime, "tbTime", "Time", imgClock, &tvTime, "tvTime"},
+        {&tbWWW, "tbWWW", "WWW", imgWebLink, &tvWeb, "tvWeb"},
+        {&tbVideo, "tbVideo", "Video", imgVideo, &tvVideo, "tvVideo"},
+        {&tbAudio, "tbAudio", "Audio", imgAudio, &tvAudio, "tvAudio"},
+        {&tbFeeds, "tbFeeds", "Feeds", imgFeed, &tvTheme, "tvTheme"},
+        {&tbTree, "tbTree", "Tree", imgTree, &tvTree, "tvTree"},
+    };
+    for (const TabDef& def : tabs) {
+        auto* tab = new QWidget;
+        tab->setObjectName(QString::fromLatin1(def.tabName));
+        *def.tab = tab;
+        *def.view = CreateTreeView(tab, QString::fromLatin1(def.viewName));
+        const QIcon icon = NewsData ? NewsData->imIcons.Icon(def.icon) : TImageList::Predefined(def.icon);
+        PageControl1->addTab(tab, icon, QString::fromLatin1(def.caption));
+    }
+    QFont treeFont = tvTree->font();
+    treeFont.setUnderline(true);
+    tvTree->setFont(treeFont);
+    QPalette treePalette = tvTree->palette();
+    treePalette.setColor(QPalette::Text, Qt::blue);
+    tvTree->setPalette(treePalette);
+    tvTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tvTree->setMouseTracking(true);
+
+    tvTemp = new QTreeWidget(this);
+    tvTemp->setObjectName(QStringLiteral("tvTemp"));
+    tvTemp->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(4000);
+    connect(Timer1, &QTimer::timeout, this, &TNewsFeeder::Timer1Timer);
+    Timer1->start();
+    HintTimer = new QTimer(this);
+    HintTimer->setObjectName(QStringLiteral("HintTimer"));
+    HintTimer->setInterval(2000);
+    connect(HintTimer, &QTimer::timeout, this, [this] {
+        HintTimer->stop();
+        if (HintWindow)
+            HintWindow->hide();
+    });
+
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TNewsFeeder::PageChanged);
+}
+
+void TNewsFeeder::CreateMenus()
+{
+    acClose = new QAction(QStringLiteral("Close"), this);
+    acClose->setObjectName(QStringLiteral("acClose"));
+    acClose->setToolTip(QStringLiteral("Close "));
+    acClose->setStatusTip(QStringLiteral("Close "));
+    connect(acClose, &QAction::triggered, this, &QWidget::close);
+
+    acCloseAll = new QAction(QStringLiteral("Close All"), this);
+    acCloseAll->setObjectName(QStringLiteral("acCloseAll"));
+    acCloseAll->setToolTip(QStringLiteral("Close Quorbel"));
+    acCloseAll->setStatusTip(QStringLiteral("Close Quorbel"));
+    connect(acCloseAll, &QAction::triggered, this, [this] {
+        close();
+        emit closeAllRequested();
+    });
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = MainMenu1->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("mnFile"));
+    // The File menu shows the close action under its longer caption.
+    QAction* closeWindow = file->addAction(QStringLiteral("Close Window"));
+    closeWindow->setObjectName(QStringLiteral("mnCloseWindow"));
+    connect(closeWindow, &QAction::triggered, acClose, &QAction::trigger);
+    file->addAction(acCloseAll);
+
+    mnMain = new QMenu(this);
+    mnMain->setObjectName(QStringLiteral("mnMain"));
+}
+
+void TNewsFeeder::LoadSettings()
+{
+    TIniFile ini(SettingsFileName());
+    LanguageName = ini.ReadString(kSection, QStringLiteral("Language"), LanguageName);
+    QRect r = geometry();
+    r.moveLeft(ini.ReadInteger(kSection, QStringLiteral("Left"), r.left()));
+    r.moveTop(ini.ReadInteger(kSection, QStringLiteral("Top"), r.top()));
+    r.setWidth(ini.ReadInteger(kSection, QStringLiteral("Width"), r.width()));
+    r.setHeight(ini.ReadInteger(kSection, QStringLiteral("Height"), r.height()));
+    setGeometry(r);
+    NewsInterval = ini.ReadInteger(kSection, QStringLiteral("NewsInterval"), NewsInterval);
+    NewsStorageDuration = ini.ReadInteger(kSection, QStringLiteral("NewsStorageDuration"),
+                                          NewsStorageDuration);
+    const int current = PageControl1->currentIndex() >= 0 ? PageControl1->currentIndex() : kDesignPageIndex;
+    const int page = ini.ReadInteger(kSection, QStringLiteral("PageIndex"),
+                                     ini.ValueExists(kSection, QStringLiteral("PageIndex")) ? current
+                                                                                             : kDesignPageIndex);
+    if (page >= 0 && page < PageControl1->count())
+        PageControl1->setCurrentIndex(page);
+}
+
+void TNewsFeeder::SaveSettings()
+{
+    TIniFile ini(SettingsFileName());
+    // The language is written once a name is known (the language manager owns it).
+    if (!LanguageName.isEmpty())
+        ini.WriteString(kSection, QStringLiteral("Language"), LanguageName);
+    const QRect r = geometry();
+    ini.WriteInteger(kSection, QStringLiteral("Left"), r.left());
+    ini.WriteInteger(kSection, QStringLiteral("Top"), r.top());
+    ini.WriteInteger(kSection, QStringLiteral("Width"), r.width());
+    ini.WriteInteger(kSection, QStringLiteral("Height"), r.height());
+    ini.WriteInteger(kSection, QStringLiteral("NewsInterval"), NewsInterval);
+    ini.WriteInteger(kSection, QStringLiteral("NewsStorageDuration"), NewsStorageDuration);
+    ini.WriteInteger(kSection, QStringLiteral("PageIndex"), PageControl1->currentIndex());
+}
+
+void TNewsFeeder::SaveNewsWithBackup()
+{
+    const QString backup = QFileInfo(NewsXmlPath).path() + '/' + QFileInfo(NewsXmlPath).completeBaseName()
+        + QStringLiteral(".bak");
+    if (BackupIsDue(backup, Clock().Now()) && !CopyFileSafely(NewsStorePath, backup))
+        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrRenamingFile, backup));
+    if (!NewsData || !NewsData->SaveNewsFile(tvTree, NewsStorePath))
+        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, NewsStorePath));
+    SaveSettings();
+}
+
+bool TNewsFeeder::IsShowing() const { return isVisible(); }
+
+void TNewsFeeder::closeEvent(QCloseEvent* event)
+{
+    if (HintWindow)
+        HintWindow->hide();
+    SaveNewsWithBackup();
+    hide();
+    event->ignore(); // closing only hides the organiser
+}
+
+void TNewsFeeder::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int menuHeight = MainMenu1 ? MainMenu1->sizeHint().height() : 0;
+    if (MainMenu1)
+        MainMenu1->setGeometry(0, 0, width(), menuHeight);
+    Panel1->setGeometry(0, menuHeight, width(), height() - menuHeight);
+    PageControl1->resize(Panel1->width() - 9, Panel1->height() - 9);
+    // The first resize only delivers the bounds applied at creation.
+    if (!LoadingSettings && event->oldSize().isValid())
+        SaveSettings();
+}
+
+void TNewsFeeder::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+}
+
+void TNewsFeeder::PageChanged(int)
+{
+    UpdateTabViews();
+    if (!LoadingSettings)
+        SaveSettings();
+}
+
+void TNewsFeeder::PostReload()
+{
+    QMetaObject::invokeMethod(this, &TNewsFeeder::HandleReload, Qt::QueuedConnection);
+}
+
+void TNewsFeeder::PostLanguageChanged()
+{
+    QMetaObject::invokeMethod(this, &TNewsFeeder::HandleLanguageChanged, Qt::QueuedConnection);
+}
+
+void TNewsFeeder::HandleLanguageChanged() { SaveSettings(); }
+
+void TNewsFeeder::ShowStatus(const QString& text)
+{
+    if (ticker && ticker->lbRss) {
+        ticker->lbRss->setText(text);
+        ticker->lbRss->adjustSize();
+    }
+}

@@ -1,0 +1,135 @@
+// The feed update timer: the first tick finishes start-up, every tick then
+// refreshes at most one feed that was last refreshed more than 60 minutes ago.
+#include "organiser/NewsFeeders.h"
+
+#include "app/NewsGlobals.h"
+#include "feeds/URLTools.h"
+#include "model/DateTime.h"
+#include "model/ViewNodes.h"
+#include "organiser/InterfaceTexts.h"
+#include "text/TextTools.h"
+#include "ticker/RssViews.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace {
+constexpr double kRefreshAge = 60.0 / (24 * 60); // 60 minutes in days
+
+bool IsFeedNode(const QTreeWidgetItem* node)
+{
+    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    return item && item->IsKind(kFeed);
+}
+} // namespace
+
+void TNewsFeeder::Timer1Timer()
+{
+    Timer1->stop();
+    if (FetchInProgress()) {
+        // A user fetch is running (its download lets events run): no second one.
+        Timer1->start();
+        return;
+    }
+    try {
+        if (!TreeLoaded) {
+            ShowStatus(OrganiserTexts.SLoadingData);
+            QCoreApplication::processEvents();
+            ShowStatus(OrganiserTexts.SBuildingTree);
+            QCoreApplication::processEvents();
+            NewsData->NewsList.BuildTreeView(tvTree);
+            TCategoryTexts texts;
+            texts.SToday = OrganiserTexts.SToday;
+            texts.SYesterday = OrganiserTexts.SYesterday;
+            texts.SOthers = OrganiserTexts.SOthers;
+            BuildCategoryViews(Views(), NewsStorageDuration, texts);
+            ShowStatus(OrganiserTexts.SLoaded);
+            Delay(20);
+            TreeLoaded = true;
+            if (IsInternetConnected()) {
+                ShowStatus(OrganiserTexts.SConnectToInternet);
+                if (ticker)
+                    ticker->RebuildQueue(tvTree);
+            } else {
+                ShowStatus(OrganiserTexts.SNoInternetConnect);
+                Delay(20);
+                ShowStatus(OrganiserTexts.SBuildingTree);
+                Delay(20);
+                if (ticker)
+                    ticker->RebuildQueue(tvTree);
+                Timer1->setInterval(NewsInterval);
+                ShowStatus(OrganiserTexts.SShowAllNews);
+                Delay(20);
+                show();
+            }
+            Delay(20);
+            if (ticker)
+                ticker->SetPaused(false);
+        }
+
+        if (IsInternetConnected()) {
+            if (!UpdatePosition)
+                UpdatePosition = FirstNode(tvTree);
+            if (UpdatePosition) {
+                QTreeWidgetItem* due = nullptr;
+                {
+                    TUpdateGuard bracket(tvTree);
+                    const TDateTime now = NowDateTime();
+                    for (QTreeWidgetItemIterator it(UpdatePosition); *it; ++it) {
+                        const TTreeItem* item = NewsData->NodeItem(*it);
+                        if (item && item->IsKind(kFeed) && now > item->TimeStamp + kRefreshAge) {
+                            due = *it;
+                            break;
+                        }
+                    }
+                }
+                if (due) {
+                    const TTreeItem* item = NewsData->NodeItem(due);
+                    const QString link = item ? item->Link : QString();
+                    // Advance first: the fetch lets events run, and a delete in
+                    // the meantime resets the position.
+                    QTreeWidgetItem* from = UpdatePosition;
+                    QTreeWidgetItem* next = nullptr;
+                    QTreeWidgetItemIterator it(from);
+                    for (++it; *it; ++it)
+                        if (IsFeedNode(*it)) {
+                            next = *it;
+                            break;
+                        }
+                    UpdatePosition = next;
+                    DownloadFeed(link, due, false);
+                    if (ticker)
+                        ticker->RebuildQueue(tvTree);
+                    Timer1->setInterval(NewsInterval);
+                    FirstPassPending = false;
+                } else {
+                    if (FirstPassPending) {
+                        if (ticker)
+                            ticker->RebuildQueue(tvTree);
+                        FirstPassPending = false;
+                        Timer1->setInterval(NewsInterval);
+                    }
+                    UpdatePosition = FirstNode(tvTree);
+                }
+            }
+        }
+    } catch (...) {
+        // Nothing is shown; start-up is not repeated and the next pass starts at the top.
+        TreeLoaded = true;
+        UpdatePosition = FirstNode(tvTree);
+    }
+    Timer1->start();
+}
+
+void TNewsFeeder::RestartFeedUpdates()
+{
+    UpdatePosition = nullptr;
+    if (ticker) {
+        ticker->RebuildQueue(tvTree);
+        ticker->setEnabled(true);
+    }
+    Timer1->start();
+    Timer1Timer();
+}

@@ -1,0 +1,353 @@
+#include "platform/QtDownloader.h"
+
+#include "platform/Trace.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
+
+#include <exception>
+
+namespace {
+
+using Failure = QtDownloader::Failure;
+
+constexpr qint64 ReadChunk = 64 * 1024;
+
+bool IsLoopbackHost(const QString& host)
+{
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+        || host.endsWith(QLatin1String(".localhost"), Qt::CaseInsensitive))
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+// The desktop's proxy settings, but never for this machine itself: a proxy
+// cannot reach our loopback services, and asking libproxy costs time.
+class ProxyFactory final : public QNetworkProxyFactory {
+public:
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override
+    {
+        if (IsLoopbackHost(query.peerHostName()))
+            return {QNetworkProxy(QNetworkProxy::NoProxy)};
+        return systemProxyForQuery(query);
+    }
+};
+
+bool IsRedirectStatus(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+bool IsWebScheme(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+// What the caller typed, as a URL we are willing to fetch; invalid otherwise.
+QUrl ParseSourceUrl(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return {};
+    if (trimmed.startsWith(QLatin1Char('/')))
+        return QUrl::fromLocalFile(trimmed);
+    QUrl url(trimmed, QUrl::TolerantMode);
+    if (!url.isValid())
+        return {};
+    if (IsWebScheme(url))
+        return url.host().isEmpty() ? QUrl() : url;
+    if (url.isLocalFile())
+        return url;
+    return {};
+}
+
+// One call of Download: the chain of requests (one per redirect hop), the
+// timers that bound it and the event loop that waits for it.
+class Transfer {
+public:
+    Transfer(QNetworkAccessManager& nam, const QtDownloader::Limits& limits, QSaveFile& out)
+        : nam(nam), limits(limits), out(out)
+    {
+        stallTimer.setSingleShot(true);
+        totalTimer.setSingleShot(true);
+        QObject::connect(&stallTimer, &QTimer::timeout, &context, [this] {
+            Fail(Failure::Stalled,
+                 QStringLiteral("nothing received for %1 ms").arg(this->limits.stallMs));
+        });
+        QObject::connect(&totalTimer, &QTimer::timeout, &context, [this] {
+            Fail(Failure::TimedOut,
+                 QStringLiteral("not finished after %1 ms").arg(this->limits.totalMs));
+        });
+    }
+
+    ~Transfer() { DropReply(); }
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    Failure Run(const QUrl& url)
+    {
+        totalTimer.start(qMax(0, limits.totalMs));
+        Start(url);
+        if (!done)
+            loop.exec();
+        return failure;
+    }
+
+    const QString& ErrorText() const { return errorText; }
+
+private:
+    void Start(const QUrl& url)
+    {
+        QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             QNetworkRequest::ManualRedirectPolicy);
+        request.setHeader(QNetworkRequest::UserAgentHeader, QtDownloader::UserAgent());
+        request.setRawHeader("Accept", "*/*");
+        // No Accept-Encoding of our own: Qt then offers the encodings it can
+        // decode and hands us the decoded body.
+
+        received = 0;
+        headersChecked = false;
+        bodyWanted = false;
+        reply = nam.get(request);
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, &context, [this] {
+            KeepAlive();
+            CheckHeaders();
+        });
+        QObject::connect(reply, &QNetworkReply::readyRead, &context, [this] { OnReadyRead(); });
+        QObject::connect(reply, &QNetworkReply::downloadProgress, &context, [this] { KeepAlive(); });
+        QObject::connect(reply, &QNetworkReply::finished, &context, [this] { OnFinished(); });
+        KeepAlive();
+    }
+
+    void KeepAlive()
+    {
+        if (!done)
+            stallTimer.start(qMax(0, limits.stallMs));
+    }
+
+    int Status() const
+    {
+        return reply ? reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() : 0;
+    }
+
+    // Decides once per response, as soon as its headers are in, whether its
+    // body is the one we keep. A body announced too large ends the transfer
+    // at once. Other answers (error pages, redirects) are read to their end
+    // and dropped: Qt has already marked an error answer failed, and
+    // aborting it on top of that only earns a warning.
+    void CheckHeaders()
+    {
+        if (done || headersChecked || !reply)
+            return;
+        headersChecked = true;
+        const int status = Status();
+        // A local file has no status; everything else must be a 2xx answer.
+        bodyWanted = status == 0 ? !IsWebScheme(reply->url()) : (status >= 200 && status < 300);
+        if (!bodyWanted)
+            return;
+        bool known = false;
+        const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        if (known && declared > limits.maxBytes)
+            Fail(Failure::TooLarge,
+                 QStringLiteral("announced %1 bytes, limit %2").arg(declared).arg(limits.maxBytes));
+    }
+
+    void OnReadyRead()
+    {
+        if (done || !reply)
+            return;
+        KeepAlive();
+        CheckHeaders();
+        while (!done) {
+            const QByteArray chunk = reply->read(ReadChunk);
+            if (chunk.isEmpty())
+                break;
+            received += chunk.size();
+            if (received > limits.maxBytes) {
+                Fail(Failure::TooLarge, QStringLiteral("more than %1 bytes").arg(limits.maxBytes));
+                return;
+            }
+            // Bodies we do not keep (redirects, error pages) are read only
+            // to be dropped.
+            if (bodyWanted && out.write(chunk) != chunk.size()) {
+                Fail(Failure::CannotWrite, out.errorString());
+                return;
+            }
+        }
+    }
+
+    void OnFinished()
+    {
+        if (done || !reply)
+            return;
+        OnReadyRead();
+        if (done)
+            return;
+        const int status = Status();
+        if (IsRedirectStatus(status)) {
+            FollowRedirect();
+            return;
+        }
+        if (reply->error() != QNetworkReply::NoError) {
+            const bool httpFailure = status >= 400;
+            Fail(httpFailure ? Failure::HttpStatus : Failure::Network,
+                 httpFailure ? QStringLiteral("HTTP status %1").arg(status) : reply->errorString());
+            return;
+        }
+        CheckHeaders();
+        if (done)
+            return;
+        if (!bodyWanted) {
+            Fail(Failure::HttpStatus, QStringLiteral("HTTP status %1").arg(status));
+            return;
+        }
+        Finish(Failure::None, {});
+    }
+
+    void FollowRedirect()
+    {
+        if (++redirects > limits.maxRedirects) {
+            Fail(Failure::TooManyRedirects,
+                 QStringLiteral("more than %1 redirects").arg(limits.maxRedirects));
+            return;
+        }
+        const QByteArray location = reply->rawHeader("Location").trimmed();
+        const QUrl target =
+            reply->url().resolved(QUrl(QString::fromUtf8(location), QUrl::TolerantMode));
+        // A web server may send us only to another web address, never to a
+        // local file.
+        if (location.isEmpty() || !target.isValid() || !IsWebScheme(target)) {
+            Fail(Failure::HttpStatus,
+                 QStringLiteral("HTTP status %1 with unusable Location \"%2\"")
+                     .arg(Status())
+                     .arg(QString::fromUtf8(location)));
+            return;
+        }
+        DropReply();
+        Start(target);
+    }
+
+    void Fail(Failure why, const QString& text) { Finish(why, text); }
+
+    void Finish(Failure why, const QString& text)
+    {
+        if (done)
+            return;
+        done = true;
+        failure = why;
+        errorText = text;
+        stallTimer.stop();
+        totalTimer.stop();
+        DropReply();
+        loop.quit();
+    }
+
+    // Detaches the current reply from us before aborting it: abort() emits
+    // finished() at once, and that must not land in OnFinished.
+    void DropReply()
+    {
+        if (!reply)
+            return;
+        QNetworkReply* old = reply;
+        reply = nullptr;
+        QObject::disconnect(old, nullptr, &context, nullptr);
+        if (old->isRunning())
+            old->abort();
+        // We may be inside one of its signals here.
+        old->deleteLater();
+    }
+
+    QNetworkAccessManager& nam;
+    const QtDownloader::Limits limits; // a copy: SetLimits during a transfer does not touch it
+    QSaveFile& out;
+    QObject context; // receiver of every connection, so they go with us
+    QEventLoop loop;
+    QTimer stallTimer;
+    QTimer totalTimer;
+    QPointer<QNetworkReply> reply;
+    int redirects = 0;
+    qint64 received = 0;
+    bool headersChecked = false;
+    bool bodyWanted = false;
+    bool done = false;
+    Failure failure = Failure::None;
+    QString errorText;
+};
+
+} // namespace
+
+QtDownloader::QtDownloader() = default;
+
+QtDownloader::QtDownloader(const Limits& limits) : limits(limits) {}
+
+QtDownloader::~QtDownloader()
+{
+    delete manager.data();
+}
+
+QByteArray QtDownloader::UserAgent()
+{
+    return QByteArrayLiteral("Quorbel/" QUORBEL_VERSION);
+}
+
+QNetworkAccessManager* QtDownloader::Manager()
+{
+    if (!manager) {
+        // Parented to the application so that it goes before Qt does, even
+        // when this downloader is a static that outlives the application.
+        manager = new QNetworkAccessManager(QCoreApplication::instance());
+        manager->setProxyFactory(new ProxyFactory);
+    }
+    return manager.data();
+}
+
+bool QtDownloader::Download(const QString& url, const QString& fileName)
+{
+    lastFailure = Failure::None;
+    lastErrorText.clear();
+    auto fail = [&](Failure why, const QString& text) {
+        lastFailure = why;
+        lastErrorText = text;
+        WriteTraceLine(QStringLiteral("Download of \"%1\" failed: %2").arg(url, text));
+        return false;
+    };
+    try {
+        if (!QCoreApplication::instance())
+            return fail(Failure::Network, QStringLiteral("no application object"));
+        const QUrl source = ParseSourceUrl(url);
+        if (!source.isValid())
+            return fail(Failure::BadUrl, QStringLiteral("not an http, https or file URL"));
+        if (fileName.isEmpty())
+            return fail(Failure::CannotWrite, QStringLiteral("no target file name"));
+
+        // Unless committed, the temporary file is removed when this goes.
+        QSaveFile out(fileName);
+        if (!out.open(QIODevice::WriteOnly))
+            return fail(Failure::CannotWrite, out.errorString());
+
+        Transfer transfer(*Manager(), limits, out);
+        const Failure result = transfer.Run(source);
+        if (result != Failure::None) {
+            out.cancelWriting();
+            return fail(result, transfer.ErrorText());
+        }
+        if (!out.commit())
+            return fail(Failure::CannotWrite, out.errorString());
+        return true;
+    } catch (const std::exception& e) {
+        return fail(Failure::Network, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        return fail(Failure::Network, QStringLiteral("unexpected error"));
+    }
+}

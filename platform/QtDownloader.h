@@ -1,0 +1,77 @@
+#pragma once
+// The network downloader: QNetworkAccessManager driven by a nested event loop,
+// so timers, menus and repainting go on while a transfer runs.
+//
+// Rules it keeps:
+// - http, https and file: URLs; a plain absolute local path counts as a file.
+// - Redirects are followed up to Limits::maxRedirects hops, to http or https
+//   only; a relative Location is resolved against the URL that sent it. A loop
+//   therefore fails once the hop count runs out.
+// - Any HTTP status other than 2xx after redirects is a failure.
+// - Nothing received for Limits::stallMs, a transfer longer than
+//   Limits::totalMs, or a body larger than Limits::maxBytes fails. A declared
+//   Content-Length over the size limit fails before the body is read.
+// - The body goes to a temporary file in the target's folder as it arrives
+//   and replaces the target only when complete: a failure leaves no file and
+//   an existing target untouched.
+// - Compressed bodies (gzip, deflate) are accepted and decoded by Qt.
+// - The User-Agent is "Quorbel/<version>". The system proxy settings apply,
+//   except to loopback hosts.
+// - Downloads may nest: code that runs inside the event loop of one transfer
+//   may start another one.
+// - Never throws.
+#include "platform/Downloader.h"
+
+#include <QPointer>
+#include <QString>
+#include <QtGlobal>
+
+class QNetworkAccessManager;
+
+class QtDownloader final : public IDownloader {
+public:
+    struct Limits {
+        int stallMs = 30 * 1000;
+        int totalMs = 5 * 60 * 1000;
+        qint64 maxBytes = 64LL * 1024 * 1024;
+        int maxRedirects = 10;
+    };
+
+    enum class Failure {
+        None,
+        BadUrl,           // empty, unparsable, or a scheme we do not fetch
+        CannotWrite,      // the temporary file could not be created or written
+        Network,          // refused, reset, DNS, TLS, missing local file ...
+        HttpStatus,       // a 4xx/5xx answer, or a 3xx without usable Location
+        TooManyRedirects,
+        Stalled,
+        TimedOut,
+        TooLarge,
+    };
+
+    QtDownloader();
+    explicit QtDownloader(const Limits& limits);
+    ~QtDownloader() override;
+    QtDownloader(const QtDownloader&) = delete;
+    QtDownloader& operator=(const QtDownloader&) = delete;
+
+    bool Download(const QString& url, const QString& fileName) override;
+
+    const Limits& GetLimits() const { return limits; }
+    void SetLimits(const Limits& newLimits) { limits = newLimits; }
+
+    // Why the most recent Download that finished failed (None after success).
+    // With nested downloads this is the one that finished last.
+    Failure LastFailure() const { return lastFailure; }
+    const QString& LastErrorText() const { return lastErrorText; }
+
+    static QByteArray UserAgent();
+
+private:
+    QNetworkAccessManager* Manager();
+
+    Limits limits;
+    QPointer<QNetworkAccessManager> manager;
+    Failure lastFailure = Failure::None;
+    QString lastErrorText;
+};

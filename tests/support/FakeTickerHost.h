@@ -1,0 +1,14 @@
+#pragma once
+// The organiser as the ticker sees it: records the titles marked as shown.
+#include "ticker/TickerHost.h"
+
+#include <QStringList>
+
+class FakeTickerHost final : public ITickerHost {
+public:
+    void MarkShownByTitle(const QString& title) override { Marked << title; }
+    bool IsShowing() const override { return Showing; }
+
+    QStringList Marked;
+    bool Showing = false;
+};

@@ -1,0 +1,499 @@
+#include "text/SiteIcons.h"
+
+#include "app/NewsGlobals.h"
+#include "model/ViewNodes.h"
+#include "platform/Connectivity.h"
+#include "platform/Downloader.h"
+#include "platform/Encoding.h"
+#include "platform/Shell.h"
+#include "text/TextTools.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+#include <QPixmap>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+const QString kPredefinedEntry = QStringLiteral("predefined");
+const QString kIconURLListName = QStringLiteral("IconURLList.csv");
+constexpr int kIconSize = 16;
+// Leaves room for ".ico" and the temporary suffix of a save within the usual
+// 255-byte limit of a file name.
+constexpr int kMaxIconStem = 180;
+
+QByteArray ReadHead(const QString& path, qint64 count)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.read(count);
+}
+
+bool IsFile(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
+
+// A registry entry must name a file inside the Images folder.
+bool IsPlainFileName(const QString& name)
+{
+    return !name.isEmpty() && !name.contains('/') && !name.contains('\\') && name != QLatin1String(".")
+           && name != QLatin1String("..");
+}
+
+QImage ToIconSize(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    QImage canvas(kIconSize, kIconSize, QImage::Format_ARGB32);
+    canvas.fill(Qt::transparent);
+    QPainter p(&canvas);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(0, 0, kIconSize, kIconSize), image);
+    p.end();
+    return canvas;
+}
+
+// Reads every image of the file (an ICO directory holds several sizes) and
+// keeps the one that scales best to 16 x 16: the smallest not below 16, else
+// the largest.
+QImage ReadBestImage(const QString& path, const QByteArray& format)
+{
+    QImageReader reader(path, format);
+    reader.setDecideFormatFromContent(format.isEmpty());
+    if (!reader.canRead())
+        return {};
+    QImage best;
+    auto better = [](const QImage& candidate, const QImage& current) {
+        if (current.isNull())
+            return true;
+        const int c = std::max(candidate.width(), candidate.height());
+        const int b = std::max(current.width(), current.height());
+        if (c >= kIconSize && b >= kIconSize)
+            return c < b;
+        if (c >= kIconSize || b >= kIconSize)
+            return c >= kIconSize;
+        return c > b;
+    };
+    // A directory claiming thousands of entries is not worth walking.
+    for (int n = 0; n < 64; ++n) {
+        const QImage image = reader.read();
+        if (!image.isNull() && better(image, best))
+            best = image;
+        if (!reader.jumpToNextImage())
+            break;
+    }
+    return best;
+}
+
+QString IconURLListPath(const QString& imagesFolder)
+{
+    return imagesFolder + kIconURLListName;
+}
+
+// Makes urls line up with files: missing entries become "predefined" within
+// the predefined part and empty beyond it; extra entries are dropped.
+// True when anything changed.
+bool AlignURLs(QStringList& urls, int fileCount, int predefinedCount)
+{
+    bool changed = false;
+    while (urls.size() > fileCount) {
+        urls.removeLast();
+        changed = true;
+    }
+    while (urls.size() < fileCount) {
+        urls << (urls.size() < predefinedCount ? kPredefinedEntry : QString());
+        changed = true;
+    }
+    return changed;
+}
+
+bool IsAbsoluteIconRef(const QString& ref)
+{
+    return ref.contains(QLatin1String("http:/")) || ref.contains(QLatin1String("https:/"));
+}
+
+} // namespace
+
+QString IconFileName(const QString& link)
+{
+    const QString prefix = SitePrefix(link);
+    QString stem;
+    const int p = static_cast<int>(prefix.indexOf(QLatin1String("http://")));
+    if (p >= 0) {
+        const int from = p + 7;
+        stem = prefix.mid(from, std::max(0, static_cast<int>(prefix.size()) - 1 - from));
+    } else {
+        // https and other schemes drop "scheme://" the same way; a link
+        // without a scheme keeps its whole prefix.
+        const int s = static_cast<int>(prefix.indexOf(QLatin1String("://")));
+        const int from = s >= 0 ? s + 3 : 0;
+        stem = prefix.mid(from, std::max(0, static_cast<int>(prefix.size()) - 1 - from));
+    }
+    stem.replace(':', '_');
+    for (QChar& c : stem) {
+        const char16_t u = c.unicode();
+        if (u < 32 || u == 127 || u == '/' || u == '\\' || u == '<' || u == '>' || u == '"' || u == '|'
+            || u == '?' || u == '*')
+            c = '_';
+    }
+    // A leading dot would hide the file; dots alone would name no site.
+    for (int i = 0; i < stem.size() && stem[i] == '.'; ++i)
+        stem[i] = '_';
+    if (stem.size() > kMaxIconStem)
+        stem.truncate(kMaxIconStem);
+    if (stem.isEmpty())
+        stem = QStringLiteral("_");
+    return stem + QStringLiteral(".ico");
+}
+
+bool IsIconFile(const QString& path)
+{
+    const QByteArray head = ReadHead(path, 6);
+    if (head.size() < 6)
+        return false;
+    const unsigned type = static_cast<unsigned char>(head[2]) | (static_cast<unsigned char>(head[3]) << 8);
+    return type == 0 || type == 1;
+}
+
+bool IsPictureFile(const QString& path)
+{
+    const QByteArray head = ReadHead(path, 5);
+    if (head.size() < 5)
+        return false;
+    const QByteArray upper = head.toUpper();
+    if (upper.contains("GIF89"))
+        return true;
+    const QByteArray three = upper.left(3);
+    return three == "BM8" || three == "BM6";
+}
+
+QIcon PictureToIcon(const QString& path)
+{
+    QImage canvas = ToIconSize(ReadBestImage(path, QByteArray()));
+    if (canvas.isNull())
+        return {};
+    // The picture list of the original program was masked with RGB(1,0,0).
+    for (int y = 0; y < canvas.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
+        for (int x = 0; x < canvas.width(); ++x)
+            if (qAlpha(line[x]) == 255 && qRed(line[x]) == 1 && qGreen(line[x]) == 0 && qBlue(line[x]) == 0)
+                line[x] = qRgba(0, 0, 0, 0);
+    }
+    return QIcon(QPixmap::fromImage(canvas));
+}
+
+QIcon LoadIconFile(const QString& path)
+{
+    QImage image = ReadBestImage(path, QByteArray());
+    if (image.isNull())
+        image = ReadBestImage(path, QByteArrayLiteral("ico"));
+    const QImage canvas = ToIconSize(image);
+    if (canvas.isNull())
+        return {};
+    return QIcon(QPixmap::fromImage(canvas));
+}
+
+bool IsHtmlFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray text = f.readAll();
+    // Lines joined by commas: a tag split over two lines does not count.
+    text.replace("\r\n", ",");
+    text.replace('\n', ',');
+    text.replace('\r', ',');
+    return text.toLower().contains("<html>");
+}
+
+QString WwwSiteURL(const QString& link)
+{
+    const QString t = SitePrefix(link);
+    if (t.isEmpty())
+        return t;
+    const int last = static_cast<int>(t.size()) - 1;
+    const int k = static_cast<int>(t.lastIndexOf('.', last - 1));
+    if (k < 0)
+        return t;
+    const int j = k > 0 ? static_cast<int>(t.lastIndexOf('.', k - 1)) : -1;
+    if (j < 0)
+        return t;
+    return QStringLiteral("http://www") + t.mid(j, last - j);
+}
+
+QString CutQuoted(QString& text)
+{
+    const int q = static_cast<int>(text.indexOf('"'));
+    if (q < 0) {
+        text.clear();
+        return {};
+    }
+    text.remove(0, q + 1);
+    return CutToken(text, QStringLiteral("\""));
+}
+
+QString FindShortcutIcon(const QString& html)
+{
+    const int len = static_cast<int>(html.size());
+    int a = 0;
+    while (a < len) {
+        const int b = static_cast<int>(html.indexOf(QLatin1String("<link"), a));
+        if (b < 0)
+            break;
+        const int slashEnd = static_cast<int>(html.indexOf(QLatin1String("/>"), b + 5));
+        const int plainEnd = static_cast<int>(html.indexOf('>', b + 5));
+        if (plainEnd < 0)
+            break;
+        const int e = (slashEnd >= 0 && slashEnd < plainEnd) ? slashEnd : plainEnd;
+
+        QString attrs = AsciiLower(html.mid(b + 6, std::max(0, e - (b + 6))));
+        QString href, rel, type;
+        while (!attrs.isEmpty()) {
+            attrs = TrimBlanks(attrs);
+            if (attrs.isEmpty())
+                break;
+            const QString name = CutToken(attrs, QStringLiteral("="));
+            if (SameTextAscii(name, QStringLiteral("href")))
+                href = CutQuoted(attrs);
+            else if (SameTextAscii(name, QStringLiteral("rel")))
+                rel = CutQuoted(attrs);
+            else if (SameTextAscii(name, QStringLiteral("type")))
+                type = CutQuoted(attrs);
+        }
+        if (SameTextAscii(rel, QStringLiteral("shortcut icon")))
+            return href;
+        a = e + 1;
+    }
+    return {};
+}
+
+bool ReadIconListFile(const QString& fileName, QStringList& lines)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    QString text = DecodeText(f.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    lines.clear();
+    int start = 0;
+    const int len = static_cast<int>(text.size());
+    for (int i = 0; i < len; ++i) {
+        const QChar c = text[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == '\r' && i + 1 < len && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < len)
+        lines << text.mid(start);
+    return true;
+}
+
+bool WriteIconListFile(const QString& fileName, const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines)
+        text += line + QStringLiteral("\r\n");
+    QSaveFile f(fileName);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = text.toUtf8();
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+void TNewsData::AssignNodeIcon(QTreeWidgetItem* node, const QString& link)
+{
+    if (!node)
+        return;
+    TTreeItem* item = NodeItem(node);
+    if (!item)
+        return;
+    SetNodeImages(node, item->IconIdx, item->IconIdx, item->IconIdx);
+    if (item->IsKind(kWebLink) || item->IsKind(kFeed))
+        AssignSiteIcon(node, link);
+    else if (item->IsKind(kFileLink))
+        AssignFileIcon(node);
+    else if (item->IsKind(kNote))
+        SetNodeImages(node, imgNote, imgNote, imgNote);
+    else if (item->IsKind(kFolder) && IsBlank(item->Link))
+        SetNodeImages(node, imgFolder, imgFolder, imgFolder);
+}
+
+void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, const QString& link)
+{
+    if (!node)
+        return;
+    TTreeItem* item = NodeItem(node);
+    if (!item)
+        return;
+    const QString prefix = SitePrefix(link);
+    const QString iconFile = ImagesFolder + IconFileName(link);
+    QString url = prefix;
+
+    if (RefreshIcons)
+        item->IconIdx = -1;
+    // Negative values other than -1 only come from damaged files; treat them alike.
+    const bool needFetch = item->IconIdx < 0 || item->IconIdx >= IconFiles.size();
+
+    if (needFetch && Connectivity().IsConnected()) {
+        if (item->IsKind(kWebLink))
+            item->IconIdx = imgWebLink;
+        else if (item->IsKind(kNewsItem) || item->IsKind(kFeed))
+            item->IconIdx = imgFeed;
+
+        url = prefix + QStringLiteral("favicon.ico");
+        Downloader().Download(url, iconFile);
+
+        const QString www = WwwSiteURL(link);
+        if (!IsFile(iconFile) || IsHtmlFile(iconFile)) {
+            if (!SameTextAscii(www + '/', prefix)) {
+                url = www + QStringLiteral("/favicon.ico");
+                Downloader().Download(url, iconFile);
+            }
+        }
+
+        if (!IsFile(iconFile) || IsHtmlFile(iconFile)) {
+            QFile::remove(ScratchFile);
+            Downloader().Download(www, ScratchFile);
+            if (IsFile(ScratchFile)) {
+                QFile page(ScratchFile);
+                url = page.open(QIODevice::ReadOnly) ? FindShortcutIcon(DecodeText(page.readAll())) : QString();
+            }
+            if (!IsBlank(url) && !IsAbsoluteIconRef(url)) {
+                if (url.startsWith('/'))
+                    url = www + url;
+                else
+                    url = www + '/' + url;
+            }
+            QFile::remove(iconFile);
+            if (!IsBlank(url))
+                Downloader().Download(url, iconFile);
+        }
+    }
+
+    if (IsFile(iconFile)) {
+        if (needFetch)
+            item->IconURL = url;
+        try {
+            const int idx = AddIconFile(iconFile, url);
+            if (idx != -1) {
+                item->IconIdx = idx;
+                item->IconURL = IconURLs.value(idx);
+            }
+        } catch (...) {
+            // A failed registration leaves the provisional icon in place.
+        }
+    }
+
+    SetNodeImages(node, item->IconIdx, item->IconIdx, -1);
+}
+
+void TNewsData::AssignFileIcon(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    TTreeItem* item = NodeItem(node);
+    SetNodeImages(node, -1, -1, -1);
+    if (item && (item->IsKind(kFileLink) || item->IsKind(kFolder))) {
+        const QString& path = item->Link;
+        // Network paths are never probed: a lookup can hang on an absent server.
+        const bool network = path.startsWith(QLatin1String("\\\\")) || path.startsWith(QLatin1String("//"));
+        if (!network && !path.isEmpty() && QFileInfo::exists(path)) {
+            const QIcon icon = Shell().FileIcon(path);
+            if (icon.isNull())
+                return;
+            const int idx = imIcons.Add(icon);
+            SetNodeImages(node, idx, idx, -1);
+            item->IconIdx = idx;
+            return;
+        }
+    }
+    SetNodeImages(node, imgMissingFile, imgMissingFile, -1);
+    if (item)
+        item->IconIdx = imgMissingFile;
+}
+
+int TNewsData::AddIconFile(const QString& iconFile, const QString& url)
+{
+    const QString name = QFileInfo(iconFile).fileName();
+    for (int i = PredefinedIconCount; i < IconFiles.size(); ++i)
+        if (SameTextAscii(IconFiles[i], name))
+            return i;
+
+    bool usable = IsIconFile(iconFile) && !LoadIconFile(iconFile).isNull();
+    if (!usable && IsPictureFile(iconFile))
+        usable = !PictureToIcon(iconFile).isNull();
+    if (!usable)
+        return -1;
+
+    IconURLs << url;
+    IconFiles << name;
+    AlignURLs(IconURLs, static_cast<int>(IconFiles.size()), PredefinedIconCount);
+    if (!WriteIconListFile(IconURLListPath(ImagesFolder), IconURLs)
+        || !WriteIconListFile(IconListFile, IconFiles)) {
+        // Keep memory and disk telling the same story: the icon stays unregistered.
+        IconURLs.removeLast();
+        IconFiles.removeLast();
+        WriteIconListFile(IconURLListPath(ImagesFolder), IconURLs);
+        return -1;
+    }
+    ReloadIcons();
+    const int idx = static_cast<int>(IconFiles.size()) - 1;
+    return SameTextAscii(IconFiles.value(idx), name) ? idx : -1;
+}
+
+void TNewsData::ReloadIcons()
+{
+    imIcons.Truncate(PredefinedIconCount);
+    const QString urlList = IconURLListPath(ImagesFolder);
+
+    QStringList files;
+    if (QFileInfo::exists(IconListFile) && ReadIconListFile(IconListFile, files)) {
+        // Indexes below PredefinedIconCount are the drawn images whatever the
+        // file says; a short file is padded so that new icons land after them.
+        while (files.size() < PredefinedIconCount)
+            files << kPredefinedEntry;
+        QStringList urls;
+        const bool haveURLs = ReadIconListFile(urlList, urls);
+        const bool changed = AlignURLs(urls, static_cast<int>(files.size()), PredefinedIconCount);
+        IconFiles = files;
+        IconURLs = urls;
+        if (!haveURLs || changed)
+            WriteIconListFile(urlList, IconURLs); // a failure is repaired again next start
+    } else {
+        AlignURLs(IconURLs, static_cast<int>(IconFiles.size()), PredefinedIconCount);
+        if (!QFileInfo::exists(IconListFile)) {
+            WriteIconListFile(IconListFile, IconFiles);
+            WriteIconListFile(urlList, IconURLs);
+        }
+    }
+
+    for (int i = PredefinedIconCount; i < IconFiles.size(); ++i) {
+        QIcon icon;
+        const QString& entry = IconFiles[i];
+        if (IsPlainFileName(entry)) {
+            const QString f = ImagesFolder + entry;
+            if (IsFile(f)) {
+                if (IsIconFile(f))
+                    icon = LoadIconFile(f);
+                else
+                    icon = PictureToIcon(f);
+            }
+        }
+        imIcons.Add(icon.isNull() ? TImageList::Placeholder() : icon);
+    }
+}

@@ -1,0 +1,223 @@
+// The ticker window: creation, its components and showing one item.
+#include "ticker/RssViews.h"
+
+#include "app/NewsGlobals.h"
+#include "model/DateTime.h"
+#include "platform/Clock.h"
+#include "text/TextTools.h"
+#include "ticker/DescriptionWindow.h"
+#include "ticker/HintText.h"
+#include "ticker/TickerGlyphs.h"
+#include "ticker/TickerHost.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QTimer>
+
+namespace {
+// Design size and place of the strip (client 370 x 17 plus the border).
+constexpr int kDesignLeft = 323;
+constexpr int kDesignTop = 294;
+constexpr int kDesignWidth = 372;
+constexpr int kStripHeight = 19;
+
+QLabel* NewImage(QWidget* owner, const char* name, int left, int top, int width, int height)
+{
+    auto* label = new QLabel(owner);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(left, top, width, height);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setMouseTracking(true);
+    return label;
+}
+} // namespace
+
+TRSSView::TRSSView(TOrganiserFactory createOrganiser, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("RSSView"));
+    setWindowTitle(QStringLiteral("Quorbel"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setMouseTracking(true);
+    setGeometry(kDesignLeft, kDesignTop, kDesignWidth, kStripHeight);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, p.color(QPalette::ToolTipBase));
+    setPalette(p);
+    setAutoFillBackground(true);
+    CreateComponents();
+
+    // PlayList's construction has seeded the random order from the clock.
+    DragAnchor = QPoint(-1, -1);
+    QueuePos = 0;
+    LastChange = 0;
+    RSSInterval = 4000;
+    AutoShow = true;
+    ShowNewsFor = 24;
+    Paused = false;
+    ShowDescription = true;
+    ShowNewsOnce = true;
+
+    LoadTickerSettings();
+
+    if (createOrganiser)
+        host = createOrganiser(this);
+
+    const TTreeItem welcome(kWebLink, SQuorbelTitle, kMakerAddress, SQuorbelDescr, QString(),
+                            FormatLocalDate(Clock().Now().date()));
+    WelcomeItem.Assign(welcome);
+    WelcomeItem.IconIdx = imgLogo;
+    PlayList.AddCopy(WelcomeItem);
+
+    Queue = TIndexList{0};
+    CurrentItem.Assign(WelcomeItem);
+    ShowItem(WelcomeItem);
+    SetPaused(true);
+}
+
+TRSSView::~TRSSView() = default;
+
+void TRSSView::CreateComponents()
+{
+    lbRss = new QLabel(this);
+    lbRss->setObjectName(QStringLiteral("lbRss"));
+    lbRss->setTextFormat(Qt::PlainText);
+    lbRss->setMouseTracking(true);
+    lbRss->setAttribute(Qt::WA_TranslucentBackground);
+    QFont titleFont(QStringLiteral("DejaVu Sans"));
+    titleFont.setPixelSize(11);
+    titleFont.setBold(true);
+    titleFont.setUnderline(true);
+    lbRss->setFont(titleFont);
+    QPalette blue = lbRss->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    lbRss->setPalette(blue);
+    lbRss->move(19, 2);
+
+    lbPubDate = new QLabel(this);
+    lbPubDate->setObjectName(QStringLiteral("lbPubDate"));
+    lbPubDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont dateFont(QStringLiteral("DejaVu Sans"));
+    dateFont.setPixelSize(11);
+    lbPubDate->setFont(dateFont);
+    lbPubDate->setPalette(blue);
+    lbPubDate->hide();
+
+    Image1 = NewImage(this, "Image1", 1, 1, 16, 16);
+    imClose = NewImage(this, "imClose", kDesignWidth - 15, 1, 11, 11);
+    imClose->setPixmap(CloseGlyph());
+    imClose->setCursor(Qt::PointingHandCursor);
+    imSpeaker = NewImage(this, "imSpeaker", 0, 1, 16, 16);
+    imSpeaker->setPixmap(SpeakerGlyph());
+    imSpeaker->hide();
+    imVideo = NewImage(this, "imVideo", 0, 1, 32, 16);
+    imVideo->setPixmap(FilmGlyph());
+    imVideo->hide();
+    for (QLabel* child : {lbRss, Image1, imClose, imSpeaker, imVideo})
+        child->installEventFilter(this);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(200);
+    connect(Timer1, &QTimer::timeout, this, &TRSSView::Timer1Timer);
+
+    // Made before the organiser, which may already show items on the strip.
+    DescriptionWindow = new TDescriptionWindow(this);
+
+    // Their entries are added with the commands they carry.
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    pmIcon = new QMenu(this);
+    pmIcon->setObjectName(QStringLiteral("pmIcon"));
+}
+
+void TRSSView::SetOpacity(int value)
+{
+    opacity = qBound(0, value, 255);
+    setWindowOpacity(opacity / 255.0);
+}
+
+void TRSSView::SetTimerEnabled(bool enabled)
+{
+    // Like a timer's Enabled flag: enabling a running timer does not restart it.
+    if (!enabled)
+        Timer1->stop();
+    else if (!Timer1->isActive())
+        Timer1->start();
+}
+
+void TRSSView::RestartTimer()
+{
+    Timer1->stop();
+    Timer1->start();
+}
+
+void TRSSView::ShowItem(const TTreeItem& item)
+{
+    if (AutoShow && !(host && host->IsShowing()))
+        show(); // the close glyph may have hidden it
+
+    CurrentItem.Assign(item);
+    lbRss->setText(HTMLToText(CurrentItem.Title));
+    lbRss->adjustSize();
+    lbPubDate->setText(PubDateCaption(CurrentItem.TimeStamp));
+
+    hint = TickerHintText(CurrentItem, lbPubDate->text());
+    // A hint value only: the strip shows no tool tips of its own.
+    lbRss->setStatusTip(hint);
+    setStatusTip(hint);
+
+    imSpeaker->hide();
+    imVideo->hide();
+    int w = lbRss->width() + Image1->width() + imClose->width() + 12;
+    QLabel* mark = nullptr;
+    if (IsAudioLink(CurrentItem.Link))
+        mark = imSpeaker;
+    else if (IsVideoLink(CurrentItem.Link))
+        mark = imVideo;
+    if (mark) {
+        mark->show();
+        w = mark->width() + w + 18;
+        mark->move(w - imClose->width() - 22, mark->y());
+    }
+    resize(w, kStripHeight);
+    imClose->move(w - imClose->width() - 4, 1);
+
+    if (NewsData && CurrentItem.IconIdx >= 0)
+        Image1->setPixmap(NewsData->imIcons.Icon(CurrentItem.IconIdx).pixmap(16, 16));
+    else
+        Image1->clear();
+
+    // CurrentItem holds the item's options now; item itself may go away while
+    // the organiser is told below.
+    DescriptionShown = ShowDescription || CurrentItem.GetOptionBool(kOptShowDescription, false);
+    if (DescriptionShown)
+        ShowDescriptionWindow();
+    else
+        DescriptionWindow->hide();
+
+    if (host)
+        host->MarkShownByTitle(CurrentItem.Title);
+
+    SetOpacity(255);
+    SetTimerEnabled(!Paused);
+}
+
+void TRSSView::ShowDescriptionWindow()
+{
+    DescriptionWindow->SetColor(palette().color(QPalette::ToolTipBase));
+    const QString text = DescriptionText(CurrentItem);
+    if (text.isEmpty())
+        return; // nothing to say: leave the window as it is
+    QRect rect = DescriptionWindow->CalcHintRect(TDescriptionWindow::kMaxWidth, text);
+    rect.moveTopLeft(mapToGlobal(QPoint(0, height())));
+    DescriptionWindow->ActivateHint(rect, text);
+}
+
+void TRSSView::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}

@@ -1,0 +1,13 @@
+#pragma once
+// What the ticker needs from the organiser window. The organiser implements
+// it; tests use a small fake.
+#include <QString>
+
+class ITickerHost {
+public:
+    virtual ~ITickerHost() = default;
+    // The first tree node whose caption equals title (ignoring case) is marked as shown now.
+    virtual void MarkShownByTitle(const QString& title) = 0;
+    // True while the organiser window is on screen.
+    virtual bool IsShowing() const = 0;
+};
