@@ -283,7 +283,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
             }
         }
 
-        if (feed && views.tvTheme) {
+        if (views.tvTheme && (feed || mode >= 2)) {
             TUpdateGuard guard(views.tvTheme);
             QTreeWidgetItem* entry = FirstChildWithLink(views.tvTheme->invisibleRootItem(), feedLink);
             switch (mode) {

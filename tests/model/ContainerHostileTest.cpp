@@ -165,22 +165,4 @@ TEST_F(ContainerHostileTest, DamagedPayloadKeepsRecordsBeforeTheDamage)
     }
 }
 
-TEST_F(ContainerHostileTest, GarbageNeverLoads)
-{
-    TNoise noise(99);
-    for (int round = 0; round < 300; ++round) {
-        QByteArray bytes;
-        const int size = static_cast<int>(noise.Next() % 2000);
-        for (int i = 0; i < size; ++i)
-            bytes += static_cast<char>(noise.Next() & 0xFF);
-        // Raw garbage is no zlib stream; as a payload it is no header and records.
-        for (const QByteArray& file : {bytes, ZlibCompress(bytes)}) {
-            ASSERT_TRUE(WriteBytesToFile(File(), file));
-            TTreeList list;
-            EXPECT_FALSE(list.LoadContainer(File())) << round;
-            EXPECT_EQ(list.Count(), 0) << round;
-        }
-    }
-}
-
 } // namespace

@@ -229,7 +229,7 @@ TEST_F(ContainerTest, ReaderTable)
     ASSERT_TRUE(WriteBytesToFile(File(), ContainerFile({folder, news})));
     TTreeList list;
     ASSERT_TRUE(list.LoadContainer(File()));
-    EXPECT_EQ(StoredFields(*list.Items(0)), "1.5|0|3|FLD|Folder||||||1|-1");
+    EXPECT_EQ(StoredFields(*list.Items(0)), "1.5|0|3|FLD|Folder|||||1|-1");
     EXPECT_EQ(StoredFields(*list.Items(1)), "2.5|3.5|2|rss|Item||<b>d</b>|http://x/|SDR=1\\nNSD=3|-1|-1");
     EXPECT_EQ(list.Items(1)->PlainDescription, "d");
 

@@ -1,0 +1,66 @@
+#pragma once
+// An organiser window without ticker on a temporary program folder, with the
+// clock, the connection, the downloader and the dialogs replaced.
+#include "app/NewsGlobals.h"
+#include "model/ViewNodes.h"
+#include "organiser/NewsFeeders.h"
+#include "support/FakeClock.h"
+#include "support/FakeConnectivity.h"
+#include "support/FakeDialogs.h"
+#include "support/FakeDownloader.h"
+#include "support/TempFolder.h"
+
+#include <QCoreApplication>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+inline QByteArray SmallFeed(const QString& title, int items)
+{
+    QString xml = QStringLiteral("<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>%1</title>").arg(title);
+    for (int i = 1; i <= items; ++i)
+        xml += QStringLiteral("<item><title>%1 item %2</title><link>http://%1.test/%2</link>"
+                              "<pubDate>2026-12-09 10:00:00</pubDate></item>")
+                   .arg(title)
+                   .arg(i);
+    xml += QStringLiteral("</channel></rss>");
+    return xml.toUtf8();
+}
+
+class OrganiserFixture : public ::testing::Test {
+protected:
+    // No site-icon fetches: the feeds carry the feed picture and the Images
+    // folder counts as known.
+    OrganiserFixture() : data(home.Path()) { data.RefreshIcons = false; }
+
+    void CreateOrganiser()
+    {
+        organiser = std::make_unique<TNewsFeeder>(nullptr);
+        organiser->Timer1->stop();
+    }
+
+    QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& kind, const QString& title,
+                             const QString& link = QString(), TDateTime stamp = 0)
+    {
+        TTreeItem item(kind, title, link, "", "", "0");
+        item.TimeStamp = stamp;
+        item.IconIdx = imgFeed;
+        const int index = data.NewsList.AddCopy(item);
+        return AddViewNode(organiser->tvTree, parent, title, index);
+    }
+
+    TTreeItem* Item(QTreeWidgetItem* node) { return data.NodeItem(node); }
+
+    // Minutes before the fake now, as a date-time.
+    TDateTime MinutesAgo(int minutes) { return NowDateTime() - minutes / 1440.0; }
+
+    FakeClock clock{QDateTime(QDate(2026, 12, 9), QTime(12, 0))};
+    FakeConnectivity online{true};
+    FakeDownloader downloader;
+    FakeDialogs dialogs;
+    TempProgramFolder home;
+    TNewsData data;
+    std::unique_ptr<TNewsFeeder> organiser;
+};

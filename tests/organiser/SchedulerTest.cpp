@@ -1,0 +1,216 @@
+#include "organiser/OrganiserFixture.h"
+
+#include <QFile>
+#include <QTimer>
+
+namespace {
+class SchedulerTest : public OrganiserFixture {
+protected:
+    void SetUp() override
+    {
+        CreateOrganiser();
+        organiser->TreeLoaded = true; // start-up has its own tests
+    }
+};
+
+TEST_F(SchedulerTest, OneDueFeedPerTickInTreeOrder)
+{
+    QTreeWidgetItem* folder = AddNode(nullptr, "FLD", "folder");
+    AddNode(folder, "RSH", "A", "http://a.test/rss");
+    AddNode(nullptr, "RSH", "B", "http://b.test/rss");
+    downloader.Serve("http://a.test/rss", SmallFeed("a", 2));
+    downloader.Serve("http://b.test/rss", SmallFeed("b", 1));
+
+    organiser->Timer1Timer();
+    ASSERT_EQ(downloader.Calls().size(), 1);
+    EXPECT_EQ(downloader.Calls()[0].url, "http://a.test/rss"); // the feed inside the folder first
+    EXPECT_EQ(organiser->Timer1->interval(), organiser->NewsInterval);
+    organiser->Timer1Timer();
+    ASSERT_EQ(downloader.Calls().size(), 2);
+    EXPECT_EQ(downloader.Calls()[1].url, "http://b.test/rss");
+    EXPECT_TRUE(organiser->Timer1->isActive());
+
+    // Both were just refreshed: a pass finds nothing and rewinds to the top.
+    organiser->Timer1Timer();
+    EXPECT_EQ(downloader.Calls().size(), 2);
+    EXPECT_EQ(organiser->UpdatePosition, organiser->tvTree->topLevelItem(0));
+}
+
+TEST_F(SchedulerTest, SixtyMinuteRule)
+{
+    struct {
+        int minutesAgo;
+        bool due;
+    } cases[] = {{59, false}, {60, false}, {61, true}, {60 * 24 * 400, true}};
+    for (auto& c : cases) {
+        organiser->tvTree->clear();
+        organiser->UpdatePosition = nullptr;
+        const QString url = QStringLiteral("http://f%1.test/").arg(c.minutesAgo);
+        AddNode(nullptr, "RSH", "F", url, MinutesAgo(c.minutesAgo));
+        downloader.Serve(url, SmallFeed("f", 1));
+        organiser->Timer1Timer();
+        EXPECT_EQ(downloader.CallCount(url), c.due ? 1 : 0) << c.minutesAgo;
+    }
+}
+
+TEST_F(SchedulerTest, CadenceStaysShortUntilTheFirstPassEnds)
+{
+    AddNode(nullptr, "RSH", "A", "http://a.test/rss", MinutesAgo(10));
+    EXPECT_EQ(organiser->Timer1->interval(), 4000);
+    organiser->Timer1Timer(); // nothing due: the first pass ends
+    EXPECT_FALSE(organiser->FirstPassPending);
+    EXPECT_EQ(organiser->Timer1->interval(), organiser->NewsInterval);
+}
+
+TEST_F(SchedulerTest, EmptyTreeAndOfflineDoNothing)
+{
+    organiser->Timer1Timer();
+    EXPECT_TRUE(downloader.Calls().isEmpty());
+    EXPECT_TRUE(organiser->Timer1->isActive());
+
+    AddNode(nullptr, "RSH", "A", "http://a.test/rss");
+    online.SetConnected(false);
+    organiser->Timer1Timer();
+    EXPECT_TRUE(downloader.Calls().isEmpty());
+    EXPECT_TRUE(organiser->Timer1->isActive());
+}
+
+TEST_F(SchedulerTest, FailedDownloadIsRetriedNextPass)
+{
+    QTreeWidgetItem* a = AddNode(nullptr, "RSH", "A", "http://a.test/rss");
+    downloader.Fail("http://a.test/rss");
+    organiser->Timer1Timer();
+    EXPECT_EQ(Item(a)->TimeStamp, 0.0); // not stamped
+    EXPECT_FALSE(QFile::exists(data.NewsFile)); // nothing stored
+    organiser->Timer1Timer();
+    organiser->Timer1Timer();
+    EXPECT_GE(downloader.CallCount("http://a.test/rss"), 2);
+}
+
+TEST_F(SchedulerTest, BrokenDocumentIsStampedAndNotStored)
+{
+    QTreeWidgetItem* a = AddNode(nullptr, "RSH", "A", "http://a.test/rss");
+    downloader.Serve("http://a.test/rss", "<?xml version=\"1.0\"?><rss><channel>");
+    organiser->Timer1Timer();
+    EXPECT_DOUBLE_EQ(Item(a)->TimeStamp, NowDateTime());
+    EXPECT_FALSE(QFile::exists(data.NewsFile));
+    // An "RSS" root in other letters passes the name test but cannot be bound.
+    QTreeWidgetItem* b = AddNode(nullptr, "RSH", "B", "http://b.test/rss");
+    downloader.Serve("http://b.test/rss", "<?xml version=\"1.0\"?><RSS><channel/></RSS>");
+    organiser->Timer1Timer();
+    EXPECT_DOUBLE_EQ(Item(b)->TimeStamp, NowDateTime());
+    EXPECT_EQ(b->childCount(), 0);
+}
+
+TEST_F(SchedulerTest, OtherDocumentsAreStoredButAddNothing)
+{
+    struct {
+        QByteArray body;
+    } cases[] = {
+        {"<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\"><title>x</title></feed>"},
+        {"<html><body>a plain page</body></html>"},
+        {"<?xml version=\"1.0\"?><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"/>"},
+    };
+    for (auto& c : cases) {
+        QFile::remove(data.NewsFile);
+        const int before = data.NewsList.Count();
+        EXPECT_EQ(organiser->LoadFeedURL("http://other.test/", nullptr), nullptr);
+        downloader.Serve("http://other.test/", c.body);
+        EXPECT_EQ(organiser->LoadFeedURL("http://other.test/", nullptr), nullptr);
+        EXPECT_TRUE(QFile::exists(data.NewsFile)) << c.body.constData();
+        EXPECT_EQ(data.NewsList.Count(), before);
+    }
+}
+
+TEST_F(SchedulerTest, UserFetchReportsFailedDownloadsOnlyWhenOnline)
+{
+    downloader.Fail("http://gone.test/");
+    organiser->LoadFeedURL("http://gone.test/", nullptr);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0], "Error downloading \"http://gone.test/\"");
+
+    online.SetConnected(false);
+    organiser->LoadFeedURL("http://gone.test/", nullptr);
+    EXPECT_EQ(dialogs.messages.size(), 1);
+
+    // The scheduler never shows a box.
+    online.SetConnected(true);
+    AddNode(nullptr, "RSH", "G", "http://gone.test/");
+    organiser->Timer1Timer();
+    EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST_F(SchedulerTest, NoNestedFetch)
+{
+    QTreeWidgetItem* a = AddNode(nullptr, "RSH", "A", "http://a.test/rss");
+    AddNode(nullptr, "RSH", "B", "http://b.test/rss");
+    downloader.Serve("http://a.test/rss", SmallFeed("a", 1));
+    downloader.Serve("http://b.test/rss", SmallFeed("b", 1));
+    downloader.Serve("http://user.test/rss", SmallFeed("user", 1));
+    bool nested = false;
+    downloader.SetDuringDownload([&](const QString& url) {
+        if (url != "http://a.test/rss" || nested)
+            return;
+        nested = true;
+        // Events run during the transfer: a tick and a user fetch arrive.
+        organiser->Timer1Timer();
+        EXPECT_EQ(organiser->LoadFeedURL("http://user.test/rss", nullptr), nullptr);
+        EXPECT_EQ(downloader.Calls().size(), 0u); // nothing started while A runs
+    });
+    organiser->Timer1Timer();
+    QStringList feedCalls; // the new feed's site-icon attempts aside
+    for (const auto& call : downloader.Calls())
+        if (call.url.endsWith("/rss"))
+            feedCalls << call.url;
+    EXPECT_EQ(feedCalls, (QStringList{"http://a.test/rss", "http://user.test/rss"})); // right after A
+    EXPECT_EQ(a->text(0), "a(1)");
+    EXPECT_FALSE(organiser->FetchInProgress());
+}
+
+TEST_F(SchedulerTest, StartUpBuildsTheViewsFromTheList)
+{
+    organiser->TreeLoaded = false;
+    TTreeItem feed("RSH", "F", "http://f.test/rss", "", "", "0");
+    feed.IconIdx = imgFeed;
+    feed.TimeStamp = MinutesAgo(5);
+    feed.FirstChild = 1;
+    feed.NextSibling = -1;
+    TTreeItem news("RSS", "news", "http://f.test/1.mp3", "", "", "2026-12-09 11:00:00");
+    news.FirstChild = -1;
+    news.NextSibling = -1;
+    data.NewsList.AddCopy(feed);
+    data.NewsList.AddCopy(news);
+    organiser->Timer1Timer();
+    EXPECT_TRUE(organiser->TreeLoaded);
+    ASSERT_EQ(organiser->tvTree->topLevelItemCount(), 1);
+    EXPECT_EQ(organiser->tvTree->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(organiser->tvAudio->topLevelItemCount(), 1);
+    EXPECT_EQ(organiser->tvTheme->topLevelItemCount(), 1);
+    EXPECT_TRUE(downloader.Calls().isEmpty()); // refreshed five minutes ago
+    EXPECT_EQ(organiser->Timer1->interval(), organiser->NewsInterval);
+}
+
+TEST_F(SchedulerTest, RestartFeedUpdatesRewindsAndTicks)
+{
+    AddNode(nullptr, "RSH", "A", "http://a.test/rss");
+    downloader.Serve("http://a.test/rss", SmallFeed("a", 1));
+    organiser->UpdatePosition = nullptr;
+    organiser->RestartFeedUpdates();
+    EXPECT_EQ(downloader.CallCount("http://a.test/rss"), 1);
+    EXPECT_TRUE(organiser->Timer1->isActive());
+}
+
+TEST_F(SchedulerTest, ReloadRequestRunsAfterTheCommandReturns)
+{
+    QTreeWidgetItem* a = AddNode(nullptr, "RSH", "A", "http://a.test/rss", NowDateTime());
+    downloader.Serve("http://a.test/rss", SmallFeed("a", 3));
+    organiser->PageControl1->setCurrentIndex(5);
+    organiser->tvTree->setCurrentItem(a);
+    organiser->PostReload();
+    EXPECT_TRUE(downloader.Calls().isEmpty()); // deferred
+    QCoreApplication::processEvents();
+    EXPECT_EQ(downloader.CallCount("http://a.test/rss"), 1);
+    EXPECT_TRUE(a->isExpanded());
+    EXPECT_EQ(a->childCount(), 3);
+}
+} // namespace
