@@ -1,7 +1,7 @@
 // Saving and loading a news file of 100,000 nodes (1,000 feeds of 99 items),
 // each against plain zlib at level 9 over the same payload in the same run.
-// The counters "x_plain" give the CPU-time ratio to the plain zlib baseline (targets:
-// load within 3x plain inflate, save within 1.3x plain deflate).
+// The counters "x_plain" give the CPU-time ratio to the plain zlib baseline
+// (targets: load within 3x plain inflate, save within 1.3x plain deflate).
 //
 // The argument is the share of descriptions with markup (percent): loading
 // such a description runs HTMLToText for its plain form, so /0 shows the

@@ -139,10 +139,11 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
     const QString showDescription = feedItem->GetOption(kOptShowDescription);
     TCaptionIndex known(feed);
     int newCount = 0;
-    const IXMLItemTypeList items = channel->Item();
-    const int itemCount = items->Count();
-    for (int i = 0; i < itemCount; ++i) {
-        const IXMLItemType docItem = items->Items(i);
+    // The channel's items in document order, taken once: the collection's
+    // access by index walks the channel's children on every call.
+    const TXMLNodeList itemNodes = channel->FindChildren(QStringLiteral("item"));
+    for (const TXMLNode& itemNode : itemNodes) {
+        const IXMLItemType docItem = std::make_shared<TXMLItemType>(itemNode);
         const QString rawTitle = docItem->Title();
         const QString plainTitle = HTMLToText(rawTitle);
         if (QTreeWidgetItem* existing = known.Find(plainTitle)) {

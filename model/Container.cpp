@@ -7,7 +7,6 @@
 #include "text/TextTools.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -91,7 +90,7 @@ QString OptionText(const QStringList& lines)
     QString text;
     for (const QString& line : lines) {
         text += line;
-        text += QLatin1String("\r\n");
+        if (&line != &lines.last()) text += QLatin1String("\r\n");
     }
     return text;
 }
@@ -106,6 +105,28 @@ QByteArray CutAtCharBoundary(QByteArray bytes, qsizetype maxBytes)
     bytes.truncate(cut);
     return bytes;
 }
+
+// Update mode for a view that an event handler may destroy while a build lets
+// events run (TUpdateGuard would then touch a deleted widget).
+class TGuardedUpdates {
+public:
+    explicit TGuardedUpdates(QWidget* view) : view(view), wasEnabled(view->updatesEnabled())
+    {
+        view->setUpdatesEnabled(false);
+    }
+    ~TGuardedUpdates()
+    {
+        if (view && wasEnabled)
+            view->setUpdatesEnabled(true);
+    }
+    TGuardedUpdates(const TGuardedUpdates&) = delete;
+    TGuardedUpdates& operator=(const TGuardedUpdates&) = delete;
+    bool Alive() const { return !view.isNull(); }
+
+private:
+    QPointer<QWidget> view;
+    bool wasEnabled;
+};
 
 // Makes a finished rename durable; a folder that cannot be opened or synced
 // costs only durability, not the file's content.
@@ -551,8 +572,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
 {
     if (!view)
         return;
-    QPointer<QTreeWidget> guardView(view);
-    TUpdateGuard updating(view);
+    TGuardedUpdates updating(view);
     view->clear();
 
     const int count = Count();
@@ -578,7 +598,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
             if (!slice.isValid() || slice.elapsed() >= kEventSliceMs) {
                 if (QCoreApplication::instance())
                     QCoreApplication::processEvents();
-                if (!guardView)
+                if (!updating.Alive())
                     return;
                 slice.restart();
             }
@@ -589,7 +609,9 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
             if (item->IsKind(kFolder))
                 item->IconIdx = imgFolder;
             if (NewsData) {
-                NewsData->AssignNodeIcon(viewNode, item->Link);
+                NewsData->AssignNodeIcon(viewNode, item->Link); // may download, running events
+                if (!updating.Alive())
+                    return;
                 NewsData->ApplyNodeImages(item, viewNode);
             }
             if (item->FirstChild != -1) {

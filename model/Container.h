@@ -31,6 +31,15 @@
 //  - The file is written and read as a stream, never seeking. A save goes to
 //    a temporary file in the target's folder, synced to disk and renamed over
 //    the target, so a failed save leaves the previous file as it was.
+//
+// Between links and a tree view (TTreeList::ReorderByTree, BuildTreeView):
+//  - BuildTreeView walks siblings and levels with an explicit stack; a link
+//    below -1, past the end or to a record already placed ends that branch.
+//    Queued events run before the first node and then at most every 20 ms,
+//    not per node; a view destroyed meanwhile ends the build.
+//  - ReorderByTree links records by their view nodes' places, so an item
+//    shown twice is written twice; a view node standing for no item is kept
+//    as a folder with its caption so that its children keep their parent.
 #include "model/TreeItems.h"
 
 #include <QByteArray>

@@ -4,13 +4,25 @@
 // drawn by TNodeDelegate.
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
+#include <QVariant>
 
 enum TNodeRole : int {
     NodeDataRole = Qt::UserRole + 1,
-    NodeImageRole,
-    NodeSelectedImageRole,
-    NodeStateImageRole,
+    NodeImagesRole,
 };
+
+// The three image indexes of a node, kept in one role: one change signal
+// instead of three, and none when nothing changes.
+struct TNodeImages {
+    int image = -1;
+    int selected = -1;
+    int state = -1;
+    bool operator==(const TNodeImages& o) const
+    {
+        return image == o.image && selected == o.selected && state == o.state;
+    }
+};
+Q_DECLARE_METATYPE(TNodeImages)
 
 inline qint64 NodeDataValue(const QTreeWidgetItem* node)
 {
@@ -21,26 +33,21 @@ inline qint64 NodeDataValue(const QTreeWidgetItem* node)
 }
 inline void SetNodeDataValue(QTreeWidgetItem* node, qint64 value) { node->setData(0, NodeDataRole, value); }
 
-inline int NodeImage(const QTreeWidgetItem* node)
+inline TNodeImages NodeImages(const QTreeWidgetItem* node)
 {
-    const QVariant v = node->data(0, NodeImageRole);
-    return v.isValid() ? v.toInt() : -1;
+    const QVariant v = node->data(0, NodeImagesRole);
+    return v.isValid() ? v.value<TNodeImages>() : TNodeImages();
 }
-inline int NodeSelectedImage(const QTreeWidgetItem* node)
-{
-    const QVariant v = node->data(0, NodeSelectedImageRole);
-    return v.isValid() ? v.toInt() : -1;
-}
-inline int NodeStateImage(const QTreeWidgetItem* node)
-{
-    const QVariant v = node->data(0, NodeStateImageRole);
-    return v.isValid() ? v.toInt() : -1;
-}
+inline int NodeImage(const QTreeWidgetItem* node) { return NodeImages(node).image; }
+inline int NodeSelectedImage(const QTreeWidgetItem* node) { return NodeImages(node).selected; }
+inline int NodeStateImage(const QTreeWidgetItem* node) { return NodeImages(node).state; }
 inline void SetNodeImages(QTreeWidgetItem* node, int image, int selected, int state)
 {
-    node->setData(0, NodeImageRole, image);
-    node->setData(0, NodeSelectedImageRole, selected);
-    node->setData(0, NodeStateImageRole, state);
+    const TNodeImages images{image, selected, state};
+    const QVariant old = node->data(0, NodeImagesRole);
+    if (old.isValid() && old.value<TNodeImages>() == images)
+        return;
+    node->setData(0, NodeImagesRole, QVariant::fromValue(images));
 }
 
 // A new node with caption and data value: the last child of parent, or a

@@ -283,7 +283,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
             }
         }
 
-        if (views.tvTheme && (feed || mode >= 2)) {
+        if (feed && views.tvTheme) {
             TUpdateGuard guard(views.tvTheme);
             QTreeWidgetItem* entry = FirstChildWithLink(views.tvTheme->invisibleRootItem(), feedLink);
             switch (mode) {

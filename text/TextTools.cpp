@@ -190,11 +190,39 @@ QString TrimBlanks(const QString& text)
     return text.mid(b, e - b);
 }
 
+namespace {
+// 0-based position of pattern in text comparing ASCII-upper-cased, or -1.
+qsizetype IndexOfAsciiFolded(QStringView text, QStringView pattern)
+{
+    const qsizetype n = text.size(), m = pattern.size();
+    if (m == 0)
+        return 0;
+    const QChar first = UpperAscii(pattern[0]);
+    for (qsizetype i = 0; i + m <= n; ++i) {
+        if (UpperAscii(text[i]) != first)
+            continue;
+        qsizetype k = 1;
+        while (k < m && UpperAscii(text[i + k]) == UpperAscii(pattern[k]))
+            ++k;
+        if (k == m)
+            return i;
+    }
+    return -1;
+}
+
+bool IsAscii(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() > 127)
+            return false;
+    return true;
+}
+} // namespace
+
 int PosOfAny(const QString& text, const QStringList& patterns)
 {
-    const QString upper = AsciiUpper(text);
     for (const QString& p : patterns) {
-        const qsizetype i = upper.indexOf(AsciiUpper(p));
+        const qsizetype i = IndexOfAsciiFolded(text, p);
         if (i >= 0)
             return static_cast<int>(i) + 1;
     }
@@ -208,19 +236,22 @@ int LastCharPos(QChar c, const QString& text)
 
 bool IsVideoLink(const QString& link)
 {
-    const QString u = link.toUpper();
-    const int i = PosOfAny(u, {QStringLiteral(".M4V"), QStringLiteral(".MOV"), QStringLiteral(".MP4")});
+    static const QStringList patterns{QStringLiteral(".M4V"), QStringLiteral(".MOV"), QStringLiteral(".MP4")};
+    // For plain ASCII the locale's upper case is the ASCII one, done on the fly.
+    const QString u = IsAscii(link) ? link : link.toUpper();
+    const int i = PosOfAny(u, patterns);
     if (i < 1)
         return false;
     if (u.size() == i + 3)
         return true;
-    const QChar after = u[i + 3];
+    const QChar after = UpperAscii(u[i + 3]);
     return !(after >= 'A' && after <= 'Z');
 }
 
 bool IsAudioLink(const QString& link)
 {
-    return PosOfAny(link, {QStringLiteral(".MP3"), QStringLiteral("AAC")}) > 0;
+    static const QStringList patterns{QStringLiteral(".MP3"), QStringLiteral("AAC")};
+    return PosOfAny(link, patterns) > 0;
 }
 
 QString SitePrefix(const QString& url)

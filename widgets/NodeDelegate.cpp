@@ -8,10 +8,10 @@
 namespace {
 constexpr int kStateWidth = 18;
 
-int RoleInt(const QModelIndex& index, int role)
+TNodeImages ImagesOf(const QModelIndex& index)
 {
-    const QVariant v = index.data(role);
-    return v.isValid() ? v.toInt() : -1;
+    const QVariant v = index.data(NodeImagesRole);
+    return v.isValid() ? v.value<TNodeImages>() : TNodeImages();
 }
 } // namespace
 
@@ -24,7 +24,8 @@ void TNodeDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIn
 {
     QStyledItemDelegate::initStyleOption(option, index);
     const bool selected = option->state.testFlag(QStyle::State_Selected);
-    const int image = RoleInt(index, selected ? NodeSelectedImageRole : NodeImageRole);
+    const TNodeImages all = ImagesOf(index);
+    const int image = selected ? all.selected : all.image;
     const QIcon icon = images.Icon(image);
     if (!icon.isNull()) {
         option->icon = icon;
@@ -36,7 +37,7 @@ void TNodeDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIn
 void TNodeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const
 {
-    const int state = RoleInt(index, NodeStateImageRole);
+    const int state = ImagesOf(index).state;
     const QIcon stateIcon = images.Icon(state);
     if (stateIcon.isNull()) {
         QStyledItemDelegate::paint(painter, option, index);
@@ -52,7 +53,7 @@ void TNodeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 QSize TNodeDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QSize s = QStyledItemDelegate::sizeHint(option, index);
-    if (!images.Icon(RoleInt(index, NodeStateImageRole)).isNull())
+    if (!images.Icon(ImagesOf(index).state).isNull())
         s.rwidth() += kStateWidth;
     return s.expandedTo(QSize(0, 18));
 }

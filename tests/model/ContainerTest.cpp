@@ -407,6 +407,11 @@ TEST_F(ContainerTest, BuildTreeViewSetsImagesAndLetsEventsRun)
     EXPECT_EQ(NodeImage(view.topLevelItem(0)), imgFolder);
     EXPECT_EQ(NodeDataValue(view.topLevelItem(1)), 1);
     EXPECT_EQ(NodeStateImage(view.topLevelItem(1)), imgAudio);
+
+    // A handler that destroys the view ends the build.
+    auto* doomed = new QTreeWidget;
+    QMetaObject::invokeMethod(qApp, [doomed] { delete doomed; }, Qt::QueuedConnection);
+    list.BuildTreeView(doomed);
 }
 
 // Long sibling lists and deep nesting take no recursion, in building as well

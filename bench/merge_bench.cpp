@@ -1,0 +1,119 @@
+// Merging a 1,000-item document, half of it new, into a feed that already has
+// 10,000 items, with the derived views kept in step.
+#include "app/NewsGlobals.h"
+#include "feeds/RssMerge.h"
+#include "model/CategoryViews.h"
+#include "model/ViewNodes.h"
+#include "platform/Connectivity.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+namespace {
+class TOffline final : public IConnectivity {
+public:
+    bool IsConnected() override { return false; }
+};
+
+QString Title(int i) { return QStringLiteral("Headline number %1 about the day's events").arg(i); }
+
+struct TMergeScene {
+    QTreeWidget tree, feeds, web, time, video, audio;
+    TNewsViews views;
+    QTreeWidgetItem* feed = nullptr;
+
+    TMergeScene()
+    {
+        views = {&tree, &feeds, &web, &time, &video, &audio};
+    }
+
+    void Build(int existing)
+    {
+        for (QTreeWidget* v : {&tree, &feeds, &web, &time, &video, &audio})
+            v->clear();
+        NewsData->NewsList.Clear();
+        TTreeItem feedItem(kFeed, "Feed", "http://bench.test/rss", "", "NSD=0", "0");
+        feedItem.IconIdx = 2;
+        feed = AddViewNode(&tree, nullptr, "Feed", NewsData->NewsList.AddCopy(feedItem));
+        for (int i = 0; i < existing; ++i) {
+            TTreeItem item(kNewsItem, Title(i), QStringLiteral("http://bench.test/%1").arg(i), "d", "",
+                           "2026-12-09 10:00:00");
+            AddViewNode(&tree, feed, item.Title, NewsData->NewsList.AddCopy(item));
+        }
+        BuildCategoryViews(views, 0);
+    }
+};
+
+QString WriteDocument(const QString& folder, int first, int count)
+{
+    QString xml = QStringLiteral("<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Feed</title>");
+    for (int i = first; i < first + count; ++i)
+        xml += QStringLiteral("<item><title>%1</title><link>http://bench.test/%2</link>"
+                              "<description>&lt;p&gt;Text of item %2&lt;/p&gt;</description>"
+                              "<pubDate>Wed, 09 Dez 2026 10:00:00 GMT</pubDate></item>")
+                   .arg(Title(i))
+                   .arg(i);
+    xml += QStringLiteral("</channel></rss>");
+    const QString name = folder + "/bench.xml";
+    QFile f(name);
+    f.open(QIODevice::WriteOnly);
+    f.write(xml.toUtf8());
+    return name;
+}
+
+void BM_MergeRssChannel(benchmark::State& state)
+{
+    const int existing = static_cast<int>(state.range(0));
+    QTemporaryDir dir;
+    // Items 9,500..10,499: 500 known, 500 new.
+    const QString file = WriteDocument(dir.path(), existing - 500, 1000);
+    TMergeScene scene;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.Build(existing);
+        const IXMLRssType rss = LoadRss(file);
+        state.ResumeTiming();
+        QTreeWidgetItem* result = MergeRssChannel(scene.views, 0, scene.feed, "http://bench.test/rss", rss);
+        state.PauseTiming();
+        if (result != scene.feed || scene.feed->childCount() != existing + 500)
+            state.SkipWithError("unexpected merge result");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_MergeRssChannel)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_LoadRss(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString file = WriteDocument(dir.path(), 0, 1000);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadRss(file));
+}
+BENCHMARK(BM_LoadRss)->Unit(benchmark::kMillisecond);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir home;
+    setenv("QUORBEL_HOME", home.path().toLocal8Bit().constData(), 1);
+    QApplication app(argc, argv);
+    TOffline offline;
+    SetConnectivity(&offline);
+    {
+        TNewsData data(home.path() + '/');
+        benchmark::Initialize(&argc, argv);
+        if (benchmark::ReportUnrecognizedArguments(argc, argv))
+            return 1;
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+    }
+    SetConnectivity(nullptr);
+    return 0;
+}

@@ -1,0 +1,89 @@
+// Start-up with a stored tree of 100,000 news items: from the data module's
+// creation (which reads News.qbx) through the organiser's first tick, which
+// builds the tree and the five derived views and fills the ticker. Offline,
+// so no site icon is fetched. Reports the time and the peak resident memory.
+#include "NewsCorpus.h"
+#include "app/NewsGlobals.h"
+#include "organiser/NewsFeeders.h"
+#include "platform/Connectivity.h"
+#include "ticker/RssViews.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+class TOffline final : public IConnectivity {
+public:
+    bool IsConnected() override { return false; }
+};
+
+long StatusKb(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(static_cast<int>(strlen(key))).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+void BM_StartUp(benchmark::State& state)
+{
+    QTemporaryDir home;
+    const QString folder = home.path() + '/';
+    setenv("QUORBEL_HOME", home.path().toLocal8Bit().constData(), 1);
+    {
+        TTreeList list;
+        TNewsCorpus corpus;
+        corpus.Fill(list, 1000, 99);
+        list.SaveContainer(folder + "News.qbx");
+    }
+    const long before = StatusKb("VmRSS:");
+    int nodes = 0;
+    for (auto _ : state) {
+        auto data = std::make_unique<TNewsData>(folder);
+        std::unique_ptr<TNewsFeeder> organiser;
+        auto ticker = std::make_unique<TRSSView>([&organiser](TRSSView* view) {
+            organiser = std::make_unique<TNewsFeeder>(view);
+            return organiser.get();
+        });
+        organiser->Timer1->stop();
+        organiser->Timer1Timer();
+        organiser->Timer1->stop();
+        nodes = data->NewsList.Count();
+        if (organiser->tvTree->topLevelItemCount() != 1000 || organiser->tvWeb->topLevelItemCount() == 0)
+            state.SkipWithError("tree not built");
+        state.PauseTiming();
+        organiser.reset();
+        ticker.reset();
+        data.reset();
+        state.ResumeTiming();
+    }
+    state.counters["nodes"] = nodes;
+    state.counters["rss_before_kB"] = static_cast<double>(before);
+    state.counters["peak_rss_kB"] = static_cast<double>(StatusKb("VmHWM:"));
+}
+BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->Iterations(1);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    TOffline offline;
+    SetConnectivity(&offline);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    SetConnectivity(nullptr);
+    return 0;
+}
