@@ -6,6 +6,7 @@
 #include "text/TextTools.h"
 
 #include <QHash>
+#include <QSet>
 #include <QTreeWidget>
 #include <optional>
 
@@ -169,36 +170,35 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
 
     const int keepDays = feedItem->GetOptionInt(kOptStorageDays, newsStorageDuration);
     const int feedImage = NodeImage(feed);
-    std::vector<bool> expired(static_cast<size_t>(feed->childCount()), false);
-    bool anyExpired = false;
+    QList<QTreeWidgetItem*> expired;
     for (int i = 0; i < feed->childCount(); ++i) {
         QTreeWidgetItem* child = feed->child(i);
         TTreeItem* childItem = NewsData->NodeItem(child);
         if (keepDays > 0 && childItem && childItem->TimeStamp < now - keepDays) {
-            UpdateViews(views, child, umItemRemoved);
-            expired[static_cast<size_t>(i)] = true;
-            anyExpired = true;
+            expired.append(child);
         } else if (childItem) {
             childItem->IconIdx = feedImage;
             NewsData->ApplyNodeImages(childItem, child);
         }
     }
-    if (anyExpired) {
+    if (!expired.isEmpty()) {
+        // The same as removing each expired item from the derived views in
+        // turn, without a search of every view per item.
+        RemoveFromViews(views, expired);
         // Taking all children and putting the kept ones back is linear; removing
         // them one at a time would move the child list once per removal.
+        QSet<QTreeWidgetItem*> gone(expired.begin(), expired.end());
         const QList<QTreeWidgetItem*> children = feed->takeChildren();
         QList<QTreeWidgetItem*> kept;
-        kept.reserve(children.size());
-        for (qsizetype i = 0; i < children.size(); ++i) {
-            if (expired[static_cast<size_t>(i)]) {
-                if (children[i] == tree->currentItem())
-                    tree->setCurrentItem(feed);
-                delete children[i];
-            } else {
-                kept.append(children[i]);
-            }
+        kept.reserve(children.size() - expired.size());
+        for (QTreeWidgetItem* child : children) {
+            if (!gone.contains(child))
+                kept.append(child);
         }
+        if (gone.contains(tree->currentItem()))
+            tree->setCurrentItem(feed);
         feed->addChildren(kept);
+        qDeleteAll(expired);
     }
 
     const QString caption = FeedCaption(HTMLToText(channelTitle.Raw()), newCount, feed->childCount());

@@ -90,7 +90,7 @@ QString OptionText(const QStringList& lines)
     QString text;
     for (const QString& line : lines) {
         text += line;
-        if (&line != &lines.last()) text += QLatin1String("\r\n");
+        text += QLatin1String("\r\n");
     }
     return text;
 }

@@ -1,0 +1,106 @@
+// The real windows on a real X server (the "xvfb_windows" test runs these
+// under a virtual display); on the offscreen platform they are skipped.
+#include "app/NewsGlobals.h"
+#include "organiser/NewsFeeders.h"
+#include "support/FakeClock.h"
+#include "support/FakeConnectivity.h"
+#include "support/TempFolder.h"
+#include "ticker/RssViews.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QWindow>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+bool OnX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
+// Lets the window manager-less X server map and place the window.
+void WaitUntilShown(QWidget* w)
+{
+    QElapsedTimer t;
+    t.start();
+    while ((!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) && t.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+}
+
+class XvfbWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!OnX11())
+            GTEST_SKIP() << "needs an X display (run by the xvfb_windows test)";
+        data = std::make_unique<TNewsData>(home.Path());
+        ticker = std::make_unique<TRSSView>([this](TRSSView* view) {
+            organiser = std::make_unique<TNewsFeeder>(view);
+            return organiser.get();
+        });
+        organiser->Timer1->stop();
+        ticker->show();
+        WaitUntilShown(ticker.get());
+    }
+    void TearDown() override
+    {
+        organiser.reset();
+        ticker.reset();
+        data.reset();
+    }
+
+    FakeConnectivity offline{false};
+    TempProgramFolder home;
+    std::unique_ptr<TNewsData> data;
+    std::unique_ptr<TNewsFeeder> organiser;
+    std::unique_ptr<TRSSView> ticker;
+};
+
+TEST_F(XvfbWindowsTest, TickerStripAtItsDesignPlace)
+{
+    EXPECT_TRUE(ticker->isVisible());
+    EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(ticker->frameGeometry().topLeft(), QPoint(323, 294));
+    EXPECT_EQ(ticker->height(), 17 + 2); // one line of 17 pixels inside a one-pixel border
+    EXPECT_EQ(ticker->lbRss->text(), ticker->SQuorbelTitle);
+    // The strip holds its parts: icon, title, close glyph 4 pixels from the end.
+    EXPECT_EQ(ticker->width(), ticker->lbRss->width() + 16 + 11 + 12);
+    EXPECT_EQ(ticker->imClose->geometry().right(), ticker->width() - 4 - 1);
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().contains(ticker->frameGeometry()));
+}
+
+TEST_F(XvfbWindowsTest, MediaMarksWidenTheStrip)
+{
+    TTreeItem audio("RSS", "A podcast episode", "http://h/ep.mp3", "", "", "0");
+    ticker->ShowItem(audio);
+    QCoreApplication::processEvents();
+    const int base = ticker->lbRss->width() + 16 + 11 + 12;
+    EXPECT_EQ(ticker->width(), base + 34);
+    EXPECT_TRUE(ticker->imSpeaker->isVisible());
+    TTreeItem video("RSS", "A podcast episode", "http://h/clip.mp4", "", "", "0");
+    ticker->ShowItem(video);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ticker->width(), base + 50);
+    EXPECT_TRUE(ticker->imVideo->isVisible());
+    EXPECT_FALSE(ticker->imSpeaker->isVisible());
+}
+
+TEST_F(XvfbWindowsTest, OrganiserOpensWithDesignBounds)
+{
+    organiser->show();
+    WaitUntilShown(organiser.get());
+    EXPECT_EQ(organiser->geometry().size(), QSize(536, 508));
+    EXPECT_EQ(organiser->PageControl1->currentIndex(), 3);
+    EXPECT_EQ(organiser->PageControl1->size(),
+              QSize(organiser->Panel1->width() - 9, organiser->Panel1->height() - 9));
+    EXPECT_TRUE(organiser->tvAudio->isVisible());
+    organiser->close();
+    EXPECT_FALSE(organiser->isVisible());
+    EXPECT_TRUE(ticker->isVisible());
+}
+} // namespace
