@@ -9,6 +9,8 @@ struct TextCase {
     QString expected;
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
+
 class HTMLToTextTest : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(HTMLToTextTest, Converts)
