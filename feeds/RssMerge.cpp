@@ -158,12 +158,14 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
             link = docItem->Enclosure()->Url();
         TTreeItem news(kNewsItem, rawTitle, link, docItem->Description(), QString(), docItem->PubDate());
         news.SetOption(kOptShowDescription, showDescription);
+        news.IconIdx = NodeImage(feed); // what the item gets below anyway, when it stays
         const int index = NewsData->NewsList.AddCopy(news);
+        // Everything is set before the node goes in: a change to a node in a
+        // view makes the view look the node up, which is slow for a new first child.
         auto* node = new QTreeWidgetItem(QStringList{plainTitle});
         SetNodeDataValue(node, index);
+        NewsData->ApplyNodeImages(NewsData->NewsList.At(index), node);
         feed->insertChild(0, node);
-        const int feedImage = NodeImage(feed);
-        SetNodeImages(node, feedImage, feedImage, NodeStateImage(node));
         known.InsertFirst(node);
         UpdateViews(views, node, umItemAdded);
     }

@@ -283,3 +283,25 @@ TEST(FindNodeByURLTest, SearchesStartAndLaterSiblingsOnly)
     EXPECT_EQ(FindChildByText(b, "nope"), nullptr);
 }
 } // namespace
+
+namespace {
+TEST_F(RssMergeTest, HundredThousandItems)
+{
+    QByteArray doc = "<rss><channel><title>Big</title>";
+    doc.reserve(12 * 1024 * 1024);
+    for (int i = 0; i < 100000; ++i)
+        doc += "<item><title>Item " + QByteArray::number(i) + "</title><link>http://big.test/"
+            + QByteArray::number(i) + "</link><pubDate>2026-12-09 10:00:00</pubDate></item>";
+    doc += "</channel></rss>";
+    storageDuration = 0;
+    QTreeWidgetItem* feed = Merge(doc);
+    ASSERT_NE(feed, nullptr);
+    EXPECT_EQ(feed->childCount(), 100000);
+    EXPECT_EQ(feed->text(0), "Big(100000)");
+    EXPECT_EQ(feed->child(0)->text(0), "Item 99999");
+    EXPECT_TRUE(tree.updatesEnabled());
+    // The same document again: everything known.
+    Merge(doc, feed);
+    EXPECT_EQ(feed->text(0), "Big(0 of 100000)");
+}
+} // namespace
