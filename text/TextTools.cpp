@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <limits>
+#include <vector>
 
 namespace {
 inline QChar UpperAscii(QChar c) { return (c >= 'a' && c <= 'z') ? QChar(c.unicode() - 32) : c; }
@@ -87,16 +88,46 @@ bool ReadHTMLTag(const QString& text, int& pos, QString& tagName, QString& attri
 
 QString ReplaceHTMLEntities(const QString& text)
 {
-    if (!text.contains('&'))
+    // Every row's pattern starts with "&" and ends with ";".
+    if (!text.contains('&') || !text.contains(';'))
         return text;
+    struct Row {
+        QLatin1StringView from;
+        QString to;
+    };
+    static const std::vector<Row> rows = [] {
+        std::vector<Row> r;
+        for (const EntityRow& e : kEntities) {
+            const QString to = e.to[1] ? QString(reinterpret_cast<const QChar*>(e.to), 2)
+                                       : QString(QChar(e.to[0]));
+            r.push_back({QLatin1StringView(e.from), to});
+        }
+        return r;
+    }();
+    // Row by row, each a replace-all from left to right; the search jumps from
+    // one "&" to the next, which is much faster than a substring search.
     QString r = text;
-    for (const EntityRow& row : kEntities) {
-        const QString from = QString::fromLatin1(row.from);
-        if (!r.contains(from))
-            continue;
-        const QString to = row.to[1] ? QString(reinterpret_cast<const QChar*>(row.to), 2)
-                                     : QString(QChar(row.to[0]));
-        r.replace(from, to);
+    for (const Row& row : rows) {
+        qsizetype at = r.indexOf('&');
+        if (at < 0)
+            break; // no row can match any more
+        QString out;
+        qsizetype copied = 0;
+        while (at >= 0) {
+            if (QStringView(r).mid(at).startsWith(row.from)) {
+                out += QStringView(r).mid(copied, at - copied);
+                out += row.to;
+                at += row.from.size();
+                copied = at;
+                at = r.indexOf('&', at);
+            } else {
+                at = r.indexOf('&', at + 1);
+            }
+        }
+        if (copied > 0) {
+            out += QStringView(r).mid(copied);
+            r = std::move(out);
+        }
     }
     return r;
 }
