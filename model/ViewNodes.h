@@ -2,6 +2,7 @@
 // How a tree-view node carries its item: the NewsList index in a data role,
 // and its image, selected image and state image as imIcons indexes (-1 none),
 // drawn by TNodeDelegate.
+#include <QPointer>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <QVariant>
@@ -59,7 +60,8 @@ QTreeWidgetItem* FirstNode(QTreeWidget* view);
 // Depth-first pre-order walks: use QTreeWidgetItemIterator, which keeps its
 // place by index and so stays linear over long sibling lists.
 
-// Suspends repainting of a view while it lives.
+// Suspends repainting of a view while it lives. Events may run meanwhile
+// (downloads, pauses), so the view is held weakly.
 class TUpdateGuard {
 public:
     explicit TUpdateGuard(QWidget* view) : view(view), wasEnabled(view && view->updatesEnabled())
@@ -76,6 +78,6 @@ public:
     TUpdateGuard& operator=(const TUpdateGuard&) = delete;
 
 private:
-    QWidget* view;
+    QPointer<QWidget> view;
     bool wasEnabled;
 };
