@@ -1,5 +1,6 @@
 // Merging a 1,000-item document, half of it new, into a feed that already has
 // 10,000 items, with the derived views kept in step.
+#include "BenchMain.h"
 #include "app/NewsGlobals.h"
 #include "feeds/RssMerge.h"
 #include "model/CategoryViews.h"
@@ -15,11 +16,6 @@
 #include <cstdlib>
 
 namespace {
-class TOffline final : public IConnectivity {
-public:
-    bool IsConnected() override { return false; }
-};
-
 QString Title(int i) { return QStringLiteral("Headline number %1 about the day's events").arg(i); }
 
 struct TMergeScene {
@@ -97,23 +93,4 @@ void BM_LoadRss(benchmark::State& state)
 BENCHMARK(BM_LoadRss)->Unit(benchmark::kMillisecond);
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QTemporaryDir home;
-    setenv("QUORBEL_HOME", home.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    TOffline offline;
-    SetConnectivity(&offline);
-    {
-        TNewsData data(home.path() + '/');
-        benchmark::Initialize(&argc, argv);
-        if (benchmark::ReportUnrecognizedArguments(argc, argv))
-            return 1;
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-    }
-    SetConnectivity(nullptr);
-    return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarks(argc, argv, true); }

@@ -3,6 +3,7 @@
 // builds the tree and the five derived views and fills the ticker. Offline,
 // so no site icon is fetched. Reports the time and the peak resident memory.
 #include "NewsCorpus.h"
+#include "BenchMain.h"
 #include "app/NewsGlobals.h"
 #include "organiser/NewsFeeders.h"
 #include "platform/Connectivity.h"
@@ -20,11 +21,6 @@
 #include <memory>
 
 namespace {
-class TOffline final : public IConnectivity {
-public:
-    bool IsConnected() override { return false; }
-};
-
 long StatusKb(const char* key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -82,18 +78,4 @@ void BM_StartUp(benchmark::State& state)
 BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->Iterations(1);
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    TOffline offline;
-    SetConnectivity(&offline);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    SetConnectivity(nullptr);
-    return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarks(argc, argv, false); }

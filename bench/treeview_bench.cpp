@@ -5,6 +5,7 @@
 // Arguments: the shape (0: 1,000 feeds of 99 items; 1: one feed holding
 // 99,999 items) and whether the view is shown.
 #include "NewsCorpus.h"
+#include "BenchMain.h"
 #include "app/NewsGlobals.h"
 #include "model/Container.h"
 #include "platform/Connectivity.h"
@@ -18,11 +19,6 @@
 #include <memory>
 
 namespace {
-class TOffline final : public IConnectivity {
-public:
-    bool IsConnected() override { return false; }
-};
-
 void FillNews(int shape)
 {
     TTreeList& list = NewsData->NewsList;
@@ -95,23 +91,4 @@ void BM_ReorderByTree(benchmark::State& state)
 BENCHMARK(BM_ReorderByTree)->ArgName("siblings")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QTemporaryDir home;
-    setenv("QUORBEL_HOME", home.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    TOffline offline;
-    SetConnectivity(&offline);
-    {
-        TNewsData data(home.path() + '/');
-        benchmark::Initialize(&argc, argv);
-        if (benchmark::ReportUnrecognizedArguments(argc, argv))
-            return 1;
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-    }
-    SetConnectivity(nullptr);
-    return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarks(argc, argv, true); }
