@@ -1,9 +1,8 @@
 #include "text/SiteIcons.h"
 
 #include "app/NewsGlobals.h"
+#include "feeds/URLTools.h"
 #include "model/ViewNodes.h"
-#include "platform/Connectivity.h"
-#include "platform/Downloader.h"
 #include "platform/Encoding.h"
 #include "platform/Shell.h"
 #include "text/TextTools.h"
@@ -349,26 +348,26 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, const QString& link)
     // Negative values other than -1 only come from damaged files; treat them alike.
     const bool needFetch = item->IconIdx < 0 || item->IconIdx >= IconFiles.size();
 
-    if (needFetch && Connectivity().IsConnected()) {
+    if (needFetch && IsInternetConnected()) {
         if (item->IsKind(kWebLink))
             item->IconIdx = imgWebLink;
         else if (item->IsKind(kNewsItem) || item->IsKind(kFeed))
             item->IconIdx = imgFeed;
 
         url = prefix + QStringLiteral("favicon.ico");
-        Downloader().Download(url, iconFile);
+        DownloadURLToFile(url, iconFile);
 
         const QString www = WwwSiteURL(link);
         if (!IsFile(iconFile) || IsHtmlFile(iconFile)) {
             if (!SameTextAscii(www + '/', prefix)) {
                 url = www + QStringLiteral("/favicon.ico");
-                Downloader().Download(url, iconFile);
+                DownloadURLToFile(url, iconFile);
             }
         }
 
         if (!IsFile(iconFile) || IsHtmlFile(iconFile)) {
             QFile::remove(ScratchFile);
-            Downloader().Download(www, ScratchFile);
+            DownloadURLToFile(www, ScratchFile);
             if (IsFile(ScratchFile)) {
                 QFile page(ScratchFile);
                 url = page.open(QIODevice::ReadOnly) ? FindShortcutIcon(DecodeText(page.readAll())) : QString();
@@ -381,7 +380,7 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, const QString& link)
             }
             QFile::remove(iconFile);
             if (!IsBlank(url))
-                Downloader().Download(url, iconFile);
+                DownloadURLToFile(url, iconFile);
         }
     }
 

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -47,6 +48,19 @@ public:
     }
 
     const QList<Call>& Calls() const { return calls; }
+    QStringList Urls() const
+    {
+        QStringList urls;
+        for (const Call& call : calls)
+            urls << call.url;
+        return urls;
+    }
+    void ClearCalls() { calls.clear(); }
+    void Reset()
+    {
+        answers.clear();
+        calls.clear();
+    }
     int CallCount(const QString& url) const
     {
         int n = 0;

@@ -1,5 +1,8 @@
 #include "text/SiteIcons.h"
 
+#include "support/FakeConnectivity.h"
+#include "support/FakeDownloader.h"
+
 #include "app/NewsGlobals.h"
 #include "model/ViewNodes.h"
 #include "platform/Connectivity.h"
@@ -22,39 +25,6 @@
 namespace {
 
 // Answers from a table; unknown URLs fail and leave the target untouched.
-class TableDownloader final : public IDownloader {
-public:
-    TableDownloader() { SetDownloader(this); }
-    ~TableDownloader() override { SetDownloader(nullptr); }
-    void Serve(const QString& url, const QByteArray& body) { bodies[url] = body; }
-    void Reset()
-    {
-        bodies.clear();
-        urls.clear();
-    }
-    bool Download(const QString& url, const QString& fileName) override
-    {
-        urls << url;
-        const auto found = bodies.constFind(url);
-        if (found == bodies.constEnd())
-            return false;
-        QFile f(fileName);
-        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(*found) == found->size();
-    }
-    QStringList urls;
-
-private:
-    QMap<QString, QByteArray> bodies;
-};
-
-class SwitchConnectivity final : public IConnectivity {
-public:
-    SwitchConnectivity() { SetConnectivity(this); }
-    ~SwitchConnectivity() override { SetConnectivity(nullptr); }
-    bool IsConnected() override { return connected; }
-    bool connected = true;
-};
-
 class IconShell final : public IShell {
 public:
     IconShell() { SetShell(this); }
@@ -316,8 +286,8 @@ protected:
     }
 
     TempProgramFolder home;
-    TableDownloader net;
-    SwitchConnectivity link;
+    FakeDownloader net;
+    FakeConnectivity link;
     IconShell shell;
     std::unique_ptr<TNewsData> data;
     QTreeWidget view;
@@ -434,7 +404,7 @@ TEST_F(SiteIconTest, FetchOrderAndRegistration)
         TempProgramFolder fresh;
         QDir().mkpath(fresh.File("Images"));
         TNewsData d(fresh.Path());
-        TableDownloader& dl = net;
+        FakeDownloader& dl = net;
         dl.Reset();
         for (auto it = c.served.begin(); it != c.served.end(); ++it)
             dl.Serve(it.key(), it.value());
@@ -442,7 +412,7 @@ TEST_F(SiteIconTest, FetchOrderAndRegistration)
         QTreeWidgetItem* node = AddViewNode(&view, nullptr, "n", d.NewsList.AddCopy(feed));
 
         d.AssignSiteIcon(node, c.link);
-        EXPECT_EQ(dl.urls, c.tried) << c.name;
+        EXPECT_EQ(dl.Urls(), c.tried) << c.name;
         TTreeItem* item = d.NodeItem(node);
         EXPECT_EQ(item->IconIdx, 10) << c.name;
         EXPECT_EQ(item->IconURL, c.tried.last()) << c.name;
@@ -495,7 +465,7 @@ TEST_F(SiteIconTest, StaleScratchFileIsNotReadAsTheHomePage)
     WriteBytes(data->ScratchFile, "<link rel=\"shortcut icon\" href=\"stale.ico\">");
     QTreeWidgetItem* node = AddNode(kFeed, "http://news.example.com/rss");
     data->AssignSiteIcon(node, "http://news.example.com/rss");
-    EXPECT_EQ(net.urls, QStringList({"http://news.example.com/favicon.ico", "http://www.example.com/favicon.ico",
+    EXPECT_EQ(net.Urls(), QStringList({"http://news.example.com/favicon.ico", "http://www.example.com/favicon.ico",
                                      "http://www.example.com", "http://www.example.com/favicon.ico"}));
     EXPECT_FALSE(QFile::exists(data->ScratchFile));
 }
@@ -539,12 +509,12 @@ TEST_F(SiteIconTest, StoredIndexesAndRefresh)
         {"refresh forces a fetch", true, true, 11, 1, 11, "u-news"},
     };
     for (const auto& c : cases) {
-        net.urls.clear();
+        net.ClearCalls();
         data->RefreshIcons = c.refresh;
-        link.connected = c.online;
+        link.SetConnected(c.online);
         QTreeWidgetItem* node = AddNode(kFeed, feed, c.stored);
         data->AssignSiteIcon(node, feed);
-        EXPECT_EQ(net.urls.size(), c.downloads) << c.name;
+        EXPECT_EQ(net.Urls().size(), c.downloads) << c.name;
         EXPECT_EQ(Item(node)->IconIdx, c.expected) << c.name;
         EXPECT_EQ(Item(node)->IconURL, QString(c.url)) << c.name;
     }
@@ -556,14 +526,14 @@ TEST_F(SiteIconTest, StoredIndexesAndRefresh)
 TEST_F(SiteIconTest, OfflineKeepsTheStoredIndex)
 {
     Start();
-    link.connected = false;
+    link.SetConnected(false);
     for (int stored : {-1, 4, 7}) {
         QTreeWidgetItem* node = AddNode(kFeed, "http://nothing.example.com/rss", stored);
         data->AssignSiteIcon(node, "http://nothing.example.com/rss");
         EXPECT_EQ(Item(node)->IconIdx, stored);
         EXPECT_EQ(Images(node), QList<int>({stored, stored, -1}));
     }
-    EXPECT_TRUE(net.urls.isEmpty());
+    EXPECT_TRUE(net.Urls().isEmpty());
 }
 
 TEST_F(SiteIconTest, AddIconFileRegistersOnlyUsableFiles)
@@ -594,7 +564,7 @@ TEST_F(SiteIconTest, AddIconFileRegistersOnlyUsableFiles)
 TEST_F(SiteIconTest, NodeIconByKind)
 {
     Start();
-    link.connected = false;
+    link.SetConnected(false);
     QTemporaryDir dir;
     const struct {
         const char* kind;
