@@ -129,7 +129,14 @@ QTreeWidgetItem* TNewsFeeder::LoadFeedURL(const QString& url, QTreeWidgetItem* n
         pendingFetches.push_back({url, node});
         return nullptr;
     }
-    QTreeWidgetItem* result = DownloadFeed(url, node, true);
+    QTreeWidgetItem* result = nullptr;
+    try {
+        result = DownloadFeed(url, node, true);
+    } catch (const EQuorbelError& e) {
+        // The downloaded file could not be read: a user command shows why.
+        Dialogs().ShowMessage(e.Message());
+        return nullptr;
+    }
     if (result)
         result->setExpanded(true);
     return result;

@@ -1,5 +1,6 @@
 #include "organiser/OrganiserFixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 
@@ -212,5 +213,23 @@ TEST_F(SchedulerTest, ReloadRequestRunsAfterTheCommandReturns)
     EXPECT_EQ(downloader.CallCount("http://a.test/rss"), 1);
     EXPECT_TRUE(a->isExpanded());
     EXPECT_EQ(a->childCount(), 3);
+}
+} // namespace
+
+namespace {
+TEST_F(SchedulerTest, UnreadableScratchFileIsReportedNotFatal)
+{
+    // A folder where the scratch file should be: it "exists" but cannot be read.
+    ASSERT_TRUE(QDir().mkpath(data.ScratchFile));
+    downloader.Serve("http://a.test/rss", SmallFeed("a", 1));
+    EXPECT_EQ(organiser->LoadFeedURL("http://a.test/rss", nullptr), nullptr);
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.last().contains("rss.xml"));
+
+    // The scheduler swallows it and keeps going.
+    AddNode(nullptr, "RSH", "A", "http://a.test/rss");
+    organiser->Timer1Timer();
+    EXPECT_TRUE(organiser->Timer1->isActive());
+    EXPECT_FALSE(organiser->FetchInProgress());
 }
 } // namespace
