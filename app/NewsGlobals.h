@@ -3,6 +3,7 @@
 // the one global reference NewsData. It owns the node pool NewsList, the
 // node icons imIcons and the site-icon registry (IconFiles, IconURLs, kept in
 // Images/IconList.csv and Images/IconURLList.csv).
+#include "feeds/XmlDocument.h"
 #include "model/TreeItems.h"
 #include "widgets/ImageList.h"
 
@@ -49,6 +50,7 @@ public:
     QString IconListFile;
     QString NewsFile;
     TImageList imIcons;
+    TXMLDocument XMLDocument1; // reads news XML files
     TTreeList NewsList;
 };
 

@@ -83,7 +83,8 @@ QTreeWidget* TNewsFeeder::CreateTreeView(QWidget* tab, const QString& name)
     view->setHeaderHidden(true);
     view->setColumnCount(1);
     view->setIndentation(19);
-    view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    // Captions become editable together with the rename command that stores them.
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setBackgroundRole(QPalette::Button);
     view->setAutoFillBackground(true);
     view->setUniformRowHeights(true);
