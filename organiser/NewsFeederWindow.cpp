@@ -156,6 +156,7 @@ void TNewsFeeder::CreateComponents()
             HintWindow->hide();
     });
 
+    PageControl1->setCurrentIndex(kDesignPageIndex); // the tab active at design
     connect(PageControl1, &QTabWidget::currentChanged, this, &TNewsFeeder::PageChanged);
 }
 
@@ -203,10 +204,7 @@ void TNewsFeeder::LoadSettings()
     NewsInterval = ini.ReadInteger(kSection, QStringLiteral("NewsInterval"), NewsInterval);
     NewsStorageDuration = ini.ReadInteger(kSection, QStringLiteral("NewsStorageDuration"),
                                           NewsStorageDuration);
-    const int current = PageControl1->currentIndex() >= 0 ? PageControl1->currentIndex() : kDesignPageIndex;
-    const int page = ini.ReadInteger(kSection, QStringLiteral("PageIndex"),
-                                     ini.ValueExists(kSection, QStringLiteral("PageIndex")) ? current
-                                                                                             : kDesignPageIndex);
+    const int page = ini.ReadInteger(kSection, QStringLiteral("PageIndex"), PageControl1->currentIndex());
     if (page >= 0 && page < PageControl1->count())
         PageControl1->setCurrentIndex(page);
 }
@@ -260,11 +258,6 @@ void TNewsFeeder::resizeEvent(QResizeEvent* event)
     // The first resize only delivers the bounds applied at creation.
     if (!LoadingSettings && event->oldSize().isValid())
         SaveSettings();
-}
-
-void TNewsFeeder::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
 }
 
 void TNewsFeeder::PageChanged(int)
