@@ -4,6 +4,7 @@
 #include "text/TextTools.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 TNewsData* NewsData = nullptr;
 
@@ -30,7 +31,9 @@ TNewsData::TNewsData(const QString& programFolder)
     ReloadIcons();
 
     NewsFile = ProgramFolder + QStringLiteral("News.qbx");
-    NewsList.LoadContainer(NewsFile); // a missing or damaged file keeps what could be read
+    // A missing or damaged file keeps what could be read; a damaged one is
+    // kept aside before the first store replaces it.
+    NewsFileDamaged = !NewsList.LoadContainer(NewsFile) && QFileInfo::exists(NewsFile);
 }
 
 TNewsData::~TNewsData()

@@ -49,6 +49,8 @@ public:
     QStringList IconURLs;
     QString IconListFile;
     QString NewsFile;
+    // News.qbx existed at start-up but could not be read to its end.
+    bool NewsFileDamaged = false;
     TImageList imIcons;
     TXMLDocument XMLDocument1; // reads news XML files
     TTreeList NewsList;

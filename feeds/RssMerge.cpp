@@ -119,7 +119,7 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
         TTreeItem feedItem(kFeed, channelTitle.Raw(), feedUrl, channel->Description(), QString(),
                            FormatLocalDateTime(NowDateTime()));
         const int index = NewsData->NewsList.AddCopy(feedItem);
-        feed = new QTreeWidgetItem(QStringList{HTMLToText(channelTitle.Raw())});
+        feed = NewViewNode(HTMLToText(channelTitle.Raw()));
         SetNodeDataValue(feed, index);
         tree->insertTopLevelItem(0, feed);
         UpdateViews(views, feed, umFeedAdded);
@@ -162,7 +162,7 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
         const int index = NewsData->NewsList.AddCopy(news);
         // Everything is set before the node goes in: a change to a node in a
         // view makes the view look the node up, which is slow for a new first child.
-        auto* node = new QTreeWidgetItem(QStringList{plainTitle});
+        QTreeWidgetItem* node = NewViewNode(plainTitle);
         SetNodeDataValue(node, index);
         NewsData->ApplyNodeImages(NewsData->NewsList.At(index), node);
         feed->insertChild(0, node);

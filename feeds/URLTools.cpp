@@ -2,9 +2,18 @@
 
 #include "platform/Connectivity.h"
 #include "platform/Downloader.h"
+#include "platform/Trace.h"
 
-bool DownloadURLToFile(const QString& url, const QString& fileName)
+namespace {
+bool cancelled = false;
+} // namespace
+
+bool DownloadURLToFile(QString url, QString fileName)
 {
+    if (cancelled) {
+        WriteTraceLine(QStringLiteral("Download of \"%1\" not started: downloads are cancelled").arg(url));
+        return false;
+    }
     return Downloader().Download(url, fileName);
 }
 
@@ -12,3 +21,12 @@ bool IsInternetConnected()
 {
     return Connectivity().IsConnected();
 }
+
+void SetDownloadsCancelled(bool on)
+{
+    cancelled = on;
+    if (on)
+        Downloader().CancelAll();
+}
+
+bool DownloadsCancelled() { return cancelled; }

@@ -7,6 +7,13 @@
 // True when the whole body of url was written to fileName. Blocks until the
 // transfer ends, but the event loop keeps running meanwhile. A failure leaves
 // no file behind and an existing file of that name as it was. Never throws.
-bool DownloadURLToFile(const QString& url, const QString& fileName);
+// Takes the URL by value: the caller's string may go while events run.
+bool DownloadURLToFile(QString url, QString fileName);
 
 bool IsInternetConnected();
+
+// While set, every download fails at once; setting it also ends the
+// transfers in progress. Commands that must not wait for the network (Exit,
+// deleting nodes) set it until they have run.
+void SetDownloadsCancelled(bool cancelled);
+bool DownloadsCancelled();

@@ -26,7 +26,7 @@ int Sign(int v) { return (v > 0) - (v < 0); }
 // spares the model one insert notification per node.
 QTreeWidgetItem* NewMirror(const TTreeItem* item, qint64 data)
 {
-    auto* node = new QTreeWidgetItem(QStringList{item->Title});
+    QTreeWidgetItem* node = NewViewNode(item->Title);
     SetNodeDataValue(node, data);
     NewsData->ApplyNodeImages(item, node);
     return node;

@@ -419,10 +419,13 @@ TRecordResult ReadRecord(TTreeItem& node, TContainerReader& stream)
     node.LastShown = stream.ReadDouble();
     node.IconIdx = stream.ReadInt32();
     node.NewsType = stream.ReadString();
-    node.SetTitle(stream.ReadString());
-    if (node.Title == node.RawTitle)
-        node.Title = node.RawTitle; // one buffer for both, as the plain forms share theirs
-    node.SetText(stream.ReadString());
+    // Title and Text are stored in their plain forms already: taken as they
+    // are, not converted again ("Inflation &lt; 2%" is stored as
+    // "Inflation < 2%", which a second conversion would cut short).
+    node.Title = stream.ReadString();
+    node.RawTitle = node.Title;
+    node.Text = stream.ReadString();
+    node.RawText = node.Text;
     node.SetDescription(stream.ReadString());
     node.Link = stream.ReadString();
     node.Options.clear();

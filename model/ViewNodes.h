@@ -51,6 +51,45 @@ inline void SetNodeImages(QTreeWidgetItem* node, int image, int selected, int st
     node->setData(0, NodeImagesRole, QVariant::fromValue(images));
 }
 
+// Every view node of the program is a TViewNode, so that a TNodeRef can tell
+// whether it still exists. Create nodes with NewViewNode, never with a plain
+// new QTreeWidgetItem.
+class TViewNode : public QTreeWidgetItem {
+public:
+    explicit TViewNode(const QString& caption) : QTreeWidgetItem(QStringList{caption}) {}
+    // Caption, data and flags of other; no children, no handle.
+    explicit TViewNode(const QTreeWidgetItem& other) : QTreeWidgetItem(other) {}
+    TViewNode(const TViewNode& other) : QTreeWidgetItem(other) {}
+    TViewNode& operator=(const TViewNode&) = delete;
+    ~TViewNode() override;
+    QTreeWidgetItem* clone() const override;
+
+private:
+    friend class TNodeRef;
+    quint64 serial = 0; // non-zero once a TNodeRef has been taken on this node
+};
+
+// A weak handle on a view node: Get() gives the node while it exists and
+// nullptr once it has been deleted. Serial numbers are never reused, so a new
+// node at a deleted node's address is never mistaken for it.
+class TNodeRef {
+public:
+    TNodeRef() = default;
+    TNodeRef(QTreeWidgetItem* node); // NOLINT: converting on purpose
+    QTreeWidgetItem* Get() const;
+    // The node when it still exists and belongs to view, else nullptr.
+    QTreeWidgetItem* In(const QTreeWidget* view) const;
+    bool IsNull() const { return serial == 0; }
+    void Reset() { serial = 0; }
+    bool operator==(const TNodeRef& o) const { return serial == o.serial; }
+    bool operator!=(const TNodeRef& o) const { return serial != o.serial; }
+
+private:
+    quint64 serial = 0;
+};
+
+QTreeWidgetItem* NewViewNode(const QString& caption);
+
 // A new node with caption and data value: the last child of parent, or a
 // top-level node when parent is null.
 QTreeWidgetItem* AddViewNode(QTreeWidget* view, QTreeWidgetItem* parent, const QString& caption,

@@ -26,7 +26,7 @@ TTreeItem* ItemOf(const QTreeWidgetItem* node) { return NewsData ? NewsData->Nod
 // Caption, data, image, selected image and state image.
 QTreeWidgetItem* CopyNode(const QTreeWidgetItem* node)
 {
-    auto* copy = new QTreeWidgetItem(QStringList{node->text(0)});
+    QTreeWidgetItem* copy = NewViewNode(node->text(0));
     SetNodeDataValue(copy, NodeDataValue(node));
     SetNodeImages(copy, NodeImage(node), NodeSelectedImage(node), NodeStateImage(node));
     return copy;

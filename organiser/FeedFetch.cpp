@@ -60,50 +60,44 @@ private:
 };
 } // namespace
 
-bool TNewsFeeder::IsInTree(const QTreeWidgetItem* node) const
-{
-    if (!node)
-        return false;
-    for (QTreeWidgetItemIterator it(tvTree); *it; ++it)
-        if (*it == node)
-            return true;
-    return false;
-}
-
-QTreeWidgetItem* TNewsFeeder::DownloadFeed(const QString& url, QTreeWidgetItem* node, bool showErrors)
+QTreeWidgetItem* TNewsFeeder::DownloadFeed(QString url, QTreeWidgetItem* node, bool showErrors)
 {
     if (FetchInProgress())
-        return nullptr; // the scratch file is in use; callers that must not lose the request queue it
-    QTreeWidgetItem* result = nullptr;
-    {
-        TFetchScope scope(fetchDepth);
-        result = DownloadFeedNow(url, node, showErrors);
-    }
-    RunPendingFetches();
-    return result;
+        return nullptr; // the scratch file is in use; user fetches wait in LoadFeedURL
+    TBusyState::THold busy(*Busy);
+    TFetchScope scope(fetchDepth);
+    return DownloadFeedNow(url, node, showErrors);
 }
 
 QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors)
 {
     if (!NewsData)
         return nullptr;
+    // A fetch that ends without a node tells a user command why, once; a
+    // cancelled one (program end, a deleting command waiting) says nothing.
+    bool reported = false;
+    auto failed = [&]() -> QTreeWidgetItem* {
+        if (showErrors && !reported && !DownloadsCancelled())
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrDownloadFile, url));
+        reported = true;
+        return nullptr;
+    };
+    const TNodeRef nodeRef(node);
     const QString scratch = NewsData->ScratchFile;
     QFile::remove(scratch);
     if (!IsInternetConnected())
-        return nullptr;
+        return failed();
     if (!DownloadURLToFile(url, scratch)) {
         DebugTraceFmt("Error downloading \"%s\"", url);
-        if (showErrors)
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrDownloadFile, url));
+        failed();
     }
     if (!QFile::exists(scratch))
-        return nullptr;
-    // Events ran during the download: the node may have been deleted meanwhile.
-    if (node && !IsInTree(node))
-        node = nullptr;
+        return failed();
+    // Events ran during the download: take the node again only if it still exists.
+    node = nodeRef.In(tvTree);
 
     Memo1 = ReadDownloadedText(scratch);
-    QTreeWidgetItem* result = nullptr;
+    TNodeRef result;
     try {
         if (LooksLikeXml(Memo1)) {
             TXMLDocument document;
@@ -116,20 +110,24 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
         }
         SaveNewsWithBackup();
     } catch (const std::exception&) {
-        if (TTreeItem* item = NewsData->NodeItem(node))
+        if (TTreeItem* item = NewsData->NodeItem(nodeRef.In(tvTree)))
             item->TimeStamp = NowDateTime();
-        return nullptr;
+        return failed();
     }
-    return result;
+    QTreeWidgetItem* resultNode = result.In(tvTree);
+    return resultNode ? resultNode : failed();
 }
 
-QTreeWidgetItem* TNewsFeeder::LoadFeedURL(const QString& url, QTreeWidgetItem* node)
+QTreeWidgetItem* TNewsFeeder::LoadFeedURL(QString url, QTreeWidgetItem* node)
 {
-    if (FetchInProgress()) {
-        pendingFetches.push_back({url, node});
+    if (Busy->IsBusy() || Busy->HasPending()) {
+        // Another operation holds tree nodes (a fetch, the start-up build):
+        // this fetch, which may add and age out nodes, runs right after it.
+        Busy->RunWhenIdle([this, url, ref = TNodeRef(node)] { LoadFeedURL(url, ref.In(tvTree)); }, false);
         return nullptr;
     }
-    QTreeWidgetItem* result = nullptr;
+    TBusyState::THold busy(*Busy);
+    TNodeRef result;
     try {
         result = DownloadFeed(url, node, true);
     } catch (const EQuorbelError& e) {
@@ -137,20 +135,10 @@ QTreeWidgetItem* TNewsFeeder::LoadFeedURL(const QString& url, QTreeWidgetItem* n
         Dialogs().ShowMessage(e.Message());
         return nullptr;
     }
-    if (result)
-        result->setExpanded(true);
-    return result;
-}
-
-void TNewsFeeder::RunPendingFetches()
-{
-    while (!pendingFetches.empty() && !FetchInProgress()) {
-        PendingFetch next = pendingFetches.front();
-        pendingFetches.pop_front();
-        if (next.node && !IsInTree(next.node))
-            next.node = nullptr;
-        LoadFeedURL(next.url, next.node);
-    }
+    QTreeWidgetItem* resultNode = result.In(tvTree);
+    if (resultNode)
+        resultNode->setExpanded(true);
+    return resultNode;
 }
 
 void TNewsFeeder::HandleReload()
@@ -166,5 +154,6 @@ void TNewsFeeder::HandleReload()
     for (QTreeWidgetItemIterator it(tvTree); !treeNode && *it; ++it)
         if (NodeDataValue(*it) == NodeDataValue(node))
             treeNode = *it;
-    LoadFeedURL(item->Link, treeNode);
+    const QString link = item->Link; // a copy: the item may go while the fetch runs
+    LoadFeedURL(link, treeNode);
 }

@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
+#include "text/TextTools.h"
 #include "ticker/RssViews.h"
 #include "widgets/NodeDelegate.h"
 
@@ -33,12 +34,14 @@ namespace {
 const QString kSection = QStringLiteral("NewsFeeder");
 constexpr int kDesignLeft = 249, kDesignTop = 132, kDesignWidth = 536, kDesignHeight = 508;
 constexpr int kDesignPageIndex = 3; // the Audio tab
+constexpr int kMaxNewsInterval = 2147483000;
 } // namespace
 
 TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     : QWidget(parent, Qt::Window), ticker(ticker)
 {
     NewsFeeder = this;
+    Busy = new TBusyState(this);
     setObjectName(QStringLiteral("NewsFeeder"));
     setWindowTitle(QStringLiteral("Quorbel        Stay Tivaleo"));
     setGeometry(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
@@ -85,8 +88,12 @@ QTreeWidget* TNewsFeeder::CreateTreeView(QWidget* tab, const QString& name)
     view->setIndentation(19);
     // Captions become editable together with the rename command that stores them.
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setBackgroundRole(QPalette::Button);
-    view->setAutoFillBackground(true);
+    // The nodes stand on the button-face colour, like the panel around them.
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    view->setPalette(palette);
+    view->viewport()->setBackgroundRole(QPalette::Base);
+    view->viewport()->setAutoFillBackground(true);
     view->setUniformRowHeights(true);
     if (NewsData)
         view->setItemDelegate(new TNodeDelegate(NewsData->imIcons, view));
@@ -150,11 +157,12 @@ void TNewsFeeder::CreateComponents()
     HintTimer = new QTimer(this);
     HintTimer->setObjectName(QStringLiteral("HintTimer"));
     HintTimer->setInterval(2000);
+    // Runs for the whole life of the window; each tick hides a hint left showing.
     connect(HintTimer, &QTimer::timeout, this, [this] {
-        HintTimer->stop();
-        if (HintWindow)
+        if (HintWindow && HintWindow->isVisible())
             HintWindow->hide();
     });
+    HintTimer->start();
 
     PageControl1->setCurrentIndex(kDesignPageIndex); // the tab active at design
     connect(PageControl1, &QTabWidget::currentChanged, this, &TNewsFeeder::PageChanged);
@@ -162,7 +170,8 @@ void TNewsFeeder::CreateComponents()
 
 void TNewsFeeder::CreateMenus()
 {
-    acClose = new QAction(QStringLiteral("Close"), this);
+    // The File menu's "Close Window" entry is this action itself.
+    acClose = new QAction(QStringLiteral("Close Window"), this);
     acClose->setObjectName(QStringLiteral("acClose"));
     acClose->setToolTip(QStringLiteral("Close "));
     acClose->setStatusTip(QStringLiteral("Close "));
@@ -172,19 +181,13 @@ void TNewsFeeder::CreateMenus()
     acCloseAll->setObjectName(QStringLiteral("acCloseAll"));
     acCloseAll->setToolTip(QStringLiteral("Close Quorbel"));
     acCloseAll->setStatusTip(QStringLiteral("Close Quorbel"));
-    connect(acCloseAll, &QAction::triggered, this, [this] {
-        close();
-        emit closeAllRequested();
-    });
+    connect(acCloseAll, &QAction::triggered, this, &TNewsFeeder::EndProgram);
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     QMenu* file = MainMenu1->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("mnFile"));
-    // The File menu shows the close action under its longer caption.
-    QAction* closeWindow = file->addAction(QStringLiteral("Close Window"));
-    closeWindow->setObjectName(QStringLiteral("mnCloseWindow"));
-    connect(closeWindow, &QAction::triggered, acClose, &QAction::trigger);
+    file->addAction(acClose);
     file->addAction(acCloseAll);
 
     mnMain = new QMenu(this);
@@ -201,7 +204,11 @@ void TNewsFeeder::LoadSettings()
     r.setWidth(ini.ReadInteger(kSection, QStringLiteral("Width"), r.width()));
     r.setHeight(ini.ReadInteger(kSection, QStringLiteral("Height"), r.height()));
     setGeometry(r);
-    NewsInterval = ini.ReadInteger(kSection, QStringLiteral("NewsInterval"), NewsInterval);
+    // 0 stops the update ticks after start-up; a negative value or one the
+    // timer cannot hold is ignored.
+    const int interval = ini.ReadInteger(kSection, QStringLiteral("NewsInterval"), NewsInterval);
+    if (interval >= 0 && interval <= kMaxNewsInterval)
+        NewsInterval = interval;
     NewsStorageDuration = ini.ReadInteger(kSection, QStringLiteral("NewsStorageDuration"),
                                           NewsStorageDuration);
     const int page = ini.ReadInteger(kSection, QStringLiteral("PageIndex"), PageControl1->currentIndex());
@@ -227,24 +234,76 @@ void TNewsFeeder::SaveSettings()
 
 void TNewsFeeder::SaveNewsWithBackup()
 {
-    const QString backup = QFileInfo(NewsXmlPath).path() + '/' + QFileInfo(NewsXmlPath).completeBaseName()
-        + QStringLiteral(".bak");
-    if (BackupIsDue(backup, Clock().Now()) && !CopyFileSafely(NewsStorePath, backup))
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrRenamingFile, backup));
-    if (!NewsData || !NewsData->SaveNewsFile(tvTree, NewsStorePath))
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, NewsStorePath));
+    // Only the whole tree is stored: before the first build has completed,
+    // or while nodes are being placed, the file on disk is the better copy.
+    if (NewsData && CanStoreTree()) {
+        const QFileInfo xmlPath(NewsXmlPath);
+        const QString backup = xmlPath.path() + '/' + xmlPath.completeBaseName() + QStringLiteral(".bak");
+        const bool haveNews = QFileInfo::exists(NewsStorePath);
+        const bool makeBackup = haveNews && !QFileInfo::exists(backup);
+        if ((makeBackup || BackupIsDue(backup, Clock().Now())) && !CopyFileSafely(NewsStorePath, backup))
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrRenamingFile, backup));
+        if (!KeepDamagedNewsFile() || !NewsData->SaveNewsFile(tvTree, NewsStorePath))
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, NewsStorePath));
+    }
     SaveSettings();
+}
+
+bool TNewsFeeder::KeepDamagedNewsFile()
+{
+    // A News.qbx that could not be read whole at start-up is kept once, beside
+    // it, before the first store replaces it with what could be read.
+    if (damagedFileKept || !NewsData || !NewsData->NewsFileDamaged)
+        return true;
+    if (!QFileInfo::exists(NewsStorePath)) {
+        damagedFileKept = true;
+        return true;
+    }
+    const QString kept = NewsStorePath + QStringLiteral(".damaged");
+    if (!CopyFileSafely(NewsStorePath, kept)) {
+        DebugTrace(QStringLiteral("The damaged news file could not be kept as %1; not stored").arg(kept));
+        return false;
+    }
+    DebugTrace(QStringLiteral("The news file was damaged; kept as %1").arg(kept));
+    damagedFileKept = true;
+    return true;
 }
 
 bool TNewsFeeder::IsShowing() const { return isVisible(); }
 
-void TNewsFeeder::closeEvent(QCloseEvent* event)
+void TNewsFeeder::CloseHandling()
 {
     if (HintWindow)
         HintWindow->hide();
     SaveNewsWithBackup();
     hide();
+}
+
+void TNewsFeeder::closeEvent(QCloseEvent* event)
+{
+    CloseHandling();
     event->ignore(); // closing only hides the organiser
+}
+
+void TNewsFeeder::EndProgram()
+{
+    if (endRequested)
+        return;
+    endRequested = true;
+    Busy->RunWhenIdle(
+        [this] {
+            FinalCloseHandling();
+            emit programEndRequested();
+        },
+        true);
+}
+
+void TNewsFeeder::FinalCloseHandling()
+{
+    if (finalCloseDone)
+        return;
+    finalCloseDone = true;
+    CloseHandling();
 }
 
 void TNewsFeeder::resizeEvent(QResizeEvent* event)

@@ -9,12 +9,20 @@
 //    resize and a tab change write the section at once.
 //  - Only one feed fetch runs at a time: a scheduler tick during a fetch does
 //    nothing, a user fetch waits and runs right after the current one.
+//  - Operations that hold tree nodes across a nested event loop hold Busy;
+//    commands that delete or replace nodes, and program end, run through
+//    Busy->RunWhenIdle. Nodes kept across such loops are kept as TNodeRef.
+//  - News.qbx is written only while tvTree holds the whole tree: once the
+//    first tick's build has completed and while nothing is placing nodes.
+//  - Program end (Close All, the ticker closed, SIGTERM, SIGINT, the end of
+//    the desktop session) runs the close handling once, then asks to quit.
 #include "model/CategoryViews.h"
+#include "model/ViewNodes.h"
+#include "organiser/BusyState.h"
 #include "ticker/TickerHost.h"
 
 #include <QString>
 #include <QWidget>
-#include <deque>
 
 class QAction;
 class QLabel;
@@ -37,6 +45,8 @@ public:
     void LoadSettings();
     void SaveSettings();
     void SaveNewsWithBackup();
+    // True while tvTree holds the whole news tree (see the rules above).
+    bool CanStoreTree() const { return TreeComplete && PlacingNodes == 0; }
 
     // Views.
     QTreeWidget* ActiveTreeView() const;
@@ -47,9 +57,10 @@ public:
     void UpdateViews(QTreeWidgetItem* node, int mode);
     void DeleteChildNodes(QTreeWidgetItem* node);
 
-    // Feed fetches.
-    QTreeWidgetItem* DownloadFeed(const QString& url, QTreeWidgetItem* node, bool showErrors);
-    QTreeWidgetItem* LoadFeedURL(const QString& url, QTreeWidgetItem* node);
+    // Feed fetches. The URL is taken by value: the caller's string may go
+    // while the download lets events run.
+    QTreeWidgetItem* DownloadFeed(QString url, QTreeWidgetItem* node, bool showErrors);
+    QTreeWidgetItem* LoadFeedURL(QString url, QTreeWidgetItem* node);
     bool FetchInProgress() const { return fetchDepth > 0; }
 
     // The update scheduler.
@@ -59,6 +70,15 @@ public:
     // Deferred requests (the window's private messages).
     void PostReload();          // runs the reload of the active view's selected feed
     void PostLanguageChanged(); // re-applies the texts and stores the settings
+
+    // Program end: runs when no operation holds tree nodes (the transfer in
+    // progress is cancelled), does the close handling once and then emits
+    // programEndRequested. Asking again meanwhile changes nothing.
+    void EndProgram() override;
+    // Hides the hint and the window and stores the tree; the close road.
+    void CloseHandling();
+    // The close handling of program end, at most once per run.
+    void FinalCloseHandling();
 
     // Components.
     QWidget* Panel1 = nullptr;
@@ -83,12 +103,15 @@ public:
     QMenu* mnMain = nullptr;
     QAction* acClose = nullptr;
     QAction* acCloseAll = nullptr;
+    TBusyState* Busy = nullptr;
 
     // Fields.
     int NewsInterval = 300000;
     int NewsStorageDuration = 5;
-    QTreeWidgetItem* UpdatePosition = nullptr;
+    TNodeRef UpdatePosition;
     bool TreeLoaded = false;
+    bool TreeComplete = false; // the first tick's build has placed every node
+    int PlacingNodes = 0;      // builds, loads and merges placing nodes now
     bool LoadingSettings = false;
     QString NewsXmlPath;
     QString NewsStorePath;
@@ -99,7 +122,8 @@ public:
     bool FirstPassPending = true;
 
 signals:
-    void closeAllRequested();
+    // The close handling of program end has run: the program may quit now.
+    void programEndRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,17 +137,16 @@ private:
     void HandleReload();
     void HandleLanguageChanged();
     void ShowStatus(const QString& text);
-    void RunPendingFetches();
     QTreeWidgetItem* DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors);
-    bool IsInTree(const QTreeWidgetItem* node) const;
+    bool KeepDamagedNewsFile();
+    void RefreshNextDueFeed();
+    void RestartUpdateTimer();
 
     TRSSView* ticker;
     int fetchDepth = 0;
-    struct PendingFetch {
-        QString url;
-        QTreeWidgetItem* node;
-    };
-    std::deque<PendingFetch> pendingFetches;
+    bool endRequested = false;
+    bool finalCloseDone = false;
+    bool damagedFileKept = false;
 };
 
 // The organiser of the running program (set while one exists).

@@ -18,6 +18,18 @@
 namespace {
 constexpr double kRefreshAge = 60.0 / (24 * 60); // 60 minutes in days
 
+// Counts the operations placing nodes into tvTree while it lives.
+class TPlacingNodes {
+public:
+    explicit TPlacingNodes(int& count) : count(count) { ++count; }
+    ~TPlacingNodes() { --count; }
+    TPlacingNodes(const TPlacingNodes&) = delete;
+    TPlacingNodes& operator=(const TPlacingNodes&) = delete;
+
+private:
+    int& count;
+};
+
 bool IsFeedNode(const QTreeWidgetItem* node)
 {
     const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
@@ -28,23 +40,29 @@ bool IsFeedNode(const QTreeWidgetItem* node)
 void TNewsFeeder::Timer1Timer()
 {
     Timer1->stop();
-    if (FetchInProgress()) {
+    if (Busy->IsBusy()) {
         // A user fetch is running (its download lets events run): no second one.
-        Timer1->start();
+        RestartUpdateTimer();
         return;
     }
+    TBusyState::THold busy(*Busy);
+    bool pauseReleased = TreeLoaded;
     try {
         if (!TreeLoaded) {
             ShowStatus(OrganiserTexts.SLoadingData);
             QCoreApplication::processEvents();
             ShowStatus(OrganiserTexts.SBuildingTree);
             QCoreApplication::processEvents();
-            NewsData->NewsList.BuildTreeView(tvTree);
-            TCategoryTexts texts;
-            texts.SToday = OrganiserTexts.SToday;
-            texts.SYesterday = OrganiserTexts.SYesterday;
-            texts.SOthers = OrganiserTexts.SOthers;
-            BuildCategoryViews(Views(), NewsStorageDuration, texts);
+            {
+                TPlacingNodes placing(PlacingNodes);
+                NewsData->NewsList.BuildTreeView(tvTree);
+                TCategoryTexts texts;
+                texts.SToday = OrganiserTexts.SToday;
+                texts.SYesterday = OrganiserTexts.SYesterday;
+                texts.SOthers = OrganiserTexts.SOthers;
+                BuildCategoryViews(Views(), NewsStorageDuration, texts);
+            }
+            TreeComplete = true; // from now on the tree may be stored
             ShowStatus(OrganiserTexts.SLoaded);
             Delay(20);
             TreeLoaded = true;
@@ -65,62 +83,78 @@ void TNewsFeeder::Timer1Timer()
                 show();
             }
             Delay(20);
+            pauseReleased = true;
             if (ticker)
                 ticker->SetPaused(false);
         }
 
-        if (IsInternetConnected()) {
-            if (!UpdatePosition)
-                UpdatePosition = FirstNode(tvTree);
-            if (UpdatePosition) {
-                QTreeWidgetItem* due = nullptr;
-                {
-                    TUpdateGuard bracket(tvTree);
-                    const TDateTime now = NowDateTime();
-                    for (QTreeWidgetItemIterator it(UpdatePosition); *it; ++it) {
-                        const TTreeItem* item = NewsData->NodeItem(*it);
-                        if (item && item->IsKind(kFeed) && now > item->TimeStamp + kRefreshAge) {
-                            due = *it;
-                            break;
-                        }
-                    }
-                }
-                if (due) {
-                    const TTreeItem* item = NewsData->NodeItem(due);
-                    const QString link = item ? item->Link : QString();
-                    // Advance first: the fetch lets events run, and a delete in
-                    // the meantime resets the position.
-                    QTreeWidgetItem* from = UpdatePosition;
-                    QTreeWidgetItem* next = nullptr;
-                    QTreeWidgetItemIterator it(from);
-                    for (++it; *it; ++it)
-                        if (IsFeedNode(*it)) {
-                            next = *it;
-                            break;
-                        }
-                    UpdatePosition = next;
-                    DownloadFeed(link, due, false);
-                    if (ticker)
-                        ticker->RebuildQueue(tvTree);
-                    Timer1->setInterval(NewsInterval);
-                    FirstPassPending = false;
-                } else {
-                    if (FirstPassPending) {
-                        if (ticker)
-                            ticker->RebuildQueue(tvTree);
-                        FirstPassPending = false;
-                        Timer1->setInterval(NewsInterval);
-                    }
-                    UpdatePosition = FirstNode(tvTree);
-                }
-            }
-        }
+        if (IsInternetConnected())
+            RefreshNextDueFeed();
     } catch (...) {
-        // Nothing is shown; start-up is not repeated and the next pass starts at the top.
+        // Nothing is shown; start-up is not repeated and the next pass starts
+        // at the top. The ticker leaves its start-up pause all the same.
         TreeLoaded = true;
         UpdatePosition = FirstNode(tvTree);
+        if (!pauseReleased && ticker)
+            ticker->SetPaused(false);
     }
-    Timer1->start();
+    RestartUpdateTimer();
+}
+
+void TNewsFeeder::RefreshNextDueFeed()
+{
+    QTreeWidgetItem* position = UpdatePosition.In(tvTree);
+    if (!position)
+        position = FirstNode(tvTree);
+    UpdatePosition = position;
+    if (!position)
+        return;
+    QTreeWidgetItem* due = nullptr;
+    {
+        TUpdateGuard bracket(tvTree);
+        const TDateTime now = NowDateTime();
+        for (QTreeWidgetItemIterator it(position); *it; ++it) {
+            const TTreeItem* item = NewsData->NodeItem(*it);
+            if (item && item->IsKind(kFeed) && now > item->TimeStamp + kRefreshAge) {
+                due = *it;
+                break;
+            }
+        }
+    }
+    if (!due) {
+        if (FirstPassPending) {
+            if (ticker)
+                ticker->RebuildQueue(tvTree);
+            FirstPassPending = false;
+            Timer1->setInterval(NewsInterval);
+        }
+        UpdatePosition = FirstNode(tvTree);
+        return;
+    }
+    const TTreeItem* item = NewsData->NodeItem(due);
+    const QString link = item ? item->Link : QString();
+    // Advance first: the fetch lets events run, and what it deletes (a
+    // nested feed emptied by its merge) clears the handle by itself.
+    QTreeWidgetItem* next = nullptr;
+    QTreeWidgetItemIterator it(position);
+    for (++it; *it; ++it)
+        if (IsFeedNode(*it)) {
+            next = *it;
+            break;
+        }
+    UpdatePosition = next;
+    DownloadFeed(link, due, false);
+    if (ticker)
+        ticker->RebuildQueue(tvTree);
+    Timer1->setInterval(NewsInterval);
+    FirstPassPending = false;
+}
+
+void TNewsFeeder::RestartUpdateTimer()
+{
+    // An interval of 0 means no update ticks after start-up, never a busy loop.
+    if (Timer1->interval() > 0)
+        Timer1->start();
 }
 
 void TNewsFeeder::RestartFeedUpdates()

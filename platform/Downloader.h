@@ -9,6 +9,8 @@ public:
     // True when the whole body was written to fileName. A failure leaves no
     // file behind (an existing file of that name is left as it was).
     virtual bool Download(const QString& url, const QString& fileName) = 0;
+    // Ends every transfer in progress at once, as a failure.
+    virtual void CancelAll() {}
 };
 
 IDownloader& Downloader();

@@ -13,7 +13,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -71,6 +73,14 @@ QUrl ParseSourceUrl(const QString& text)
     return {};
 }
 
+class Transfer;
+// The transfers running now, innermost last (all on the window thread).
+std::vector<Transfer*>& RunningTransfers()
+{
+    static std::vector<Transfer*> running;
+    return running;
+}
+
 // One call of Download: the chain of requests (one per redirect hop), the
 // timers that bound it and the event loop that waits for it.
 class Transfer {
@@ -90,18 +100,30 @@ public:
         });
     }
 
-    ~Transfer() { DropReply(); }
+    ~Transfer()
+    {
+        auto& running = RunningTransfers();
+        running.erase(std::remove(running.begin(), running.end(), this), running.end());
+        DropReply();
+    }
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
 
     Failure Run(const QUrl& url)
     {
+        RunningTransfers().push_back(this);
         totalTimer.start(qMax(0, limits.totalMs));
         Start(url);
         if (!done)
             loop.exec();
+        // The loop also ends without us when the application quits (and then
+        // does not run at all): what has not finished has failed.
+        if (!done)
+            Fail(Failure::Cancelled, QStringLiteral("the application is quitting"));
         return failure;
     }
+
+    void Cancel() { Fail(Failure::Cancelled, QStringLiteral("cancelled")); }
 
     const QString& ErrorText() const { return errorText; }
 
@@ -310,6 +332,14 @@ QNetworkAccessManager* QtDownloader::Manager()
         manager->setProxyFactory(new ProxyFactory);
     }
     return manager.data();
+}
+
+void QtDownloader::CancelAll()
+{
+    // Failing one may end others' loops too; work on a copy.
+    const std::vector<Transfer*> running = RunningTransfers();
+    for (Transfer* transfer : running)
+        transfer->Cancel();
 }
 
 bool QtDownloader::Download(const QString& url, const QString& fileName)

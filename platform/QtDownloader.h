@@ -19,6 +19,8 @@
 //   except to loopback hosts.
 // - Downloads may nest: code that runs inside the event loop of one transfer
 //   may start another one.
+// - A transfer that does not complete is a failure in every case: CancelAll,
+//   and the application quitting (its event loops end at once) included.
 // - Never throws.
 #include "platform/Downloader.h"
 
@@ -47,6 +49,7 @@ public:
         Stalled,
         TimedOut,
         TooLarge,
+        Cancelled,        // CancelAll, or the application is quitting
     };
 
     QtDownloader();
@@ -56,6 +59,7 @@ public:
     QtDownloader& operator=(const QtDownloader&) = delete;
 
     bool Download(const QString& url, const QString& fileName) override;
+    void CancelAll() override;
 
     const Limits& GetLimits() const { return limits; }
     void SetLimits(const Limits& newLimits) { limits = newLimits; }

@@ -10,9 +10,13 @@
 #include "ticker/TickerGlyphs.h"
 #include "ticker/TickerHost.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
+
+#include <limits>
 #include <QTimer>
 
 namespace {
@@ -158,7 +162,8 @@ void TRSSView::ShowItem(const TTreeItem& item)
         show(); // the close glyph may have hidden it
 
     CurrentItem.Assign(item);
-    lbRss->setText(HTMLToText(CurrentItem.Title));
+    const QString title = HTMLToText(CurrentItem.Title);
+    lbRss->setText(title);
     lbRss->adjustSize();
     lbPubDate->setText(PubDateCaption(CurrentItem.TimeStamp));
 
@@ -169,12 +174,20 @@ void TRSSView::ShowItem(const TTreeItem& item)
 
     imSpeaker->hide();
     imVideo->hide();
-    int w = lbRss->width() + Image1->width() + imClose->width() + 12;
     QLabel* mark = nullptr;
     if (IsAudioLink(CurrentItem.Link))
         mark = imSpeaker;
     else if (IsVideoLink(CurrentItem.Link))
         mark = imVideo;
+    // The strip never grows past the screen: a long title is elided instead.
+    const int around = Image1->width() + imClose->width() + 12 + (mark ? mark->width() + 18 : 0);
+    const int room = MaxStripWidth() - around;
+    if (lbRss->width() > room) {
+        lbRss->setText(lbRss->fontMetrics().elidedText(title, Qt::ElideRight, qMax(0, room)));
+        lbRss->adjustSize();
+        lbRss->resize(qMax(0, qMin(lbRss->width(), room)), lbRss->height());
+    }
+    int w = lbRss->width() + Image1->width() + imClose->width() + 12;
     if (mark) {
         mark->show();
         w = mark->width() + w + 18;
@@ -210,8 +223,27 @@ void TRSSView::ShowDescriptionWindow()
     if (text.isEmpty())
         return; // nothing to say: leave the window as it is
     QRect rect = DescriptionWindow->CalcHintRect(TDescriptionWindow::kMaxWidth, text);
+    if (const QScreen* s = screen())
+        rect.setHeight(qMin(rect.height(), s->availableGeometry().height())); // never taller than the screen
     rect.moveTopLeft(mapToGlobal(QPoint(0, height())));
     DescriptionWindow->ActivateHint(rect, text);
+}
+
+int TRSSView::MaxStripWidth() const
+{
+    const QScreen* s = screen();
+    return s ? s->availableGeometry().width() : std::numeric_limits<int>::max() / 2;
+}
+
+void TRSSView::closeEvent(QCloseEvent* event)
+{
+    // Closing the ticker ends the program, through the organiser's close road.
+    if (host) {
+        event->ignore();
+        host->EndProgram();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TRSSView::paintEvent(QPaintEvent* event)

@@ -121,6 +121,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -129,6 +130,7 @@ protected:
 
 private:
     void CreateComponents();
+    int MaxStripWidth() const;
     void SetTimerEnabled(bool enabled);
     void RestartTimer();
     // Mouse behaviour, in window coordinates.

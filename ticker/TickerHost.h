@@ -10,4 +10,6 @@ public:
     virtual void MarkShownByTitle(const QString& title) = 0;
     // True while the organiser window is on screen.
     virtual bool IsShowing() const = 0;
+    // The ticker was closed: closing the ticker ends the program.
+    virtual void EndProgram() = 0;
 };

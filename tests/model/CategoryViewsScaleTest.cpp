@@ -37,7 +37,7 @@ TEST(CategoryViewsScaleTest, HundredThousandItemsBuildSortAndDelete)
             TTreeItem item(kNewsItem, QStringLiteral("item %1").arg(k),
                            QStringLiteral("http://site%1.example/p/%2%3").arg(k % 500).arg(k).arg(ext), "", "", "0");
             item.TimeStamp = ToDateTime(today.addDays(-(k % 10)), QTime(k % 24, k % 60));
-            auto* node = new QTreeWidgetItem(QStringList{item.Title});
+            QTreeWidgetItem* node = NewViewNode(item.Title);
             SetNodeDataValue(node, data.NewsList.AddCopy(item));
             children << node;
         }

@@ -77,7 +77,7 @@ protected:
     // Added the way the feed merge adds an item: first child, own caption and images.
     QTreeWidgetItem* NewFirstChild(QTreeWidgetItem* parent, const QString& link, TDateTime stamp)
     {
-        auto* node = new QTreeWidgetItem(QStringList{"fresh caption"});
+        QTreeWidgetItem* node = NewViewNode("fresh caption");
         SetNodeDataValue(node, AddItem(kNewsItem, link, stamp));
         SetNodeImages(node, 13, 15, 9);
         parent->insertChild(0, node);

@@ -39,6 +39,9 @@ protected:
     {
         organiser = std::make_unique<TNewsFeeder>(nullptr);
         organiser->Timer1->stop();
+        // Tests put their nodes straight into tvTree, standing for a tree
+        // that start-up has built whole: it may be stored.
+        organiser->TreeComplete = true;
     }
 
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& kind, const QString& title,

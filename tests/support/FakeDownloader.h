@@ -37,6 +37,12 @@ public:
         if (during)
             during(url);
         bool ok = false;
+        if (cancelled) {
+            // Cancelled while "in transfer": a failure that leaves the target alone.
+            cancelled = false;
+            calls.append({url, fileName, false});
+            return false;
+        }
         const auto found = answers.constFind(url);
         if (found != answers.constEnd() && found->has_value()) {
             QFile file(fileName);
@@ -46,6 +52,8 @@ public:
         calls.append({url, fileName, ok});
         return ok;
     }
+
+    void CancelAll() override { cancelled = true; }
 
     const QList<Call>& Calls() const { return calls; }
     QStringList Urls() const
@@ -73,4 +81,5 @@ private:
     QHash<QString, std::optional<QByteArray>> answers;
     QList<Call> calls;
     std::function<void(const QString&)> during;
+    bool cancelled = false;
 };

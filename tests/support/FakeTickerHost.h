@@ -8,7 +8,9 @@ class FakeTickerHost final : public ITickerHost {
 public:
     void MarkShownByTitle(const QString& title) override { Marked << title; }
     bool IsShowing() const override { return Showing; }
+    void EndProgram() override { ++EndRequests; }
 
     QStringList Marked;
     bool Showing = false;
+    int EndRequests = 0;
 };

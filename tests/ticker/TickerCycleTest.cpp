@@ -254,6 +254,7 @@ TEST_F(TickerCycleTest, RebuildFromInsideATickDoesNotLockUp)
                 ticker->RebuildQueue(nullptr);
         }
         bool IsShowing() const override { return false; }
+        void EndProgram() override {}
     } rebuilding;
     view = std::make_unique<TRSSView>([&](TRSSView*) { return &rebuilding; });
     rebuilding.ticker = view.get();

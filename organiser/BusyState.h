@@ -1,0 +1,57 @@
+#pragma once
+// The organiser's busy state: held by every operation that keeps tree nodes
+// across a nested event loop (a fetch with its download, merge, icon
+// downloads and store; the start-up build of the views; later loads, merges
+// and Reload All).
+//
+// Rules kept here:
+//  - Commands that delete, move or replace nodes, and program end, go through
+//    RunWhenIdle: they run at once when nothing holds the state, else right
+//    after the outermost holder has let go, from the event loop (never inside
+//    the holder's stack), in the order they were asked for.
+//  - An action queued with cancelTransfers ends the transfers in progress and
+//    makes new ones fail at once until the queue has run, so it waits only a
+//    moment.
+//  - Nothing runs while any holder is on the stack; code that holds a node
+//    across a nested loop without holding the state must check it with a
+//    TNodeRef afterwards.
+#include <QObject>
+
+#include <deque>
+#include <functional>
+
+class TBusyState : public QObject {
+    Q_OBJECT
+public:
+    class THold {
+    public:
+        explicit THold(TBusyState& state);
+        ~THold();
+        THold(const THold&) = delete;
+        THold& operator=(const THold&) = delete;
+
+    private:
+        TBusyState& state;
+    };
+
+    explicit TBusyState(QObject* parent = nullptr);
+    ~TBusyState() override;
+
+    bool IsBusy() const { return depth > 0; }
+    bool HasPending() const { return !pending.empty(); }
+    void RunWhenIdle(std::function<void()> action, bool cancelTransfers);
+
+private:
+    void Release();
+    void PostDrain();
+    void Drain();
+
+    struct TPending {
+        std::function<void()> action;
+        bool cancelTransfers;
+    };
+    int depth = 0;
+    int cancelling = 0; // queued actions that asked for the transfers to stop
+    bool drainPosted = false;
+    std::deque<TPending> pending;
+};
