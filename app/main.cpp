@@ -1,8 +1,8 @@
 // Program entry: the data module first, then the ticker as the main window,
 // which has the organiser created hidden.
 #include "app/NewsGlobals.h"
+#include "app/ProgramSetup.h"
 #include "organiser/NewsFeeders.h"
-#include "platform/Dialogs.h"
 #include "platform/EndSignals.h"
 #include "platform/ProgramFolder.h"
 #include "text/TextTools.h"
@@ -12,34 +12,10 @@
 #include <QSessionManager>
 #include <memory>
 
-namespace {
-// Once the event loop has ended nobody is left to answer a message box: what
-// would have been shown goes to the trace, and questions are answered no.
-class TQuietDialogs final : public IDialogs {
-public:
-    TQuietDialogs() { SetDialogs(this); }
-    ~TQuietDialogs() override { SetDialogs(nullptr); }
-    TQuietDialogs(const TQuietDialogs&) = delete;
-    TQuietDialogs& operator=(const TQuietDialogs&) = delete;
-    void ShowMessage(const QString& text) override { DebugTrace(text); }
-    bool AskYesNo(const QString&) override { return false; }
-    bool AskOkCancel(const QString&) override { return false; }
-    bool InputQuery(const QString&, const QString&, QString&) override { return false; }
-    QString GetOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString GetSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-};
-} // namespace
-
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorbel"));
-    QApplication::setApplicationVersion(QStringLiteral(QUORBEL_VERSION));
-    // No application display name: Qt would append it to every window title,
-    // and the windows carry their own captions exactly.
-    // The ticker is a tool window; the program ends through its own road
-    // (TNewsFeeder::EndProgram), not when the last window closes.
-    QApplication::setQuitOnLastWindowClosed(false);
+    SetUpApplication();
 
     TNewsData data(ProgramFolder());
     DebugTrace(QStringLiteral("Loaded %1 nodes from %2").arg(data.NewsList.Count()).arg(data.NewsFile));

@@ -1,6 +1,7 @@
 // The real windows on a real X server (the "xvfb_windows" test runs these
 // under a virtual display); on the offscreen platform they are skipped.
 #include "app/NewsGlobals.h"
+#include "app/ProgramSetup.h"
 #include "organiser/NewsFeeders.h"
 #include "support/FakeClock.h"
 #include "support/FakeConnectivity.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QProcess>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -88,6 +90,24 @@ TEST_F(XvfbWindowsTest, MediaMarksWidenTheStrip)
     EXPECT_EQ(ticker->width(), base + 50);
     EXPECT_TRUE(ticker->imVideo->isVisible());
     EXPECT_FALSE(ticker->imSpeaker->isVisible());
+}
+
+// The title the X server holds for a window, as a window manager reads it.
+QString XWindowName(const QWidget* w)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(w->winId())});
+    xdotool.waitForFinished(5000);
+    return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
+}
+
+TEST_F(XvfbWindowsTest, WindowTitlesAreExactlyTheCaptions)
+{
+    SetUpApplication(); // as the program entry does
+    organiser->show();
+    WaitUntilShown(organiser.get());
+    EXPECT_EQ(XWindowName(organiser.get()), "Quorbel        Stay Tivaleo");
+    EXPECT_EQ(XWindowName(ticker.get()), ticker->windowTitle());
 }
 
 TEST_F(XvfbWindowsTest, OrganiserOpensWithDesignBounds)

@@ -102,6 +102,8 @@ TEST_F(ContainerTest, RoundTripKeepsTheStoredFieldsOnly)
     raw.SetDescription("<i>desc</i>");
     raw.IconURL = "http://example.com/favicon.ico";
     raw.NewIndex = 42;
+    // Plain forms holding markup characters are read as stored, not converted again.
+    Add(list, "RSS", "Inflation &lt; 2% &amp; falling").SetText("a &lt;b&gt; c");
     ASSERT_TRUE(list.SaveContainer(File()));
 
     TTreeList loaded;
@@ -111,7 +113,12 @@ TEST_F(ContainerTest, RoundTripKeepsTheStoredFieldsOnly)
         EXPECT_EQ(StoredFields(*loaded.Items(i)), StoredFields(*list.Items(i))) << i;
         EXPECT_EQ(loaded.Items(i)->PlainDescription, list.Items(i)->PlainDescription) << i;
     }
-    const TTreeItem& r = *loaded.Items(list.Count() - 1);
+    const TTreeItem& plain = *loaded.Items(list.Count() - 1);
+    EXPECT_EQ(plain.Title, "Inflation < 2% && falling");
+    EXPECT_EQ(plain.RawTitle, plain.Title);
+    EXPECT_EQ(plain.Text, "a <b> c");
+    EXPECT_EQ(plain.RawText, plain.Text);
+    const TTreeItem& r = *loaded.Items(list.Count() - 2);
     EXPECT_EQ(r.RawTitle, "Bold \"news\""); // the plain title comes back as the raw one
     EXPECT_EQ(r.RawText, "rich && text");
     EXPECT_EQ(r.Description, "<i>desc</i>");

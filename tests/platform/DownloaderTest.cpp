@@ -3,6 +3,7 @@
 
 #include "support/LocalHttpServer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -451,4 +452,40 @@ TEST_F(DownloaderTest, ADownloadMayRunInsideAnother)
     EXPECT_EQ(ReadAll(innerTarget), "inner-body");
 }
 
+} // namespace
+
+namespace {
+// A transfer that does not complete is a failure, whatever ends it, and an
+// existing target keeps its content; after the application has quit (its
+// event loops end at once), a download fails at once too.
+TEST_F(DownloaderTest, CancelledOrQuitTransfersFailAndKeepTheTarget)
+{
+    server.ServeSlowly("/slow", QByteArray(20, 's'), 1, 40); // about 800 ms
+    server.Serve("/fast", "body");
+    WriteFile(Target(), "kept");
+    QTimer::singleShot(100, [&] { downloader.CancelAll(); });
+    EXPECT_FALSE(downloader.Download(server.Url("/slow"), Target()));
+    EXPECT_EQ(downloader.LastFailure(), Failure::Cancelled);
+    EXPECT_EQ(ReadAll(Target()), "kept");
+    EXPECT_EQ(FolderEntries(), QStringList{"rss.xml"});
+
+    // The application quits while the transfer runs (as it runs inside the
+    // program's own event loop), then something still asks for a download.
+    bool quitResult = true;
+    bool afterQuit = true;
+    Failure quitFailure = Failure::None;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(100, [] { QCoreApplication::quit(); });
+        quitResult = downloader.Download(server.Url("/slow"), Target());
+        quitFailure = downloader.LastFailure();
+        afterQuit = downloader.Download(server.Url("/fast"), Target());
+    });
+    QCoreApplication::exec();
+    EXPECT_FALSE(quitResult);
+    EXPECT_EQ(quitFailure, Failure::Cancelled);
+    EXPECT_FALSE(afterQuit);
+    EXPECT_EQ(ReadAll(Target()), "kept"); // neither the partial body nor an empty file
+    EXPECT_EQ(FolderEntries(), QStringList{"rss.xml"});
+    EXPECT_TRUE(downloader.Download(server.Url("/fast"), Target())); // running again
+}
 } // namespace

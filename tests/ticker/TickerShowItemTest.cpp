@@ -6,6 +6,7 @@
 #include "ticker/DescriptionWindow.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -42,6 +43,27 @@ TEST_F(TickerShowItemTest, WidthsMarksAndCloseGlyph)
     }
     EXPECT_EQ(view->imSpeaker->width(), 16);
     EXPECT_EQ(view->imVideo->width(), 32);
+}
+
+TEST_F(TickerShowItemTest, NeverLargerThanTheScreen)
+{
+    // A title far wider than the screen is elided; the strip, with its
+    // speaker mark, still fits, and so does a description of a thousand lines.
+    const QRect screen = view->screen()->availableGeometry();
+    QString description;
+    for (int i = 0; i < 1000; ++i)
+        description += QStringLiteral("line %1<br>\r\n").arg(i);
+    auto item = Item(QString(5000, 'W'), "http://h/show.mp3", description);
+    view->ShowItem(*item);
+    EXPECT_LE(view->width(), screen.width());
+    EXPECT_TRUE(view->lbRss->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(view->width(), view->lbRss->width() + 16 + 11 + 12 + 34);
+    EXPECT_EQ(view->imClose->geometry().right(), view->width() - 4 - 1);
+    EXPECT_LE(view->DescriptionWindow->height(), screen.height());
+    // An image index from another installation's file draws nothing.
+    item->IconIdx = 100000;
+    view->ShowItem(*item);
+    EXPECT_TRUE(view->Image1->pixmap().isNull());
 }
 
 TEST_F(TickerShowItemTest, CaptionsAndHintValue)

@@ -1,0 +1,20 @@
+#include "app/ProgramSetup.h"
+
+#include "text/TextTools.h"
+
+#include <QApplication>
+
+void SetUpApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Quorbel"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORBEL_VERSION));
+    // The ticker is a tool window; the program ends through its own road
+    // (TNewsFeeder::EndProgram), not when the last window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+TQuietDialogs::TQuietDialogs() { SetDialogs(this); }
+
+TQuietDialogs::~TQuietDialogs() { SetDialogs(nullptr); }
+
+void TQuietDialogs::ShowMessage(const QString& text) { DebugTrace(text); }
