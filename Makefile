@@ -1,8 +1,13 @@
 # Two commands for a fresh machine: `make run` and `make test`.
 BUILD_DIR ?= build
+SANITIZE_DIR ?= build-sanitize
 JOBS ?= $(shell nproc)
+# Qt and the font libraries keep memory until exit on purpose: leaks are not
+# what this run looks for; every other finding ends the test that made it.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=1 \
+                UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all setup configure build run test bench clean
+.PHONY: all setup configure build run test sanitize bench clean
 
 all: build
 
@@ -21,8 +26,13 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+sanitize: setup
+	@cmake -S . -B $(SANITIZE_DIR) -DQUORBEL_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS) --target quorbel_tests
+	@cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
 bench: build
 	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b; done
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -32,6 +33,9 @@ public:
     void AssignFileIcon(QTreeWidgetItem* node);
     int AddIconFile(const QString& iconFile, const QString& url);
     void ReloadIcons();
+    // Called at the end of every ReloadIcons, which drops the shell icons of
+    // file nodes: whoever shows such nodes gives them their icons again.
+    std::function<void()> IconsReloaded;
 
     // Image, selected image and state image of a view node from its item.
     void ApplyNodeImages(const TTreeItem* item, QTreeWidgetItem* node) const;

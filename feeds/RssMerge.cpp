@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 #include <QTreeWidget>
+#include <QUrl>
 #include <optional>
 
 namespace {
@@ -54,14 +55,14 @@ private:
     QHash<QString, QTreeWidgetItem*> index;
 };
 
-// The channel title, read once when first needed.
+// The channel title, read once when first needed; markup in it does not fail.
 class TChannelTitle {
 public:
     explicit TChannelTitle(const IXMLChannelType& channel) : channel(channel) {}
     const QString& Raw()
     {
         if (!raw)
-            raw = channel->Title();
+            raw = channel->FirstChildText(QStringLiteral("title"));
         return *raw;
     }
 
@@ -69,6 +70,187 @@ private:
     IXMLChannelType channel;
     std::optional<QString> raw;
 };
+
+// Longest title taken from an untitled item's description.
+const int kDerivedTitleLength = 80;
+// How much of a description is made into a title at most; bounds the repeated
+// conversion below, and is far more than one title needs.
+const int kPlainWindow = 2048;
+
+// Plain text with white space runs collapsed, which the title conversion
+// (HTMLToText) leaves as it is: taken as a title, it is at once the stored
+// title, the caption and the duplicate key. Each conversion that still changes
+// the text shortens it, so the loop ends.
+QString StablePlainText(const QString& text)
+{
+    // Line breaks count as white space: HTMLToText drops them, which would
+    // join the words on either side.
+    QString plain = HTMLToText(text.simplified()).simplified().left(kPlainWindow);
+    for (QString next = HTMLToText(plain).simplified(); next != plain; next = HTMLToText(plain).simplified())
+        plain = next;
+    return plain;
+}
+
+// At most max characters of single-spaced text, without a cut word; a first
+// word longer than max is cut at max (never inside a surrogate pair).
+QString CutAtWord(const QString& text, int max)
+{
+    if (text.size() <= max)
+        return text;
+    if (text[max] == u' ')
+        return text.left(max);
+    const qsizetype space = text.lastIndexOf(u' ', max - 1);
+    if (space > 0)
+        return text.left(space);
+    return text.left(text[max - 1].isHighSurrogate() ? max - 1 : max);
+}
+
+// The item's guid when it names a web page: an http or https URL not marked
+// isPermaLink="false".
+QString PermaLinkGuid(TXMLItemType& item)
+{
+    TXMLNode guid = item.FindChild(QStringLiteral("guid"));
+    if (guid.IsNull())
+        return QString();
+    const QString permaLink = QStringLiteral("isPermaLink");
+    if (guid.HasAttribute(permaLink) && SameTextAscii(guid.Attribute(permaLink).trimmed(), QStringLiteral("false")))
+        return QString();
+    const QString text = item.FirstChildText(QStringLiteral("guid")).trimmed();
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
+        return QString();
+    return text;
+}
+
+QTreeWidgetItem* AddFeedNode(const TNewsViews& views, const QString& feedUrl, const QString& rawTitle,
+                             const QString& description)
+{
+    TTreeItem feedItem(kFeed, rawTitle, feedUrl, description, QString(), FormatLocalDateTime(NowDateTime()));
+    const int index = NewsData->NewsList.AddCopy(feedItem);
+    QTreeWidgetItem* feed = NewViewNode(HTMLToText(rawTitle));
+    SetNodeDataValue(feed, index);
+    views.tvTree->insertTopLevelItem(0, feed);
+    UpdateViews(views, feed, umFeedAdded);
+    return feed;
+}
+
+// What one merge works on after the feed node is settled.
+struct TMergeScope {
+    const TNewsViews& views;
+    QTreeWidgetItem* feed;
+    const QString& feedUrl;
+    TDateTime now;
+    int keepDays; // > 0: items older than this many days go
+
+    bool Expired(const TTreeItem& item) const { return keepDays > 0 && item.TimeStamp < now - keepDays; }
+};
+
+// Title, caption and description of one document item; an untitled item
+// takes its title from its description or link (read then, and kept in link).
+struct TDocItem {
+    QString rawTitle;
+    QString plainTitle;
+    QString description;
+    std::optional<QString> link;
+};
+
+TDocItem ReadDocItem(TXMLItemType& docItem, const QString& feedUrl)
+{
+    TDocItem read{docItem.Title(), QString(), docItem.Description(), std::nullopt};
+    read.plainTitle = HTMLToText(read.rawTitle);
+    if (IsBlank(read.plainTitle)) {
+        read.link = ItemLink(docItem, feedUrl);
+        const QString derived = UntitledItemTitle(read.description, *read.link);
+        if (!derived.isEmpty())
+            read.rawTitle = read.plainTitle = derived;
+    }
+    return read;
+}
+
+void InsertNewsNode(const TMergeScope& scope, const TTreeItem& news, const QString& caption, TCaptionIndex& known)
+{
+    const int index = NewsData->NewsList.AddCopy(news);
+    // Everything is set before the node goes in: a change to a node in a
+    // view makes the view look the node up, which is slow for a new first child.
+    QTreeWidgetItem* node = NewViewNode(caption);
+    SetNodeDataValue(node, index);
+    NewsData->ApplyNodeImages(NewsData->NewsList.At(index), node);
+    scope.feed->insertChild(0, node);
+    known.InsertFirst(node);
+    UpdateViews(scope.views, node, umItemAdded);
+}
+
+// Adds the items not yet under the feed, first under it, and refreshes the
+// descriptions of known ones; returns the number added. An item the ageing
+// would remove at once is neither added nor counted.
+int AddNewItems(const TMergeScope& scope, const TXMLChannelType& channel, const QString& showDescription)
+{
+    TCaptionIndex known(scope.feed);
+    int newCount = 0;
+    // The channel's items in document order, taken once: the collection's
+    // access by index walks the channel's children on every call.
+    const TXMLNodeList itemNodes = channel.FindChildren(QStringLiteral("item"));
+    for (const TXMLNode& itemNode : itemNodes) {
+        TXMLItemType docItem(itemNode);
+        TDocItem read = ReadDocItem(docItem, scope.feedUrl);
+        if (QTreeWidgetItem* existing = known.Find(read.plainTitle)) {
+            if (TTreeItem* item = NewsData->NodeItem(existing))
+                item->SetDescription(read.description);
+            continue;
+        }
+        if (!read.link)
+            read.link = ItemLink(docItem, scope.feedUrl);
+        TTreeItem news(kNewsItem, read.rawTitle, *read.link, read.description, QString(),
+                       docItem.FirstChildText(QStringLiteral("pubDate")));
+        if (scope.Expired(news))
+            continue;
+        news.SetOption(kOptShowDescription, showDescription);
+        news.IconIdx = NodeImage(scope.feed); // what the item gets from the ageing step anyway
+        InsertNewsNode(scope, news, read.plainTitle, known);
+        ++newCount;
+    }
+    return newCount;
+}
+
+// Removes the children older than the keep period; the others take the feed's
+// image.
+void AgeChildren(const TMergeScope& scope)
+{
+    QTreeWidgetItem* feed = scope.feed;
+    const int feedImage = NodeImage(feed);
+    QList<QTreeWidgetItem*> expired;
+    for (int i = 0; i < feed->childCount(); ++i) {
+        QTreeWidgetItem* child = feed->child(i);
+        TTreeItem* childItem = NewsData->NodeItem(child);
+        if (childItem && scope.Expired(*childItem)) {
+            expired.append(child);
+        } else if (childItem) {
+            childItem->IconIdx = feedImage;
+            NewsData->ApplyNodeImages(childItem, child);
+        }
+    }
+    if (expired.isEmpty())
+        return;
+    // The same as removing each expired item from the derived views in turn,
+    // without a search of every view per item.
+    RemoveFromViews(scope.views, expired);
+    // Taking all children and putting the kept ones back is linear; removing
+    // them one at a time would move the child list once per removal.
+    QSet<QTreeWidgetItem*> gone(expired.begin(), expired.end());
+    const QList<QTreeWidgetItem*> children = feed->takeChildren();
+    QList<QTreeWidgetItem*> kept;
+    kept.reserve(children.size() - expired.size());
+    for (QTreeWidgetItem* child : children) {
+        if (!gone.contains(child))
+            kept.append(child);
+    }
+    QTreeWidget* tree = scope.views.tvTree;
+    if (gone.contains(tree->currentItem()))
+        tree->setCurrentItem(feed);
+    feed->addChildren(kept);
+    qDeleteAll(expired);
+}
 } // namespace
 
 QTreeWidgetItem* FindNodeByURL(QTreeWidgetItem* start, const QString& url)
@@ -100,9 +282,38 @@ QTreeWidgetItem* FindChildByText(QTreeWidgetItem* parent, const QString& text)
 
 QString FeedCaption(const QString& title, int newCount, int childCount)
 {
+    // One substitution step: a title holding "%1" or "%2" stays as it is.
     if (childCount == newCount)
-        return QStringLiteral("%1(%2)").arg(title).arg(newCount);
-    return QStringLiteral("%1(%2 of %3)").arg(title).arg(newCount).arg(childCount);
+        return QStringLiteral("%1(%2)").arg(title, QString::number(newCount));
+    return QStringLiteral("%1(%2 of %3)").arg(title, QString::number(newCount), QString::number(childCount));
+}
+
+QString ResolveItemLink(const QString& link, const QString& feedUrl)
+{
+    const QString trimmed = link.trimmed();
+    if (trimmed.isEmpty())
+        return trimmed;
+    const QUrl url(trimmed);
+    const QUrl base(feedUrl);
+    if (!url.isValid() || !url.isRelative() || !base.isValid() || base.isRelative())
+        return trimmed;
+    return base.resolved(url).toString();
+}
+
+QString ItemLink(TXMLItemType& item, const QString& feedUrl)
+{
+    QString link = item.FirstChildText(QStringLiteral("link")).trimmed();
+    if (link.isEmpty())
+        link = item.Enclosure()->Url().trimmed();
+    if (link.isEmpty())
+        link = PermaLinkGuid(item);
+    return ResolveItemLink(link, feedUrl);
+}
+
+QString UntitledItemTitle(const QString& description, const QString& link)
+{
+    const QString text = StablePlainText(description);
+    return text.isEmpty() ? StablePlainText(link) : CutAtWord(text, kDerivedTitleLength);
 }
 
 QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuration,
@@ -115,15 +326,12 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
     TChannelTitle channelTitle(channel);
 
     QTreeWidgetItem* feed = FindNodeByURL(StartNode(tree, startNode), feedUrl);
-    if (!feed) {
-        TTreeItem feedItem(kFeed, channelTitle.Raw(), feedUrl, channel->Description(), QString(),
-                           FormatLocalDateTime(NowDateTime()));
-        const int index = NewsData->NewsList.AddCopy(feedItem);
-        feed = NewViewNode(HTMLToText(channelTitle.Raw()));
-        SetNodeDataValue(feed, index);
-        tree->insertTopLevelItem(0, feed);
-        UpdateViews(views, feed, umFeedAdded);
-    }
+    // A typed or pasted URL must not make a second node for a feed at the top.
+    if (!feed && !startNode)
+        feed = FindNodeByURL(FirstNode(tree), feedUrl);
+    if (!feed)
+        feed = AddFeedNode(views, feedUrl, channelTitle.Raw(),
+                           channel->FirstChildText(QStringLiteral("description")));
     TTreeItem* feedItem = NewsData->NodeItem(feed);
     if (!feedItem)
         return feed;
@@ -137,71 +345,9 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
     if (feedItem->IconIdx == -1 || feedItem->IconIdx >= NewsData->imIcons.Count())
         NewsData->AssignNodeIcon(feed, feedUrl);
 
-    const QString showDescription = feedItem->GetOption(kOptShowDescription);
-    TCaptionIndex known(feed);
-    int newCount = 0;
-    // The channel's items in document order, taken once: the collection's
-    // access by index walks the channel's children on every call.
-    const TXMLNodeList itemNodes = channel->FindChildren(QStringLiteral("item"));
-    for (const TXMLNode& itemNode : itemNodes) {
-        const IXMLItemType docItem = std::make_shared<TXMLItemType>(itemNode);
-        const QString rawTitle = docItem->Title();
-        const QString plainTitle = HTMLToText(rawTitle);
-        if (QTreeWidgetItem* existing = known.Find(plainTitle)) {
-            if (TTreeItem* item = NewsData->NodeItem(existing))
-                item->SetDescription(docItem->Description());
-            continue;
-        }
-        ++newCount;
-        QString link = docItem->Link();
-        if (link.isEmpty())
-            link = docItem->Enclosure()->Url();
-        TTreeItem news(kNewsItem, rawTitle, link, docItem->Description(), QString(), docItem->PubDate());
-        news.SetOption(kOptShowDescription, showDescription);
-        news.IconIdx = NodeImage(feed); // what the item gets below anyway, when it stays
-        const int index = NewsData->NewsList.AddCopy(news);
-        // Everything is set before the node goes in: a change to a node in a
-        // view makes the view look the node up, which is slow for a new first child.
-        QTreeWidgetItem* node = NewViewNode(plainTitle);
-        SetNodeDataValue(node, index);
-        NewsData->ApplyNodeImages(NewsData->NewsList.At(index), node);
-        feed->insertChild(0, node);
-        known.InsertFirst(node);
-        UpdateViews(views, node, umItemAdded);
-    }
-
-    const int keepDays = feedItem->GetOptionInt(kOptStorageDays, newsStorageDuration);
-    const int feedImage = NodeImage(feed);
-    QList<QTreeWidgetItem*> expired;
-    for (int i = 0; i < feed->childCount(); ++i) {
-        QTreeWidgetItem* child = feed->child(i);
-        TTreeItem* childItem = NewsData->NodeItem(child);
-        if (keepDays > 0 && childItem && childItem->TimeStamp < now - keepDays) {
-            expired.append(child);
-        } else if (childItem) {
-            childItem->IconIdx = feedImage;
-            NewsData->ApplyNodeImages(childItem, child);
-        }
-    }
-    if (!expired.isEmpty()) {
-        // The same as removing each expired item from the derived views in
-        // turn, without a search of every view per item.
-        RemoveFromViews(views, expired);
-        // Taking all children and putting the kept ones back is linear; removing
-        // them one at a time would move the child list once per removal.
-        QSet<QTreeWidgetItem*> gone(expired.begin(), expired.end());
-        const QList<QTreeWidgetItem*> children = feed->takeChildren();
-        QList<QTreeWidgetItem*> kept;
-        kept.reserve(children.size() - expired.size());
-        for (QTreeWidgetItem* child : children) {
-            if (!gone.contains(child))
-                kept.append(child);
-        }
-        if (gone.contains(tree->currentItem()))
-            tree->setCurrentItem(feed);
-        feed->addChildren(kept);
-        qDeleteAll(expired);
-    }
+    const TMergeScope scope{views, feed, feedUrl, now, feedItem->GetOptionInt(kOptStorageDays, newsStorageDuration)};
+    const int newCount = AddNewItems(scope, *channel, feedItem->GetOption(kOptShowDescription));
+    AgeChildren(scope);
 
     const QString caption = FeedCaption(HTMLToText(channelTitle.Raw()), newCount, feed->childCount());
     feed->setText(0, caption);

@@ -3,15 +3,28 @@
 //
 // Rules kept here:
 //  - A feed node is looked up by its URL among the start node and its later
-//    siblings only; without a match a new feed node goes first in the tree.
+//    siblings; without a match, a fetch that came with no node (a typed or
+//    pasted URL) also looks among the top-level nodes. Only then does a new
+//    feed node go first in the tree.
 //  - An item is new when no child of the feed has its plain title as caption
 //    (ignoring case); a known item only gets its description refreshed.
+//  - An item whose plain title is blank takes the start of its plain
+//    description as title (at most 80 characters, no cut word), else its link;
+//    that title is its stored title, caption and duplicate key.
+//  - The link is the item's link, else its enclosure's url, else its guid when
+//    that is an http(s) permalink; trimmed, and resolved against the feed URL
+//    when relative.
+//  - Document values are read leniently: an element holding markup reads as
+//    the text of its first child node, so no item or channel field makes a
+//    feed impossible to merge.
 //  - New items go first under the feed, so one refresh's items stand in
 //    reverse document order above the older ones.
 //  - The feed's "NSD" option decides ageing: -1 empties the feed first, 0
 //    keeps everything, N drops items older than N days; without the option
-//    the global storage duration applies to ageing (never to emptying).
-//  - The caption is "%s(%d)" or "%s(%d of %d)"; it is also the stored title.
+//    the global storage duration applies to ageing (never to emptying). An
+//    item already too old is not added at all (nor counted).
+//  - The caption is "%s(%d)" or "%s(%d of %d)", filled in one step so that a
+//    title holding "%1" stays as it is; it is also the stored title.
 #include "feeds/XMLRss.h"
 #include "model/CategoryViews.h"
 
@@ -30,3 +43,12 @@ QTreeWidgetItem* FindNodeByURL(QTreeWidgetItem* start, const QString& url);
 QTreeWidgetItem* FindChildByText(QTreeWidgetItem* parent, const QString& text);
 // The caption with the counts.
 QString FeedCaption(const QString& title, int newCount, int childCount);
+
+// The pieces of an item the merge derives, each on its own.
+// link trimmed; when relative, resolved against feedUrl.
+QString ResolveItemLink(const QString& link, const QString& feedUrl);
+// The link an item is stored with (see the rules above).
+QString ItemLink(TXMLItemType& item, const QString& feedUrl);
+// The title of an item whose own plain title is blank; empty when both the
+// description and the link are.
+QString UntitledItemTitle(const QString& description, const QString& link);

@@ -39,6 +39,20 @@ void TXMLBoundNode::SetAttributeInteger(const QString& name, int value)
     SetAttribute(name, QString::number(value));
 }
 
+QString TXMLBoundNode::FirstChildText(const QString& name)
+{
+    // Feeds put markup, CDATA and stray elements into titles and links; the
+    // first piece is what a headline shows, and nothing here may stop a merge.
+    try {
+        const TXMLNode element = ChildElement(name);
+        if (!element.HasChildNodes())
+            return QString();
+        return element.FirstChild().Text();
+    } catch (const std::exception&) {
+        return QString();
+    }
+}
+
 // ------------------------------------------------------------ element types
 
 IXMLChannelType TXMLRssType::Channel()
@@ -79,20 +93,6 @@ IXMLEnclosureType TXMLItemType::Enclosure()
 IXMLCategoryType TXMLItemType::Category()
 {
     return TypedChild<TXMLCategoryType>(QStringLiteral("category"));
-}
-
-QString TXMLItemType::FirstChildText(const QString& name)
-{
-    // Feeds put markup, CDATA and stray elements into titles; the first piece is
-    // what the headline shows, and nothing here may stop the merge.
-    try {
-        const TXMLNode element = ChildElement(name);
-        if (!element.HasChildNodes())
-            return QString();
-        return element.FirstChild().Text();
-    } catch (const std::exception&) {
-        return QString();
-    }
 }
 
 // -------------------------------------------------------------- collections

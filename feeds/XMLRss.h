@@ -15,7 +15,7 @@
 //  - The item's Title and Description read the text of the element's first
 //    child node, whatever that node is, and never fail: any error reads as
 //    empty text. A CDATA title, or a title of text followed by markup, yields
-//    its first piece.
+//    its first piece. FirstChildText reads any child element that way.
 //  - LoadRss fails when the file cannot be read, is not well-formed, or its
 //    document element is not named exactly "rss".
 #include "feeds/XmlDocument.h"
@@ -48,6 +48,12 @@ using IXMLString_List = std::shared_ptr<TXMLString_List>;
 class TXMLBoundNode : public TXMLNode {
 public:
     explicit TXMLBoundNode(const TXMLNode& element) : TXMLNode(element) {}
+
+    // The text of the first child node of the child element name (created
+    // empty when missing), whatever that node is; never fails, any error reads
+    // as empty text. The lenient counterpart of the plain text reads, for
+    // readers that must not stop on markup.
+    QString FirstChildText(const QString& name);
 
 protected:
     int ChildInteger(const QString& name);
@@ -173,8 +179,6 @@ public:
     void SetLink(const QString& value) { SetChildText(QStringLiteral("link"), value); }
 
 private:
-    QString FirstChildText(const QString& name);
-
     IXMLString_List authors;
 };
 

@@ -1,11 +1,11 @@
 #include "feeds/XmlDocument.h"
 
+#include "feeds/DocumentText.h"
 #include "platform/Errors.h"
 
 #include <QDomElement>
 #include <QDomNamedNodeMap>
 #include <QFile>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextStream>
 
@@ -80,33 +80,14 @@ QString SaveNode(const QDomNode& node)
     return out;
 }
 
-QString DeclaredEncoding(const QString& text)
-{
-    static const QRegularExpression declaration(
-        QStringLiteral("^<\\?xml[^>]*?\\sencoding\\s*=\\s*[\"']([^\"']*)[\"']"));
-    const QRegularExpressionMatch m = declaration.match(text.left(256));
-    return m.hasMatch() ? m.captured(1) : QString();
-}
-
 // Qt picks the decoder of a document without byte-order mark from the declared
 // name alone and reads "UTF-16" and "UTF-32" in the machine's byte order, so a
 // big-endian document without a mark fails. Its first four bytes tell the byte
-// order (XML 1.0, appendix F): such a document is decoded here and parsed as
-// text. An encoding name no decoder knows is left for the parser to reject.
+// order: such a document is decoded here and parsed as text. An encoding name
+// no decoder knows is left for the parser to reject.
 std::optional<QString> DecodeUnmarkedWide(const QByteArray& bytes)
 {
-    if (bytes.size() < 4)
-        return std::nullopt;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    std::optional<QStringConverter::Encoding> encoding;
-    if (p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == '<')
-        encoding = QStringConverter::Utf32BE;
-    else if (p[0] == '<' && p[1] == 0 && p[2] == 0 && p[3] == 0)
-        encoding = QStringConverter::Utf32LE;
-    else if (p[0] == 0 && p[1] == '<' && p[2] == 0 && p[3] == '?')
-        encoding = QStringConverter::Utf16BE;
-    else if (p[0] == '<' && p[1] == 0 && p[2] == '?' && p[3] == 0)
-        encoding = QStringConverter::Utf16LE;
+    const std::optional<QStringConverter::Encoding> encoding = UnmarkedWideEncoding(bytes);
     if (!encoding)
         return std::nullopt;
     QStringDecoder decoder(*encoding);
@@ -121,22 +102,146 @@ std::optional<QString> DecodeUnmarkedWide(const QByteArray& bytes)
 
 [[noreturn]] void ThrowParseError(const QString& origin, const QString& message, int line, int column)
 {
-    const QString where = QStringLiteral("%1 (line %2, column %3)").arg(message).arg(line).arg(column);
+    const QString where =
+        QStringLiteral("%1 (line %2, column %3)").arg(message, QString::number(line), QString::number(column));
     throw EQuorbelError(origin.isEmpty() ? where : QStringLiteral("%1: %2").arg(origin, where));
 }
 
-std::shared_ptr<QDomDocument> ParseBytes(const QByteArray& bytes, const QString& origin)
+// ------------------------------------------------------------ nesting depth
+
+// Qt's DOM parse takes time quadratic in the nesting depth (100,000 levels take
+// most of a minute); no feed or news file comes near this limit.
+const int kMaxNesting = 1000;
+
+// Index just past the first terminator at or after from, or the text's end.
+qsizetype SkipPast(QStringView text, qsizetype from, QStringView terminator)
 {
+    const qsizetype at = text.indexOf(terminator, from);
+    return at < 0 ? text.size() : at + terminator.size();
+}
+
+// Index just past the quote that closes the value opened at from - 1.
+qsizetype SkipQuoted(QStringView text, qsizetype from, QChar quote)
+{
+    const qsizetype at = text.indexOf(quote, from);
+    return at < 0 ? text.size() : at + 1;
+}
+
+// From just after "<" of a tag to just after its ">"; quoted attribute values
+// may hold ">" and "/". empty tells an empty-element tag ("/>").
+qsizetype SkipTag(QStringView text, qsizetype i, bool& empty)
+{
+    QChar last;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        if (c == u'"' || c == u'\'') {
+            i = SkipQuoted(text, i + 1, c);
+            last = c;
+            continue;
+        }
+        if (c == u'>') {
+            empty = last == u'/';
+            return i + 1;
+        }
+        last = c;
+        ++i;
+    }
+    return i;
+}
+
+// From just after "<!" of a declaration (DOCTYPE with its internal subset) to
+// just after its closing ">": brackets nest, quotes, comments and processing
+// instructions inside may hold ">".
+qsizetype SkipDeclaration(QStringView text, qsizetype i)
+{
+    int brackets = 0;
+    while (i < text.size()) {
+        const QStringView rest = text.mid(i);
+        const QChar c = text[i];
+        if (rest.startsWith(u"<!--"))
+            i = SkipPast(text, i + 4, u"-->");
+        else if (rest.startsWith(u"<?"))
+            i = SkipPast(text, i + 2, u"?>");
+        else if (c == u'"' || c == u'\'')
+            i = SkipQuoted(text, i + 1, c);
+        else if (c == u'>' && brackets <= 0)
+            return i + 1;
+        else {
+            brackets += c == u'[' ? 1 : (c == u']' ? -1 : 0);
+            ++i;
+        }
+    }
+    return i;
+}
+
+// Offset of the first start tag nested deeper than limit, or -1. One pass over
+// the markup; comments, CDATA sections, processing instructions and
+// declarations are stepped over, so "<" inside them opens nothing.
+qsizetype FirstTooDeep(QStringView text, int limit)
+{
+    int depth = 0;
+    for (qsizetype i = text.indexOf(u'<'); i >= 0; i = text.indexOf(u'<', i)) {
+        const QStringView rest = text.mid(i);
+        if (rest.startsWith(u"<!--")) {
+            i = SkipPast(text, i + 4, u"-->");
+        } else if (rest.startsWith(u"<![CDATA[")) {
+            i = SkipPast(text, i + 9, u"]]>");
+        } else if (rest.startsWith(u"<?")) {
+            i = SkipPast(text, i + 2, u"?>");
+        } else if (rest.startsWith(u"<!")) {
+            i = SkipDeclaration(text, i + 2);
+        } else if (rest.startsWith(u"</")) {
+            --depth;
+            i = SkipPast(text, i + 2, u">");
+        } else {
+            bool empty = false;
+            const qsizetype start = i;
+            i = SkipTag(text, i + 1, empty);
+            if (!empty && ++depth > limit)
+                return start;
+        }
+        if (i >= text.size())
+            break;
+    }
+    return -1;
+}
+
+// Refuses text nested too deep, with the line and column of the offending tag.
+void RefuseDeepNesting(QStringView text, const QString& origin)
+{
+    const qsizetype at = FirstTooDeep(text, kMaxNesting);
+    if (at < 0)
+        return;
+    const QStringView before = text.left(at);
+    const int line = static_cast<int>(before.count(u'\n')) + 1;
+    const int column = static_cast<int>(at - before.lastIndexOf(u'\n'));
+    ThrowParseError(origin, QStringLiteral("Elements are nested deeper than %1 levels").arg(kMaxNesting), line,
+                    column);
+}
+
+std::shared_ptr<QDomDocument> ParseText(const QString& text, const QString& origin)
+{
+    RefuseDeepNesting(text, origin);
     auto parsed = std::make_shared<QDomDocument>();
     QString message;
     int line = 0;
     int column = 0;
-    bool ok;
+    if (!parsed->setContent(text, true, &message, &line, &column))
+        ThrowParseError(origin, message, line, column);
+    return parsed;
+}
+
+std::shared_ptr<QDomDocument> ParseBytes(const QByteArray& bytes, const QString& origin)
+{
     if (const std::optional<QString> text = DecodeUnmarkedWide(bytes))
-        ok = parsed->setContent(*text, true, &message, &line, &column);
-    else
-        ok = parsed->setContent(bytes, true, &message, &line, &column);
-    if (!ok)
+        return ParseText(*text, origin);
+    // The parser decodes the bytes itself; the depth scan needs them as text too.
+    RefuseDeepNesting(DecodeDocumentText(bytes), origin);
+    auto parsed = std::make_shared<QDomDocument>();
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (!parsed->setContent(bytes, true, &message, &line, &column))
         ThrowParseError(origin, message, line, column);
     return parsed;
 }
@@ -407,13 +512,7 @@ void TXMLDocument::LoadFromXML(const QByteArray& xml)
 void TXMLDocument::LoadFromText(const QString& text)
 {
     Clear();
-    auto parsed = std::make_shared<QDomDocument>();
-    QString message;
-    int line = 0;
-    int column = 0;
-    if (!parsed->setContent(text, true, &message, &line, &column))
-        ThrowParseError(QString(), message, line, column);
-    dom = std::move(parsed);
+    dom = ParseText(text, QString());
 }
 
 void TXMLDocument::Clear()

@@ -7,9 +7,12 @@
 //  - A load parses the whole input. Input that is not well-formed XML fails with
 //    the parser's message, line and column, and leaves the document empty. An
 //    undeclared namespace prefix is such a failure (namespace processing).
+//  - Elements nested deeper than 1,000 levels fail the same way, before the
+//    parse: a linear scan of the text finds them.
 //  - Declared encodings decode (windows-1252, ISO-8859-1, KOI8-R, UTF-16, ...).
 //    UTF-16 and UTF-32 without a byte-order mark are recognised by their first
-//    four bytes, as XML's own encoding detection does.
+//    four bytes, as XML's own encoding detection does (see DocumentText.h for
+//    the same decision outside a parse).
 //  - White-space-only text is not kept, between elements or inside them.
 //  - Top-level nodes are the processing instructions, comments and the document
 //    element, in document order. The XML declaration shows as the processing

@@ -2,7 +2,6 @@
 
 #include "platform/Clock.h"
 
-#include <QRegularExpression>
 #include <cmath>
 
 namespace {
@@ -66,27 +65,149 @@ QString FormatLocalDateTime(TDateTime value)
     return FormatLocalDate(dt.date()) + ' ' + dt.time().toString(QStringLiteral("hh:mm:ss"));
 }
 
+namespace {
+// The reader of the local text, "[yyyy-M-d] [h[:m[:s]]]" with blanks around
+// and between, each number of one or two digits except the year's four. It
+// tries the same alternatives, in the same order, as a backtracking matcher
+// of that pattern would (longer digit runs first, optional parts taken
+// before left out), so "2002-05-193" is the 19th at 3:00 and "2002-05-19:30"
+// the 1st at 9:30. Only the digit counts are tried both ways; blank runs
+// are taken whole, since nothing else can match a blank, so it runs in
+// linear time.
+class TLocalTextScanner {
+public:
+    struct TParts {
+        int year = -1, month = 0, day = 0;
+        int hour = -1, minute = 0, second = 0;
+    };
+
+    explicit TLocalTextScanner(QStringView text) : t(text), blankTail(t.size())
+    {
+        while (blankTail > 0 && IsSpace(blankTail - 1))
+            --blankTail;
+    }
+
+    bool Match(TParts& parts)
+    {
+        const qsizetype start = SkipSpaces(0);
+        if (MatchDate(start, parts))
+            return true;
+        parts = TParts();
+        return MatchTimeToEnd(start, parts);
+    }
+
+private:
+    // The blanks of the matcher: ASCII white space, vertical tab included.
+    bool IsSpace(qsizetype i) const
+    {
+        const char16_t c = t[i].unicode();
+        return c == ' ' || (c >= '\t' && c <= '\r');
+    }
+    bool IsDigit(qsizetype i) const { return i < t.size() && t[i] >= '0' && t[i] <= '9'; }
+    bool IsChar(qsizetype i, char c) const { return i < t.size() && t[i] == QLatin1Char(c); }
+    qsizetype SkipSpaces(qsizetype i) const
+    {
+        while (i < t.size() && IsSpace(i))
+            ++i;
+        return i;
+    }
+    // Only blanks are left from i on.
+    bool AtEnd(qsizetype i) const { return i >= blankTail; }
+    // How many digits (at most max) start at i.
+    int DigitRun(qsizetype i, int max) const
+    {
+        int n = 0;
+        while (n < max && IsDigit(i + n))
+            ++n;
+        return n;
+    }
+    int Number(qsizetype i, int len) const
+    {
+        int v = 0;
+        for (int k = 0; k < len; ++k)
+            v = v * 10 + (t[i + k].unicode() - '0');
+        return v;
+    }
+
+    bool MatchDate(qsizetype i, TParts& parts) const
+    {
+        if (DigitRun(i, 4) < 4 || !IsChar(i + 4, '-'))
+            return false;
+        const qsizetype m = i + 5;
+        for (int mLen = DigitRun(m, 2); mLen > 0; --mLen) {
+            const qsizetype d = m + mLen;
+            if (!IsChar(d, '-'))
+                continue;
+            for (int dLen = DigitRun(d + 1, 2); dLen > 0; --dLen) {
+                if (MatchTimeToEnd(SkipSpaces(d + 1 + dLen), parts)) {
+                    parts.year = Number(i, 4);
+                    parts.month = Number(m, mLen);
+                    parts.day = Number(d + 1, dLen);
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    // An optional time followed by nothing but blanks.
+    bool MatchTimeToEnd(qsizetype i, TParts& parts) const
+    {
+        for (int hLen = DigitRun(i, 2); hLen > 0; --hLen) {
+            const qsizetype afterHour = i + hLen;
+            if (IsChar(afterHour, ':')) {
+                for (int mLen = DigitRun(afterHour + 1, 2); mLen > 0; --mLen) {
+                    const qsizetype afterMinute = afterHour + 1 + mLen;
+                    if (IsChar(afterMinute, ':')) {
+                        for (int sLen = DigitRun(afterMinute + 1, 2); sLen > 0; --sLen) {
+                            if (AtEnd(afterMinute + 1 + sLen)) {
+                                SetTime(parts, i, hLen, afterHour + 1, mLen, afterMinute + 1, sLen);
+                                return true;
+                            }
+                        }
+                    }
+                    if (AtEnd(afterMinute)) {
+                        SetTime(parts, i, hLen, afterHour + 1, mLen, 0, 0);
+                        return true;
+                    }
+                }
+            }
+            if (AtEnd(afterHour)) {
+                SetTime(parts, i, hLen, 0, 0, 0, 0);
+                return true;
+            }
+        }
+        return AtEnd(i);
+    }
+
+    void SetTime(TParts& parts, qsizetype h, int hLen, qsizetype m, int mLen, qsizetype s, int sLen) const
+    {
+        parts.hour = Number(h, hLen);
+        parts.minute = mLen ? Number(m, mLen) : 0;
+        parts.second = sLen ? Number(s, sLen) : 0;
+    }
+
+    QStringView t;
+    qsizetype blankTail; // where the trailing blanks begin
+};
+} // namespace
+
 bool ParseLocalDateTime(const QString& text, TDateTime& result)
 {
-    static const QRegularExpression re(QStringLiteral(
-        R"(^\s*(?:(\d{4})-(\d{1,2})-(\d{1,2}))?\s*(?:(\d{1,2})(?::(\d{1,2})(?::(\d{1,2}))?)?)?\s*$)"));
-    const QRegularExpressionMatch m = re.match(text);
-    if (!m.hasMatch())
+    TLocalTextScanner::TParts p;
+    if (!TLocalTextScanner(text).Match(p))
         return false;
-    const bool hasDate = m.capturedLength(1) > 0;
-    const bool hasTime = m.capturedLength(4) > 0;
+    const bool hasDate = p.year >= 0;
+    const bool hasTime = p.hour >= 0;
     if (!hasDate && !hasTime)
         return false;
-    const int hour = hasTime ? m.captured(4).toInt() : 0;
-    const int minute = m.capturedLength(5) ? m.captured(5).toInt() : 0;
-    const int second = m.capturedLength(6) ? m.captured(6).toInt() : 0;
-    if (hour > 23 || minute > 59 || second > 59)
+    const int hour = hasTime ? p.hour : 0;
+    if (hour > 23 || p.minute > 59 || p.second > 59)
         return false;
-    const double timePart = (hour * 3600 + minute * 60 + second) / 86400.0;
+    const double timePart = (hour * 3600 + p.minute * 60 + p.second) / 86400.0;
     if (!hasDate) {
         result = timePart;
         return true;
     }
-    return TryEncodeDateTime(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), hour,
-                             minute, second, 0, result);
+    return TryEncodeDateTime(p.year, p.month, p.day, hour, p.minute, p.second, 0, result);
 }

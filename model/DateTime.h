@@ -20,7 +20,8 @@ TDateTime DateOf(TDateTime value);
 
 // The program's one local date-time text: "yyyy-MM-dd hh:mm:ss", the time left
 // out when it is exactly midnight. The reader also takes a date alone and a
-// time alone ("0", "15:20", "15:20:30"), which gives that time on day 0.
+// time alone ("0", "15:20", "15:20:30"), which gives that time on day 0, and
+// reads any text in linear time (dates come from feeds).
 QString FormatLocalDateTime(TDateTime value);
 bool ParseLocalDateTime(const QString& text, TDateTime& result);
 // The date alone in the same form, for captions.

@@ -1,8 +1,11 @@
 #pragma once
 // Dates of feed items, RFC 822 style ("Sun, 19 May 2002 15:21:36 GMT"), read
-// with the program's own month table: the fifth and twelfth months are "Mai"
-// and "Dez". Years below 2000 get 2000 added (so 02 is 2002 and 1999 is 3999).
-// The zone is ignored. What the RFC reading cannot take is tried as the local
+// with the program's own month table, which takes the German "Mai" and "Dez"
+// beside the English names. Years follow RFC 2822: two digits are 2000-2049
+// (00-49) or 1950-1999 (50-99), three digits add 1900, four stand as written.
+// A known zone after the time (GMT, UT, UTC, Z, +hhmm/-hhmm, the US zones EST
+// to PDT) turns the time into local time; no zone or an unknown one leaves it
+// as written. What the RFC reading cannot take is tried as the local
 // date-time text; failing that the result is now.
 #include "model/DateTime.h"
 

@@ -2,6 +2,7 @@
 #include "organiser/NewsFeeders.h"
 
 #include "app/NewsGlobals.h"
+#include "feeds/DocumentText.h"
 #include "feeds/RssMerge.h"
 #include "feeds/URLTools.h"
 #include "feeds/XMLRss.h"
@@ -25,7 +26,9 @@ QString ReadDownloadedText(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EQuorbelError(QStringLiteral("Cannot read \"%1\"").arg(fileName));
-    QString text = DecodeText(file.readAll());
+    // Decoded by its byte-order mark or declared encoding, so that the
+    // format test below also sees "<?xml" in a UTF-16 or UTF-32 feed.
+    QString text = DecodeDocumentText(file.readAll());
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace('\r', '\n');
     text.replace(QLatin1String("\n"), QLatin1String("\r\n"));

@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 TNewsFeeder* NewsFeeder = nullptr;
@@ -63,6 +64,9 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     NewsStorePath = folder + QStringLiteral("News.qbx");
     LoadingSettings = false;
 
+    if (NewsData)
+        NewsData->IconsReloaded = [this] { ReassignFileIcons(); };
+
     HintWindow = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
     HintWindow->setObjectName(QStringLiteral("HintWindow"));
     HintWindow->hide();
@@ -75,8 +79,23 @@ TNewsFeeder::~TNewsFeeder()
         ticker->ShowItem(ticker->WelcomeItem);
         ticker->lbRss->setText(OrganiserTexts.SThankYou);
     }
+    if (NewsData)
+        NewsData->IconsReloaded = nullptr;
     if (NewsFeeder == this)
         NewsFeeder = nullptr;
+}
+
+void TNewsFeeder::ReassignFileIcons()
+{
+    // Registering a site icon rebuilds the image list without the shell icons
+    // the file nodes had taken; each gets its icon anew.
+    for (QTreeWidgetItemIterator it(tvTree); *it; ++it) {
+        TTreeItem* item = NewsData->NodeItem(*it);
+        if (item && item->IsKind(kFileLink)) {
+            NewsData->AssignFileIcon(*it);
+            NewsData->ApplyNodeImages(item, *it);
+        }
+    }
 }
 
 QTreeWidget* TNewsFeeder::CreateTreeView(QWidget* tab, const QString& name)

@@ -137,6 +137,7 @@ private:
     void HandleReload();
     void HandleLanguageChanged();
     void ShowStatus(const QString& text);
+    void ReassignFileIcons();
     QTreeWidgetItem* DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors);
     bool KeepDamagedNewsFile();
     void RefreshNextDueFeed();

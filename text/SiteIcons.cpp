@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSaveFile>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -116,6 +117,15 @@ bool AlignURLs(QStringList& urls, int fileCount, int predefinedCount)
 bool IsAbsoluteIconRef(const QString& ref)
 {
     return ref.contains(QLatin1String("http:/")) || ref.contains(QLatin1String("https:/"));
+}
+
+// A page names its icon; we fetch it only from the web. The downloader also
+// reads local files, and a page must not make us copy one of those (or reach
+// any other scheme) into the Images folder. Parsed as the downloader parses.
+bool IsWebURL(const QString& url)
+{
+    const QString scheme = QUrl(url.trimmed(), QUrl::TolerantMode).scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
 } // namespace
@@ -238,36 +248,76 @@ QString CutQuoted(QString& text)
     return CutToken(text, QStringLiteral("\""));
 }
 
+namespace {
+// Reads the attributes of one link tag in a single pass: names end at "=",
+// the values of href, rel and type are quoted; any other value runs into the
+// next name, as it always has.
+struct TLinkAttributes {
+    QString href, rel;
+};
+
+// CutQuoted from pos on: the text between the next double quote and the one
+// after it (or the end); pos moves past the closing quote.
+QStringView CutQuotedAt(QStringView attrs, qsizetype& pos)
+{
+    const qsizetype open = attrs.indexOf('"', pos);
+    if (open < 0) {
+        pos = attrs.size();
+        return {};
+    }
+    const qsizetype close = attrs.indexOf('"', open + 1);
+    const qsizetype end = close < 0 ? attrs.size() : close;
+    pos = close < 0 ? attrs.size() : close + 1;
+    return attrs.mid(open + 1, end - open - 1);
+}
+
+TLinkAttributes ReadLinkAttributes(const QString& lowered)
+{
+    QStringView attrs(lowered);
+    // Trailing blanks go once, before the first name is read.
+    qsizetype end = attrs.size();
+    while (end > 0 && attrs[end - 1].unicode() <= 32)
+        --end;
+    attrs = attrs.left(end);
+    TLinkAttributes found;
+    qsizetype pos = 0;
+    for (;;) {
+        while (pos < attrs.size() && attrs[pos].unicode() <= 32)
+            ++pos;
+        if (pos >= attrs.size())
+            break;
+        const qsizetype eq = attrs.indexOf('=', pos);
+        const QStringView name = attrs.mid(pos, (eq < 0 ? attrs.size() : eq) - pos);
+        pos = eq < 0 ? attrs.size() : eq + 1;
+        if (name == QLatin1String("href"))
+            found.href = CutQuotedAt(attrs, pos).toString();
+        else if (name == QLatin1String("rel"))
+            found.rel = CutQuotedAt(attrs, pos).toString();
+        else if (name == QLatin1String("type"))
+            CutQuotedAt(attrs, pos);
+    }
+    return found;
+}
+} // namespace
+
 QString FindShortcutIcon(const QString& html)
 {
-    const int len = static_cast<int>(html.size());
-    int a = 0;
+    const qsizetype len = html.size();
+    qsizetype a = 0;
     while (a < len) {
-        const int b = static_cast<int>(html.indexOf(QLatin1String("<link"), a));
+        const qsizetype b = html.indexOf(QLatin1String("<link"), a);
         if (b < 0)
             break;
-        const int slashEnd = static_cast<int>(html.indexOf(QLatin1String("/>"), b + 5));
-        const int plainEnd = static_cast<int>(html.indexOf('>', b + 5));
+        const qsizetype plainEnd = html.indexOf('>', b + 5);
         if (plainEnd < 0)
             break;
-        const int e = (slashEnd >= 0 && slashEnd < plainEnd) ? slashEnd : plainEnd;
-
-        QString attrs = AsciiLower(html.mid(b + 6, std::max(0, e - (b + 6))));
-        QString href, rel, type;
-        while (!attrs.isEmpty()) {
-            attrs = TrimBlanks(attrs);
-            if (attrs.isEmpty())
-                break;
-            const QString name = CutToken(attrs, QStringLiteral("="));
-            if (SameTextAscii(name, QStringLiteral("href")))
-                href = CutQuoted(attrs);
-            else if (SameTextAscii(name, QStringLiteral("rel")))
-                rel = CutQuoted(attrs);
-            else if (SameTextAscii(name, QStringLiteral("type")))
-                type = CutQuoted(attrs);
-        }
-        if (SameTextAscii(rel, QStringLiteral("shortcut icon")))
-            return href;
+        // A "/>" nearer than the first ">" can only be the one that ends there;
+        // searching for it separately would scan the rest of the page each time.
+        const qsizetype e = (plainEnd - 1 >= b + 5 && html[plainEnd - 1] == '/') ? plainEnd - 1 : plainEnd;
+        const TLinkAttributes attrs =
+            ReadLinkAttributes(AsciiLower(html.mid(b + 6, std::max<qsizetype>(0, e - (b + 6)))));
+        if (attrs.rel == QLatin1String("shortcut icon"))
+            return attrs.href;
         a = e + 1;
     }
     return {};
@@ -379,7 +429,7 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, const QString& link)
                     url = www + '/' + url;
             }
             QFile::remove(iconFile);
-            if (!IsBlank(url))
+            if (!IsBlank(url) && IsWebURL(url))
                 DownloadURLToFile(url, iconFile);
         }
     }
@@ -495,4 +545,7 @@ void TNewsData::ReloadIcons()
         }
         imIcons.Add(icon.isNull() ? TImageList::Placeholder() : icon);
     }
+    // The shell icons of file nodes went with the truncation above.
+    if (IconsReloaded)
+        IconsReloaded();
 }

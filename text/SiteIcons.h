@@ -18,7 +18,10 @@
 //    <link rel="shortcut icon"> reference.
 //  - FindShortcutIcon only sees lower-case "<link" tags, lower-cases their
 //    attributes (so the href comes back lower-cased) and accepts only
-//    rel="shortcut icon".
+//    rel="shortcut icon". It reads a page in one pass, however many tags or
+//    attributes it holds.
+//  - An icon address read from a home page is fetched only when it is an
+//    http or https URL; the downloader reads local files too.
 #include <QIcon>
 #include <QString>
 #include <QStringList>

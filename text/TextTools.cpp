@@ -168,6 +168,13 @@ QString CutToken(QString& text, const QString& separator)
 
 bool CutInt(QString& text, int& value)
 {
+    int digits = 0;
+    return CutInt(text, value, digits);
+}
+
+bool CutInt(QString& text, int& value, int& digits)
+{
+    digits = 0;
     if (text.isEmpty())
         return false;
     qsizetype i = 0;
@@ -190,16 +197,17 @@ bool CutInt(QString& text, int& value)
         ++n;
     if (n == 0)
         return false;
-    const QString digits = text.left(n);
+    const QString written = text.left(n);
     text.remove(0, n);
     quint64 v = 0;
-    for (QChar d : digits) {
+    for (QChar d : written) {
         const quint64 digit = d.unicode() - '0';
         if (v > (static_cast<quint64>(std::numeric_limits<qint64>::max()) - digit) / 10)
             return false;
         v = v * 10 + digit;
     }
     value = static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(static_cast<qint64>(v) * sign)));
+    digits = static_cast<int>(n);
     return true;
 }
 
@@ -281,7 +289,8 @@ bool IsVideoLink(const QString& link)
 
 bool IsAudioLink(const QString& link)
 {
-    static const QStringList patterns{QStringLiteral(".MP3"), QStringLiteral("AAC")};
+    // With its dot: a bare "aac" would make /isaac-newton.html audio.
+    static const QStringList patterns{QStringLiteral(".MP3"), QStringLiteral(".AAC")};
     return PosOfAny(link, patterns) > 0;
 }
 

@@ -20,6 +20,9 @@ QString ReplaceHTMLEntities(const QString& text);
 
 QString CutToken(QString& text, const QString& separator);
 bool CutInt(QString& text, int& value);
+// Also tells how many digits were written (0 when no number was read), so a
+// caller can tell "02" from "2" or "0002".
+bool CutInt(QString& text, int& value, int& digits);
 bool IsBlank(const QString& text);
 // Removes leading and trailing characters with codes up to 32.
 QString TrimBlanks(const QString& text);

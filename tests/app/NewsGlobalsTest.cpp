@@ -70,7 +70,7 @@ TEST(NewsDataTest, ApplyNodeImagesMarksMedia)
     } cases[] = {
         {"http://h/a.mp4", imgVideo},
         {"http://h/a.mp3", imgAudio},
-        {"http://h/a.mp4?aac", imgAudio}, // audio is tested first
+        {"http://h/a.mp4?x.aac", imgAudio}, // audio is tested first
         {"http://h/page", -1},
     };
     for (auto& c : cases) {

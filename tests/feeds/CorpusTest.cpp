@@ -6,7 +6,12 @@
 // only where our reading rules decide the value the same way theirs do.
 #include "feeds/XMLRss.h"
 
+#include "app/NewsGlobals.h"
+#include "feeds/RssMerge.h"
 #include "platform/Errors.h"
+#include "support/FakeClock.h"
+#include "support/FakeConnectivity.h"
+#include "support/TempFolder.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -17,6 +22,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTreeWidget>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -157,8 +164,8 @@ struct BindingTally {
     int plainReadFailures = 0;
 };
 
-// The reads the feed merge makes, in its order; plain reads may fail, the item's
-// first-child readers may not.
+// The fields the feed merge reads: the binding's plain reads may fail (they are
+// counted), the first-child reads the merge makes of the same fields may not.
 void ReadLikeTheMerge(const IXMLRssType& rss, BindingTally& tally, const QString& file)
 {
     IXMLChannelType channel = rss->Channel();
@@ -171,6 +178,8 @@ void ReadLikeTheMerge(const IXMLRssType& rss, BindingTally& tally, const QString
     };
     plain([&] { return channel->Title(); });
     plain([&] { return channel->Description(); });
+    EXPECT_NO_THROW((void)channel->FirstChildText("title")) << Std(file);
+    EXPECT_NO_THROW((void)channel->FirstChildText("description")) << Std(file);
     const int count = channel->Item()->Count();
     for (int i = 0; i < count; ++i) {
         IXMLItemType item = channel->Item()->Items(i);
@@ -179,6 +188,8 @@ void ReadLikeTheMerge(const IXMLRssType& rss, BindingTally& tally, const QString
         plain([&] { return item->PubDate(); });
         plain([&] { return item->Link(); });
         plain([&] { return item->Enclosure()->Url(); });
+        EXPECT_NO_THROW((void)item->FirstChildText("pubDate")) << Std(file);
+        EXPECT_NO_THROW((void)item->FirstChildText("link")) << Std(file);
         ++tally.items;
     }
     // The reads added what was missing, so the count stays.
@@ -291,6 +302,61 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFolderTest,
                                            CorpusFolder{"feedparser", "tests/encoding"},
                                            CorpusFolder{"feedparser", "tests/illformed"},
                                            CorpusFolder{"feedparser", "tests/entities"},
+                                           CorpusFolder{"gofeed", "testdata/parser/rss"},
+                                           CorpusFolder{"gofeed", "testdata/translator/rss"}));
+
+// Every rss document of the corpora merges into a news tree, and merging it a
+// second time adds nothing: no field of a real feed stops the merge.
+class CorpusMergeTest : public ::testing::TestWithParam<CorpusFolder> {
+protected:
+    CorpusMergeTest() : data(home.Path())
+    {
+        views.tvTree = &tree;
+        views.tvTheme = &feeds;
+        views.tvWeb = &web;
+        views.tvTime = &time;
+        views.tvVideo = &video;
+        views.tvAudio = &audio;
+    }
+
+    FakeClock clock;
+    FakeConnectivity offline{false}; // no site-icon fetches
+    TempProgramFolder home;
+    TNewsData data;
+    QTreeWidget tree, feeds, web, time, video, audio;
+    TNewsViews views;
+};
+
+TEST_P(CorpusMergeTest, EveryRssDocumentMergesAndRefreshesToNothingNew)
+{
+    int merged = 0;
+    for (const ManifestRow& row : RowsOf(GetParam())) {
+        const KnownDifference* difference = FindDifference(row.relative);
+        if (row.root != QLatin1String("rss") || !(difference ? difference->weLoad : row.strictOk))
+            continue;
+        SCOPED_TRACE(Std(row.relative));
+        const QString url = QUrl::fromLocalFile(row.file).toString();
+        try {
+            QTreeWidgetItem* feed = MergeRssChannel(views, 0, nullptr, url, LoadRss(row.file));
+            ASSERT_NE(feed, nullptr);
+            const int children = feed->childCount();
+            EXPECT_EQ(MergeRssChannel(views, 0, nullptr, url, LoadRss(row.file)), feed);
+            EXPECT_EQ(feed->childCount(), children);
+            EXPECT_TRUE(feed->text(0).endsWith(children ? QStringLiteral("(0 of %1)").arg(children)
+                                                        : QStringLiteral("(0)")))
+                << Std(feed->text(0));
+            ++merged;
+        } catch (const EQuorbelError& e) {
+            ADD_FAILURE() << Std(e.Message());
+        }
+    }
+    EXPECT_GT(merged, 0);
+    EXPECT_EQ(tree.topLevelItemCount(), merged); // one feed node per document
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusMergeTest,
+                         ::testing::Values(CorpusFolder{"feedparser", "tests/wellformed/rss"},
+                                           CorpusFolder{"feedparser", "tests/encoding"},
                                            CorpusFolder{"gofeed", "testdata/parser/rss"},
                                            CorpusFolder{"gofeed", "testdata/translator/rss"}));
 

@@ -115,11 +115,19 @@ TEST(XMLRssItemTest, FirstChildTextReadersNeverFail)
         {"Tom &amp; Jerry", "Tom & Jerry"},
     };
     for (const auto& c : cases) {
-        const QString element = c.title ? QStringLiteral("<title>%1</title>").arg(QLatin1String(c.title)) : QString();
-        IXMLItemType item = ItemOf(element + QStringLiteral("<description>%1</description>")
-                                                 .arg(QLatin1String(c.title ? c.title : "")));
-        EXPECT_EQ(Std(item->Title()), c.expected) << (c.title ? c.title : "(no title)");
-        EXPECT_EQ(Std(item->Description()), c.expected) << (c.title ? c.title : "(no title)");
+        const char* label = c.title ? c.title : "(no title)";
+        auto element = [&](const char* name) {
+            return c.title ? QStringLiteral("<%1>%2</%1>").arg(QLatin1String(name), QLatin1String(c.title)) : QString();
+        };
+        IXMLItemType item = ItemOf(element("title") + element("description") + element("link") + element("pubDate"));
+        EXPECT_EQ(Std(item->Title()), c.expected) << label;
+        EXPECT_EQ(Std(item->Description()), c.expected) << label;
+        // The same lenient reading for any field, beside the plain readers.
+        EXPECT_EQ(Std(item->FirstChildText("link")), c.expected) << label;
+        EXPECT_EQ(Std(item->FirstChildText("pubDate")), c.expected) << label;
+        IXMLChannelType channel = ChannelOf(element("title") + element("description"));
+        EXPECT_EQ(Std(channel->FirstChildText("title")), c.expected) << label;
+        EXPECT_EQ(Std(channel->FirstChildText("description")), c.expected) << label;
     }
 }
 

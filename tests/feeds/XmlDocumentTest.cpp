@@ -154,6 +154,51 @@ TEST(XmlDocumentLoadTest, DeclaredAndDetectedEncodings)
     EXPECT_TRUE(LoadError("<rss><t>caf\xe9</t></rss>"));
 }
 
+// levels nested elements, each level dressed with what must not count as
+// nesting: comments, CDATA, processing instructions, empty elements and
+// attribute values holding ">" and "/>".
+QString Nested(int levels, bool dressed)
+{
+    const QString open = dressed ? QStringLiteral("<a x='>' y=\"/>\"><!-- <a> --><![CDATA[<a>]]><?pi <a>?><b/><c z='/'/>")
+                                 : QStringLiteral("<a>");
+    QString doc = dressed ? QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE a [<!ENTITY e \"<a>\"> <!-- ]> -->]>\n")
+                          : QString();
+    doc.reserve(doc.size() + levels * (open.size() + 4));
+    for (int i = 0; i < levels; ++i)
+        doc += open;
+    for (int i = 0; i < levels; ++i)
+        doc += QStringLiteral("</a>");
+    return doc;
+}
+
+TEST(XmlDocumentLoadTest, NestingDeeperThanAThousandLevelsIsRefused)
+{
+    struct {
+        int levels;
+        bool dressed;
+        bool loads;
+    } cases[] = {
+        {1000, false, true}, {1001, false, false}, {1000, true, true}, {1001, true, false}, {100000, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.levels << (c.dressed ? " dressed" : " plain"));
+        const QString text = Nested(c.levels, c.dressed);
+        for (const char* encoding : {"UTF-8", "UTF-16LE", "UTF-32BE"}) {
+            const std::optional<QString> error = LoadError(Encode(encoding, text, true));
+            EXPECT_EQ(!error, c.loads) << encoding << ": " << (error ? Std(*error) : "loaded");
+            if (error && c.levels > 1000) {
+                EXPECT_TRUE(error->contains("deeper than 1000")) << Std(*error);
+                EXPECT_TRUE(error->contains(c.dressed ? "line 3" : "line 1")) << Std(*error);
+            }
+        }
+        TXMLDocument doc;
+        if (c.loads)
+            EXPECT_NO_THROW(doc.LoadFromText(text));
+        else
+            EXPECT_THROW(doc.LoadFromText(text), EQuorbelError);
+    }
+}
+
 TEST(XmlDocumentLoadTest, TextInputIgnoresDeclaredEncoding)
 {
     TXMLDocument doc;

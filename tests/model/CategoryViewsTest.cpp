@@ -186,7 +186,7 @@ TEST_F(CategoryViewsTest, MediaViewsImagesAndIcons)
         bool video, audio;
         int state;
     } cases[] = {
-        {"http://m/aac/clip.mp4", true, true, 8}, // audio is tested first
+        {"http://m/x.aac/clip.mp4", true, true, 8}, // audio is tested first
         {"http://m/clip.MP4?x=1", true, false, 9},
         {"http://m/song.mp3", false, true, 8},
         {"http://m/page.html", false, false, -1},

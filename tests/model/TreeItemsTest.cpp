@@ -18,7 +18,7 @@ TEST(TreeItemTest, ValueConstructorFillsFields)
     EXPECT_EQ(item.Description, "<p>desc</p>");
     EXPECT_EQ(item.PlainDescription, "desc");
     EXPECT_EQ(item.Options, (QStringList{"SDR=1", "NSD=3"}));
-    EXPECT_DOUBLE_EQ(item.TimeStamp, ToDateTime(QDate(2002, 5, 19), QTime(15, 21, 36)));
+    EXPECT_DOUBLE_EQ(item.TimeStamp, ToDateTime(QDate(2002, 5, 19), QTime(17, 21, 36))); // GMT, read in Berlin
     EXPECT_EQ(item.LastShown, 0.0);
     EXPECT_EQ(item.IconIdx, -1);
     EXPECT_EQ(item.FirstChild, 0);

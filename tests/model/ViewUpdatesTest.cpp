@@ -116,7 +116,7 @@ TEST_F(ViewUpdatesTest, AddedItemGoesFirstIntoEachView)
     } cases[] = {
         {"http://f/new", At(0, 10), 0, false, false},
         {"http://f/new.mp3", At(-1, 12), 1, true, false},
-        {"http://f/aac/new.mp4", At(1, 10), 0, true, true}, // less than a day after the next day's start
+        {"http://f/x.aac/new.mp4", At(1, 10), 0, true, true}, // less than a day after the next day's start
         {"http://f/new.m4v", At(2, 6), 1, false, true},     // 24 to 48 hours after it
         {"http://f/midnight", At(0, 0), 1, false, false},
         {"http://f/old", At(-20, 12), -1, false, false},
@@ -293,7 +293,7 @@ TEST_F(ViewUpdatesTest, BatchRemovalMatchesOneCallPerNode)
         tree.clear();
         QTreeWidgetItem* feed = Node(nullptr, kFeed, "http://f/rss", At(0, 8), 11);
         QTreeWidgetItem* other = Node(nullptr, kFeed, "http://o/rss", At(0, 8), 12);
-        const char* kinds[] = {"", ".mp3", ".mp4", "aac.mp4"};
+        const char* kinds[] = {"", ".mp3", ".mp4", ".aac.mp4"};
         for (int i = 0; i < count; ++i) {
             // Links repeat, with case changes, within and across feeds.
             const QString link = QStringLiteral("http://%1/%2%3").arg(i % 4 ? "s" : "S").arg(i / 3).arg(kinds[i % 4]);

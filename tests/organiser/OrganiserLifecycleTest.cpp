@@ -183,3 +183,19 @@ TEST_F(OrganiserLifecycleTest, WindowDetails)
     EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 3), buttonFace);
 }
 } // namespace
+
+namespace {
+TEST_F(OrganiserLifecycleTest, FileNodesGetTheirIconsBackAfterTheImageListIsRebuilt)
+{
+    CreateOrganiser();
+    QTreeWidgetItem* file = AddNode(nullptr, "FIL", "settings", home.Path());
+    data.AssignNodeIcon(file, home.Path());
+    const int before = Item(file)->IconIdx;
+    ASSERT_GE(before, data.PredefinedIconCount); // the shell's icon for the folder
+    data.ReloadIcons(); // as registering a new site icon does
+    EXPECT_LT(NodeImage(file), data.imIcons.Count());
+    EXPECT_GE(NodeImage(file), data.PredefinedIconCount);
+    EXPECT_EQ(NodeImage(file), Item(file)->IconIdx);
+    EXPECT_FALSE(data.imIcons.Icon(NodeImage(file)).isNull());
+}
+} // namespace

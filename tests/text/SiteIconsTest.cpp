@@ -173,9 +173,47 @@ TEST(SiteIconTextTest, FindShortcutIcon)
         {"<link rel=\"shortcut icon\" href=\"/never-closed.ico\"", ""},
         {"<link><p>plain page</p>", ""},
         {"", ""},
+        // Where a tag ends: a "/" right before the first ">" is not part of it.
+        {"<link rel=\"shortcut icon\" href=\"x.ico\" / >", "x.ico"},
+        {"<link/><link rel=\"shortcut icon\" href=\"y.ico\">", "y.ico"},
+        {"<link href=\"a/>b.ico\" rel=\"shortcut icon\">", ""}, // the tag ends inside the quotes
+        {"<link rel=\"shortcut icon\" href=\"a/b.ico\"/>", "a/b.ico"},
+        // How attributes are read: names end at "=", only three values are cut.
+        {"<link title=\"t\" rel=\"shortcut icon\" href=\"x.ico\">", ""}, // t's value runs into "rel"
+        {"<link rel = \"shortcut icon\" href=\"x.ico\">", ""},
+        {"<link rel=\"shortcut icon\" href=\"x.ico\" rel >", ""}, // the last "rel" empties it
+        {"<link rel=\"shortcut icon\" href=\"x.ico\" rel x>", "x.ico"},
+        {"<link rel=\"shortcut icon\" href=\"x.ico   >", "x.ico"}, // unterminated, blanks dropped
+        {"<link rel=\"shortcut icon\"\thref=\"\"other.ico\">", ""},
+        {"<linkrel=\"shortcut icon\" href=\"x.ico\">", ""}, // one character after "<link" is skipped
+        {"<link rel=\"shortcut icon\" type=\"image/x-icon\" href=\"t.ico\" type=\"x\">", "t.ico"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FindShortcutIcon(c.html), QString(c.href)) << c.html;
+}
+
+// A home page of nothing but link tags once took seconds per hundred kilobytes.
+TEST(SiteIconTextTest, FindShortcutIconOnLargePages)
+{
+    const int n = 100000;
+    const QString styles = QString("<link rel=\"stylesheet\" href=\"s.css\">").repeated(n);
+    const QString icon = "<link rel=\"shortcut icon\" href=\"/last.ico\">";
+    QString hugeTag = "<link";
+    for (int i = 0; i < n; ++i)
+        hugeTag += i % 2 ? " type=\"t\"" : " href=\"h\"";
+    const struct {
+        const char* name;
+        QString html;
+        QString href;
+    } cases[] = {
+        {"link tags, the icon last", styles + icon, "/last.ico"},
+        {"link tags without an icon", styles, ""},
+        {"unclosed link tags", QString("<link rel=\"shortcut icon\" ").repeated(n), ""},
+        {"one tag of many attributes", hugeTag + " rel=\"shortcut icon\" href=\"/f.ico\">", "/f.ico"},
+        {"many attributes, no icon", hugeTag + ">" + icon, "/last.ico"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindShortcutIcon(c.html), c.href) << c.name;
 }
 
 TEST(SiteIconFilesTest, HeaderTests)
@@ -423,6 +461,53 @@ TEST_F(SiteIconTest, FetchOrderAndRegistration)
         EXPECT_EQ(ReadBytes(fresh.File("Images/IconURLList.csv")), CrLfLines(Predefined() << c.tried.last()))
             << c.name;
         EXPECT_EQ(d.imIcons.Count(), 11) << c.name;
+    }
+}
+
+// An icon address read from a page is fetched from the web only; the
+// downloader would read local files too.
+TEST_F(SiteIconTest, PageIconsComeOnlyFromTheWeb)
+{
+    const QByteArray ico = IcoBytes(Qt::blue);
+    auto page = [](const char* href) {
+        return QByteArray("<html><link rel=\"shortcut icon\" href=\"") + href + "\"></html>";
+    };
+    const struct {
+        const char* name;
+        const char* link;
+        const char* www; // the page searched for the icon
+        const char* href;
+        const char* resolved;
+        bool fetched;
+    } cases[] = {
+        {"ftp", "http://www.example.com/rss", "http://www.example.com", "ftp://ftp.example.net/http://x.ico",
+         "ftp://ftp.example.net/http://x.ico", false},
+        {"file", "http://www.example.com/rss", "http://www.example.com", "file:///etc/http:/passwd",
+         "file:///etc/http:/passwd", false},
+        {"file link resolves on the site", "http://www.example.com/rss", "http://www.example.com",
+         "file:///etc/passwd", "http://www.example.com/file:///etc/passwd", true},
+        {"local feed", "file:///srv/feeds/rss.xml", "file:///", "i.ico", "file:////i.ico", false},
+        {"https", "http://www.example.com/rss", "http://www.example.com", "https://cdn.example.net/f.ico",
+         "https://cdn.example.net/f.ico", true},
+        {"scheme in capitals", "HTTP://EXAMPLE.COM/rss", "HTTP://EXAMPLE.COM/", "i.ico", "HTTP://EXAMPLE.COM//i.ico",
+         true},
+    };
+    for (const auto& c : cases) {
+        TempProgramFolder fresh;
+        QDir().mkpath(fresh.File("Images"));
+        TNewsData d(fresh.Path());
+        net.Reset();
+        net.Serve(c.www, page(c.href));
+        net.Serve(c.resolved, ico);
+        TTreeItem feed(kFeed, "t", c.link, "", "", "0");
+        QTreeWidgetItem* node = AddViewNode(&view, nullptr, "n", d.NewsList.AddCopy(feed));
+
+        d.AssignSiteIcon(node, c.link);
+        EXPECT_EQ(net.CallCount(c.www), 1) << c.name;
+        EXPECT_EQ(net.CallCount(c.resolved), c.fetched ? 1 : 0) << c.name;
+        EXPECT_EQ(net.Urls().last(), c.fetched ? c.resolved : c.www) << c.name;
+        EXPECT_EQ(d.NodeItem(node)->IconIdx, c.fetched ? 10 : 2) << c.name;
+        EXPECT_EQ(d.IconFiles.size(), c.fetched ? 11 : 10) << c.name;
     }
 }
 

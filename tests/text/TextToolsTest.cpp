@@ -84,18 +84,20 @@ TEST(CutIntTest, Table)
         bool ok;
         int value;
         QString rest;
+        int digits; // as written, leading zeros included
     } cases[] = {
-        {"  -12abc", true, -12, "abc"},
-        {"-x", false, 99, "x"},
-        {"+7", true, 7, ""},
-        {"-+5", true, 5, ""},
-        {"\t\n 42 rest", true, 42, " rest"},
-        {"", false, 99, ""},
-        {"   ", false, 99, ""},
-        {"abc", false, 99, "abc"},
-        {"4294967297", true, 1, ""},              // low 32 bits of a 64-bit value
-        {"99999999999999999999x", false, 99, "x"}, // too long for 64 bits
-        {"007", true, 7, ""},
+        {"  -12abc", true, -12, "abc", 2},
+        {"-x", false, 99, "x", 0},
+        {"+7", true, 7, "", 1},
+        {"-+5", true, 5, "", 1},
+        {"\t\n 42 rest", true, 42, " rest", 2},
+        {"", false, 99, "", 0},
+        {"   ", false, 99, "", 0},
+        {"abc", false, 99, "abc", 0},
+        {"4294967297", true, 1, "", 10},             // low 32 bits of a 64-bit value
+        {"99999999999999999999x", false, 99, "x", 0}, // too long for 64 bits
+        {"007", true, 7, "", 3},
+        {"0099 x", true, 99, " x", 4},
     };
     for (auto& c : cases) {
         QString t = c.text;
@@ -103,6 +105,12 @@ TEST(CutIntTest, Table)
         EXPECT_EQ(CutInt(t, v), c.ok) << c.text.toStdString();
         EXPECT_EQ(v, c.value) << c.text.toStdString();
         EXPECT_EQ(t, c.rest) << c.text.toStdString();
+        QString again = c.text;
+        int w = 99, digits = -1;
+        EXPECT_EQ(CutInt(again, w, digits), c.ok) << c.text.toStdString();
+        EXPECT_EQ(w, c.value) << c.text.toStdString();
+        EXPECT_EQ(again, c.rest) << c.text.toStdString();
+        EXPECT_EQ(digits, c.digits) << c.text.toStdString();
     }
 }
 
@@ -135,8 +143,12 @@ TEST(MediaLinkTest, Table)
         {"http://h/a.movies.mp4", false, false}, // .MOV is tested first and is followed by I
         {"http://h/clip.m4v", true, false},
         {"http://h/song.mp3", false, true},
-        {"http://h/jaacob.html", false, true},
-        {"http://h/x.mp4?codec=aac", true, true},
+        {"http://h/jaacob.html", false, false}, // "aac" without its dot is no audio
+        {"http://h/isaac-newton.html", false, false},
+        {"http://h/x.mp4?codec=aac", true, false},
+        {"http://h/tune.AAC", false, true},
+        {"http://h/tune.aac?x=1", false, true},
+        {"http://h/x.mp4?codec=.aac", true, true},
         {"http://h/page.html", false, false},
     };
     for (auto& c : cases) {

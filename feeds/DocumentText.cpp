@@ -1,0 +1,93 @@
+#include "feeds/DocumentText.h"
+
+#include "platform/Encoding.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace {
+
+bool StartsWith(const QByteArray& bytes, std::initializer_list<unsigned char> prefix)
+{
+    if (bytes.size() < static_cast<qsizetype>(prefix.size()))
+        return false;
+    qsizetype i = 0;
+    for (unsigned char b : prefix)
+        if (static_cast<unsigned char>(bytes[i++]) != b)
+            return false;
+    return true;
+}
+
+QString Decode(QStringConverter::Encoding encoding, const QByteArray& bytes)
+{
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+// The text in the declared encoding, when the declaration names one that a
+// decoder knows and that reads the declaration itself back.
+std::optional<QString> DecodeDeclared(const QByteArray& bytes)
+{
+    const QString declared = DeclaredEncoding(QString::fromLatin1(bytes.left(256)));
+    if (declared.isEmpty())
+        return std::nullopt;
+    QStringDecoder decoder(declared.toLatin1().constData(), QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        return std::nullopt;
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError() || !text.startsWith(QLatin1String("<?xml")))
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+std::optional<TByteOrderMark> ByteOrderMark(const QByteArray& bytes)
+{
+    // UTF-32 LE first: its mark begins with the UTF-16 LE one.
+    if (StartsWith(bytes, {0xFF, 0xFE, 0x00, 0x00}))
+        return TByteOrderMark{QStringConverter::Utf32LE, 4};
+    if (StartsWith(bytes, {0x00, 0x00, 0xFE, 0xFF}))
+        return TByteOrderMark{QStringConverter::Utf32BE, 4};
+    if (StartsWith(bytes, {0xEF, 0xBB, 0xBF}))
+        return TByteOrderMark{QStringConverter::Utf8, 3};
+    if (StartsWith(bytes, {0xFF, 0xFE}))
+        return TByteOrderMark{QStringConverter::Utf16LE, 2};
+    if (StartsWith(bytes, {0xFE, 0xFF}))
+        return TByteOrderMark{QStringConverter::Utf16BE, 2};
+    return std::nullopt;
+}
+
+std::optional<QStringConverter::Encoding> UnmarkedWideEncoding(const QByteArray& bytes)
+{
+    // XML 1.0, appendix F: the first character is "<", and "<?" tells UTF-16
+    // from the single-byte forms.
+    if (StartsWith(bytes, {0x00, 0x00, 0x00, '<'}))
+        return QStringConverter::Utf32BE;
+    if (StartsWith(bytes, {'<', 0x00, 0x00, 0x00}))
+        return QStringConverter::Utf32LE;
+    if (StartsWith(bytes, {0x00, '<', 0x00, '?'}))
+        return QStringConverter::Utf16BE;
+    if (StartsWith(bytes, {'<', 0x00, '?', 0x00}))
+        return QStringConverter::Utf16LE;
+    return std::nullopt;
+}
+
+QString DeclaredEncoding(const QString& text)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral("^<\\?xml[^>]*?\\sencoding\\s*=\\s*[\"']([^\"']*)[\"']"));
+    const QRegularExpressionMatch m = declaration.match(text.left(256));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QString DecodeDocumentText(const QByteArray& bytes)
+{
+    if (const std::optional<TByteOrderMark> mark = ByteOrderMark(bytes))
+        return Decode(mark->encoding, bytes.mid(mark->length));
+    if (const std::optional<QStringConverter::Encoding> wide = UnmarkedWideEncoding(bytes))
+        return Decode(*wide, bytes);
+    if (std::optional<QString> declared = DecodeDeclared(bytes))
+        return std::move(*declared);
+    return DecodeText(bytes);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// How the bytes of an XML document become text, as an XML parser would decide
+// it, for reading a downloaded document before (or instead of) parsing it.
+//
+// Rules kept here, in this order:
+//  - A byte-order mark decides: UTF-8, UTF-16 LE/BE, UTF-32 LE/BE. The mark is
+//    not part of the text.
+//  - Without a mark, UTF-16 and UTF-32 are recognised by their first four bytes
+//    ("<" or "<?" in that form), as XML's own encoding detection does.
+//  - Otherwise the encoding named in the XML declaration, when a decoder knows
+//    the name and the declaration reads back as "<?xml" through it (a document
+//    that claims UTF-16 but is written in single bytes is not believed).
+//  - Otherwise UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+#include <QByteArray>
+#include <QString>
+#include <QStringConverter>
+
+#include <optional>
+
+QString DecodeDocumentText(const QByteArray& bytes);
+
+struct TByteOrderMark {
+    QStringConverter::Encoding encoding;
+    int length;
+};
+// The byte-order mark that bytes start with, if any.
+std::optional<TByteOrderMark> ByteOrderMark(const QByteArray& bytes);
+// UTF-16 or UTF-32 without a mark, told by the first four bytes.
+std::optional<QStringConverter::Encoding> UnmarkedWideEncoding(const QByteArray& bytes);
+// The encoding name in the XML declaration at the start of text, or empty.
+QString DeclaredEncoding(const QString& text);
