@@ -28,8 +28,10 @@ public:
     TTreeItem* NodeItem(const QTreeWidgetItem* node) const;
 
     // Site and file icons.
-    void AssignNodeIcon(QTreeWidgetItem* node, const QString& link);
-    void AssignSiteIcon(QTreeWidgetItem* node, const QString& link);
+    // Site icons may be downloaded: the link is taken by value, as the
+    // caller's string may go while events run.
+    void AssignNodeIcon(QTreeWidgetItem* node, QString link);
+    void AssignSiteIcon(QTreeWidgetItem* node, QString link);
     void AssignFileIcon(QTreeWidgetItem* node);
     int AddIconFile(const QString& iconFile, const QString& url);
     void ReloadIcons();

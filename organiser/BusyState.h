@@ -20,6 +20,18 @@
 #include <deque>
 #include <functional>
 
+// Counts an operation in progress (a fetch, nodes being placed) while it lives.
+class TScopedCount {
+public:
+    explicit TScopedCount(int& count) : count(count) { ++count; }
+    ~TScopedCount() { --count; }
+    TScopedCount(const TScopedCount&) = delete;
+    TScopedCount& operator=(const TScopedCount&) = delete;
+
+private:
+    int& count;
+};
+
 class TBusyState : public QObject {
     Q_OBJECT
 public:

@@ -50,17 +50,6 @@ bool HasTopLevelNode(const TXMLDocument& document, const QString& name)
     return false;
 }
 
-// Counts nesting so that only the outermost fetch runs the queued ones.
-class TFetchScope {
-public:
-    explicit TFetchScope(int& depth) : depth(depth) { ++depth; }
-    ~TFetchScope() { --depth; }
-    TFetchScope(const TFetchScope&) = delete;
-    TFetchScope& operator=(const TFetchScope&) = delete;
-
-private:
-    int& depth;
-};
 } // namespace
 
 QTreeWidgetItem* TNewsFeeder::DownloadFeed(QString url, QTreeWidgetItem* node, bool showErrors)
@@ -68,7 +57,7 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeed(QString url, QTreeWidgetItem* node, b
     if (FetchInProgress())
         return nullptr; // the scratch file is in use; user fetches wait in LoadFeedURL
     TBusyState::THold busy(*Busy);
-    TFetchScope scope(fetchDepth);
+    TScopedCount fetching(fetchDepth);
     return DownloadFeedNow(url, node, showErrors);
 }
 

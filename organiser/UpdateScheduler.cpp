@@ -18,18 +18,6 @@
 namespace {
 constexpr double kRefreshAge = 60.0 / (24 * 60); // 60 minutes in days
 
-// Counts the operations placing nodes into tvTree while it lives.
-class TPlacingNodes {
-public:
-    explicit TPlacingNodes(int& count) : count(count) { ++count; }
-    ~TPlacingNodes() { --count; }
-    TPlacingNodes(const TPlacingNodes&) = delete;
-    TPlacingNodes& operator=(const TPlacingNodes&) = delete;
-
-private:
-    int& count;
-};
-
 bool IsFeedNode(const QTreeWidgetItem* node)
 {
     const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
@@ -54,7 +42,7 @@ void TNewsFeeder::Timer1Timer()
             ShowStatus(OrganiserTexts.SBuildingTree);
             QCoreApplication::processEvents();
             {
-                TPlacingNodes placing(PlacingNodes);
+                TScopedCount placing(PlacingNodes);
                 NewsData->NewsList.BuildTreeView(tvTree);
                 TCategoryTexts texts;
                 texts.SToday = OrganiserTexts.SToday;

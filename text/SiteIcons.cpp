@@ -364,7 +364,7 @@ bool WriteIconListFile(const QString& fileName, const QStringList& lines)
     return f.commit();
 }
 
-void TNewsData::AssignNodeIcon(QTreeWidgetItem* node, const QString& link)
+void TNewsData::AssignNodeIcon(QTreeWidgetItem* node, QString link)
 {
     if (!node)
         return;
@@ -382,13 +382,17 @@ void TNewsData::AssignNodeIcon(QTreeWidgetItem* node, const QString& link)
         SetNodeImages(node, imgFolder, imgFolder, imgFolder);
 }
 
-void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, const QString& link)
+void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, QString link)
 {
     if (!node)
         return;
     TTreeItem* item = NodeItem(node);
     if (!item)
         return;
+    // The downloads below let events run: the node is taken again afterwards
+    // only if it still exists.
+    const TNodeRef nodeRef(node);
+    const qint64 index = NodeDataValue(node);
     const QString prefix = SitePrefix(link);
     const QString iconFile = ImagesFolder + IconFileName(link);
     QString url = prefix;
@@ -432,6 +436,10 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, const QString& link)
             if (!IsBlank(url) && IsWebURL(url))
                 DownloadURLToFile(url, iconFile);
         }
+        node = nodeRef.Get();
+        item = index < NewsList.Count() ? NewsList.At(static_cast<int>(index)) : nullptr;
+        if (!item)
+            return;
     }
 
     if (IsFile(iconFile)) {
@@ -448,7 +456,8 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, const QString& link)
         }
     }
 
-    SetNodeImages(node, item->IconIdx, item->IconIdx, -1);
+    if (node)
+        SetNodeImages(node, item->IconIdx, item->IconIdx, -1);
 }
 
 void TNewsData::AssignFileIcon(QTreeWidgetItem* node)
