@@ -26,7 +26,9 @@ int main(int argc, char** argv)
         return organiser.get();
     });
     TNewsFeeder* feeder = organiser.get();
-    QObject::connect(feeder, &TNewsFeeder::programEndRequested, &app, &QCoreApplication::quit);
+    // exit, not quit: quit first asks every window to close, and ours only
+    // hide, which would call the end off.
+    QObject::connect(feeder, &TNewsFeeder::programEndRequested, &app, [] { QCoreApplication::exit(0); });
     InstallEndSignalHandlers(&app, [feeder] { feeder->EndProgram(); });
     // The session is ending: store now; the quit that follows does the rest.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, feeder, [feeder](QSessionManager&) {
