@@ -47,6 +47,11 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     setWindowTitle(QStringLiteral("Quorbel        Stay Tivaleo"));
     setGeometry(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
     CreateComponents();
+    CreateWindowActions();
+    CreateReloadActions();
+    CreateEditActions();
+    CreateIntakeActions();
+    CreateOpenActions();
     CreateMenus();
 
     // The user's application-data folder gets its (empty) program folder.
@@ -185,32 +190,6 @@ void TNewsFeeder::CreateComponents()
 
     PageControl1->setCurrentIndex(kDesignPageIndex); // the tab active at design
     connect(PageControl1, &QTabWidget::currentChanged, this, &TNewsFeeder::PageChanged);
-}
-
-void TNewsFeeder::CreateMenus()
-{
-    // The File menu's "Close Window" entry is this action itself.
-    acClose = new QAction(QStringLiteral("Close Window"), this);
-    acClose->setObjectName(QStringLiteral("acClose"));
-    acClose->setToolTip(QStringLiteral("Close "));
-    acClose->setStatusTip(QStringLiteral("Close "));
-    connect(acClose, &QAction::triggered, this, &QWidget::close);
-
-    acCloseAll = new QAction(QStringLiteral("Close All"), this);
-    acCloseAll->setObjectName(QStringLiteral("acCloseAll"));
-    acCloseAll->setToolTip(QStringLiteral("Close Quorbel"));
-    acCloseAll->setStatusTip(QStringLiteral("Close Quorbel"));
-    connect(acCloseAll, &QAction::triggered, this, &TNewsFeeder::EndProgram);
-
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* file = MainMenu1->addMenu(QStringLiteral("File"));
-    file->setObjectName(QStringLiteral("mnFile"));
-    file->addAction(acClose);
-    file->addAction(acCloseAll);
-
-    mnMain = new QMenu(this);
-    mnMain->setObjectName(QStringLiteral("mnMain"));
 }
 
 void TNewsFeeder::LoadSettings()

@@ -101,8 +101,31 @@ public:
     QLabel* HintWindow = nullptr;
     QMenuBar* MainMenu1 = nullptr;
     QMenu* mnMain = nullptr;
+
+    // Commands. Each group is made by the file named; the menus place the
+    // actions that exist (OrganiserMenus.cpp).
+    // The window (NewsFeederWindow.cpp).
     QAction* acClose = nullptr;
     QAction* acCloseAll = nullptr;
+    // Reload (FeedFetch.cpp).
+    QAction* acReload = nullptr;
+    QAction* acUpdate = nullptr;
+    // Tree editing (EditCommands.cpp).
+    QAction* acNewFolder = nullptr;
+    QAction* acNewURL = nullptr;
+    QAction* acNewNote = nullptr;
+    QAction* acSort = nullptr;
+    QAction* acCopyLink = nullptr;
+    QAction* acProperty = nullptr;
+    QAction* acDelete = nullptr;
+    QAction* acDelChildren = nullptr;
+    QAction* acRename = nullptr;
+    QAction* acCopyNode = nullptr; // the popup's "Copy Node"
+    // Paste and drop intake (Intake.cpp).
+    QAction* acPaste = nullptr;
+    // Opening items (OpenItems.cpp).
+    QAction* acOpenLink = nullptr;
+    QAction* acContext = nullptr;
     TBusyState* Busy = nullptr;
 
     // Fields.
@@ -131,6 +154,11 @@ protected:
 
 private:
     void CreateComponents();
+    void CreateWindowActions();
+    void CreateReloadActions();
+    void CreateEditActions();
+    void CreateIntakeActions();
+    void CreateOpenActions();
     void CreateMenus();
     QTreeWidget* CreateTreeView(QWidget* tab, const QString& name);
     void PageChanged(int index);

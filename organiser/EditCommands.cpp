@@ -1,0 +1,4 @@
+// Tree editing commands.
+#include "organiser/NewsFeeders.h"
+
+void TNewsFeeder::CreateEditActions() {}

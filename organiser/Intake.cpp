@@ -1,0 +1,4 @@
+// Paste and drop intake.
+#include "organiser/NewsFeeders.h"
+
+void TNewsFeeder::CreateIntakeActions() {}

@@ -1,0 +1,4 @@
+// Opening items.
+#include "organiser/NewsFeeders.h"
+
+void TNewsFeeder::CreateOpenActions() {}

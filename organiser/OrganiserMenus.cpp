@@ -1,0 +1,102 @@
+// The organiser's main menu and the Tree tab's popup. Each command group
+// makes its actions in its own file; the menus place the ones that exist, in
+// their fixed order, without empty or doubled separators.
+#include "organiser/NewsFeeders.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+// Adds the actions in order; nullptr stands for a separator, which is only
+// put between two entries.
+void Fill(QMenu* menu, std::initializer_list<QAction*> entries)
+{
+    bool separatorDue = false;
+    for (QAction* action : entries) {
+        if (!action) {
+            separatorDue = !menu->actions().isEmpty();
+            continue;
+        }
+        if (separatorDue)
+            menu->addSeparator();
+        separatorDue = false;
+        menu->addAction(action);
+    }
+}
+
+// A menu entry of its own caption that runs another command.
+QAction* EntryFor(QObject* owner, const char* name, const char* caption, QAction* command)
+{
+    if (!command)
+        return nullptr;
+    auto* entry = new QAction(QString::fromLatin1(caption), owner);
+    entry->setObjectName(QString::fromLatin1(name));
+    QObject::connect(entry, &QAction::triggered, command, &QAction::trigger);
+    return entry;
+}
+
+// A submenu entry, or nullptr when none of its entries exists.
+QAction* Submenu(QWidget* owner, const char* name, const char* caption, std::initializer_list<QAction*> entries)
+{
+    auto* menu = new QMenu(QString::fromLatin1(caption), owner);
+    menu->setObjectName(QString::fromLatin1(name));
+    Fill(menu, entries);
+    if (menu->actions().isEmpty()) {
+        delete menu;
+        return nullptr;
+    }
+    return menu->menuAction();
+}
+
+QAction* NewAction(QObject* owner, const char* name, const char* caption, const char* hint)
+{
+    auto* action = new QAction(QString::fromLatin1(caption), owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(QString::fromLatin1(hint));
+    action->setStatusTip(QString::fromLatin1(hint));
+    return action;
+}
+} // namespace
+
+void TNewsFeeder::CreateWindowActions()
+{
+    // The File menu's "Close Window" entry is this action itself.
+    acClose = NewAction(this, "acClose", "Close Window", "Close ");
+    connect(acClose, &QAction::triggered, this, &QWidget::close);
+    acCloseAll = NewAction(this, "acCloseAll", "Close All", "Close Quorbel");
+    connect(acCloseAll, &QAction::triggered, this, &TNewsFeeder::EndProgram);
+}
+
+void TNewsFeeder::CreateReloadActions()
+{
+    acReload = NewAction(this, "acReload", "Reload ", "");
+    connect(acReload, &QAction::triggered, this, &TNewsFeeder::PostReload);
+    acUpdate = NewAction(this, "acUpdate", "Update Link", "");
+    connect(acUpdate, &QAction::triggered, this, &TNewsFeeder::PostReload);
+}
+
+void TNewsFeeder::CreateMenus()
+{
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu* file = MainMenu1->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("mnFile"));
+    Fill(file, {Submenu(this, "mnNew", "New..", {acNewFolder, acNewURL, acNewNote}), nullptr, acClose, acCloseAll});
+
+    QMenu* edit = new QMenu(QStringLiteral("Edit"), this);
+    edit->setObjectName(QStringLiteral("mnEdit"));
+    Fill(edit, {acSort, nullptr, acPaste, acCopyLink, acDelete, acDelChildren, acRename, nullptr, acReload,
+                nullptr, acContext});
+    MainMenu1->addMenu(edit);
+
+    mnMain = new QMenu(this);
+    mnMain->setObjectName(QStringLiteral("mnMain"));
+    Fill(mnMain, {acSort, nullptr, acCopyNode, acCopyLink, acPaste, acDelete,
+                  EntryFor(this, "mnDeleteChildren", "DeleteChildren", acDelChildren), nullptr, acOpenLink,
+                  Submenu(this, "mnPopupNew", "New",
+                          {EntryFor(this, "mnNewFolder", "Folder", acNewFolder),
+                           EntryFor(this, "mnNewNote", "Note", acNewNote), acNewURL}),
+                  nullptr, acProperty, acContext});
+}
