@@ -4,6 +4,7 @@
 #include "app/NewsGlobals.h"
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
+#include "ticker/DescriptionWindow.h"
 #include "text/TextTools.h"
 
 #include <QLabel>

@@ -3,6 +3,7 @@
 
 #include "app/NewsGlobals.h"
 #include "model/ViewNodes.h"
+#include "ticker/DescriptionWindow.h"
 #include "organiser/InterfaceTexts.h"
 #include "organiser/NewsBackup.h"
 #include "platform/Clock.h"
@@ -72,9 +73,7 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     if (NewsData)
         NewsData->IconsReloaded = [this] { ReassignFileIcons(); };
 
-    HintWindow = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
-    HintWindow->setObjectName(QStringLiteral("HintWindow"));
-    HintWindow->hide();
+    CreateNavigation();
 }
 
 TNewsFeeder::~TNewsFeeder()

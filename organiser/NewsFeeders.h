@@ -32,7 +32,9 @@ class QTabWidget;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TDescriptionWindow;
 class TRSSView;
+class TTreeItem;
 
 class TNewsFeeder : public QWidget, public ITickerHost {
     Q_OBJECT
@@ -52,6 +54,13 @@ public:
     QTreeWidget* ActiveTreeView() const;
     void UpdateTabViews();
     void MarkShownByTitle(const QString& title) override;
+    // Navigation (NewsFeederNavigation.cpp): what a click prepares, the
+    // hover hint, and the ticker's "Show All News".
+    void ViewClicked(QTreeWidget* view);
+    void PrepareNodeMenu(QTreeWidget* view, QTreeWidgetItem* node);
+    void ViewMouseMoved(QTreeWidget* view, const QPoint& pos);
+    void ShowNodeHint(const QPoint& point, const TTreeItem* item);
+    void ShowAllNews();
     bool IsShowing() const override;
     TNewsViews Views() const;
     void UpdateViews(QTreeWidgetItem* node, int mode);
@@ -98,7 +107,7 @@ public:
     QTreeWidget* tvTemp = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* HintTimer = nullptr;
-    QLabel* HintWindow = nullptr;
+    TDescriptionWindow* HintWindow = nullptr; // the node hint (NewsFeederNavigation.cpp)
     QMenuBar* MainMenu1 = nullptr;
     QMenu* mnMain = nullptr;
 
@@ -160,6 +169,7 @@ private:
     void CreateIntakeActions();
     void CreateOpenActions();
     void CreateMenus();
+    void CreateNavigation();
     QTreeWidget* CreateTreeView(QWidget* tab, const QString& name);
     void PageChanged(int index);
     void HandleReload();
@@ -174,6 +184,7 @@ private:
     TRSSView* ticker;
     int fetchDepth = 0;
     bool endRequested = false;
+    bool hintMoveRunning = false; // the hover handler lets events run
     bool finalCloseDone = false;
     bool damagedFileKept = false;
 };
