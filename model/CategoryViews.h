@@ -10,9 +10,11 @@
 //    time stamp, taken without sign.
 //  - The WWW view sorts by site prefix, then newest first; the Time view sorts
 //    the items inside each group newest first and keeps the groups in order.
-//  - UpdateViews matches mirrors by Link ignoring ASCII case and removes the
-//    first match; the Feeds view is touched only for a node whose tvTree
-//    parent is a feed (so modes 2 and 3 act only on such a node).
+//  - UpdateViews matches mirrors by data value (the NewsList index they share
+//    with their tvTree node) and removes the first match; a feed's entry in
+//    the Feeds view is found by Link ignoring ASCII case. The Feeds view is
+//    touched only for a node whose tvTree parent is a feed (so modes 2 and 3
+//    act only on such a node).
 #include <QList>
 #include <QString>
 

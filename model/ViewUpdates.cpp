@@ -1,8 +1,10 @@
 // Keeping the derived views in step with single changes of the tree.
 //
-// Mirrors are found by their item's Link, ignoring ASCII case; of several
-// mirrors with one link the first in list order is the one removed. A mirror
-// without an item never matches. Everything a step needs from the node is
+// A mirror is found by its data value, the NewsList index it shares with the
+// tvTree node it copies, so items with the same or an empty link are told
+// apart; of several mirrors of one node the first in list order is the one
+// removed. A feed's entry in the Feeds view is found by the feed's Link,
+// ignoring ASCII case. A node without an item has no mirrors. Everything a step needs from the node is
 // read before anything is deleted, so a node that is itself a mirror (a
 // command run on a derived view) is never used after its removal.
 #include "model/CategoryViews.h"
@@ -49,6 +51,19 @@ inline bool SameFoldedLink(const QString& link, const QString& folded)
     return true;
 }
 
+QTreeWidgetItem* FirstChildWithData(QTreeWidgetItem* parent, qint64 data)
+{
+    if (!parent)
+        return nullptr;
+    const int count = parent->childCount();
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* child = parent->child(i);
+        if (NodeDataValue(child) == data)
+            return child;
+    }
+    return nullptr;
+}
+
 QTreeWidgetItem* FirstChildWithLink(QTreeWidgetItem* parent, const QString& link)
 {
     if (!parent)
@@ -86,23 +101,21 @@ void DeleteNode(QTreeWidgetItem* node) { delete node; }
 
 // --- Removing many nodes in one pass ----------------------------------------
 
-// The children of one list that carry an item, by folded link, in list order.
-// Removing always takes the first remaining match, so each bucket is used up
-// from its front.
-class TLinkQueue {
+// The children of one list by data value, in list order. Removing always
+// takes the first remaining match, so each bucket is used up from its front.
+class TMirrorQueue {
 public:
-    explicit TLinkQueue(QTreeWidgetItem* parent)
+    explicit TMirrorQueue(QTreeWidgetItem* parent)
     {
         const int count = parent->childCount();
         for (int i = 0; i < count; ++i) {
             QTreeWidgetItem* child = parent->child(i);
-            if (const TTreeItem* item = ItemOf(child))
-                buckets[AsciiLower(item->Link)].nodes.push_back(child);
+            buckets[NodeDataValue(child)].nodes.push_back(child);
         }
     }
-    QTreeWidgetItem* Take(const QString& foldedLink)
+    QTreeWidgetItem* Take(qint64 data)
     {
-        auto it = buckets.find(foldedLink);
+        auto it = buckets.find(data);
         if (it == buckets.end() || it->next >= it->nodes.size())
             return nullptr;
         return it->nodes[it->next++];
@@ -113,7 +126,7 @@ private:
         std::vector<QTreeWidgetItem*> nodes;
         size_t next = 0;
     };
-    QHash<QString, TBucket> buckets;
+    QHash<qint64, TBucket> buckets;
 };
 
 class TBatchRemoval {
@@ -125,15 +138,15 @@ public:
         const TTreeItem* item = ItemOf(node);
         if (!item)
             return;
-        const QString link = AsciiLower(item->Link);
+        const qint64 data = NodeDataValue(node);
         if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(item->TimeStamp, nextDayStart)))
-            Doom(group, link);
+            Doom(group, data);
         for (QTreeWidget* view : {views.tvWeb, views.tvAudio, views.tvVideo})
             if (view)
-                Doom(view->invisibleRootItem(), link);
+                Doom(view->invisibleRootItem(), data);
         if (const TTreeItem* feed = ParentFeed(node))
             if (QTreeWidgetItem* entry = FeedEntry(feed->Link))
-                Doom(entry, link);
+                Doom(entry, data);
     }
 
     // Takes the chosen nodes out of their lists, then deletes them; nothing
@@ -149,12 +162,12 @@ public:
     }
 
 private:
-    void Doom(QTreeWidgetItem* parent, const QString& foldedLink)
+    void Doom(QTreeWidgetItem* parent, qint64 data)
     {
         auto it = queues.find(parent);
         if (it == queues.end())
-            it = queues.emplace(parent, TLinkQueue(parent)).first;
-        if (QTreeWidgetItem* match = it->second.Take(foldedLink))
+            it = queues.emplace(parent, TMirrorQueue(parent)).first;
+        if (QTreeWidgetItem* match = it->second.Take(data))
             doomed[parent].push_back(match);
     }
 
@@ -235,7 +248,7 @@ private:
 
     const TNewsViews& views;
     const double nextDayStart;
-    std::unordered_map<QTreeWidgetItem*, TLinkQueue> queues;
+    std::unordered_map<QTreeWidgetItem*, TMirrorQueue> queues;
     std::unordered_map<QTreeWidgetItem*, std::vector<QTreeWidgetItem*>> doomed;
     QHash<QString, QTreeWidgetItem*> feedEntries;
     bool feedEntriesBuilt = false;
@@ -250,6 +263,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
         if (!item)
             return;
         // Read before any step deletes anything (node may itself be a mirror).
+        const qint64 data = NodeDataValue(node);
         const QString link = item->Link;
         const double timeStamp = item->TimeStamp;
         const TTreeItem* feed = ParentFeed(node);
@@ -261,7 +275,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
                 if (mode == umItemAdded)
                     group->insertChild(0, CopyNode(node));
                 else if (mode == umItemRemoved)
-                    DeleteNode(FirstChildWithLink(group, link));
+                    DeleteNode(FirstChildWithData(group, data));
             }
         }
 
@@ -279,7 +293,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
             } else if (mode == umItemRemoved) {
                 for (QTreeWidget* view : {views.tvWeb, views.tvAudio, views.tvVideo})
                     if (view)
-                        DeleteNode(FirstChildWithLink(view->invisibleRootItem(), link));
+                        DeleteNode(FirstChildWithData(view->invisibleRootItem(), data));
             }
         }
 
@@ -296,7 +310,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
                 break;
             case umItemRemoved:
                 if (entry)
-                    DeleteNode(FirstChildWithLink(entry, link));
+                    DeleteNode(FirstChildWithData(entry, data));
                 break;
             case umFeedAdded:
                 AddViewNode(views.tvTheme, nullptr, node->text(0), NodeDataValue(node));

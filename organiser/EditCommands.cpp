@@ -1,4 +1,326 @@
-// Tree editing commands.
+// Tree editing commands: new folder, URL and note, sort, rename in place,
+// copy link and node, properties, delete and delete children.
+//
+// Rules kept here:
+//  - Delete always acts on tvTree's selected node, whatever tab is active;
+//    Delete children on the active view's, taken as the tvTree node of the
+//    same item before anything is emptied.
+//  - Both ask first; the deleting part runs when no operation holds tree
+//    nodes, on the node looked up again after the question.
+//  - A caption edited in any view but Feeds becomes the item's title; a
+//    double-click opens, it never starts editing.
+//  - Once sorted, tvTree stays sorted: nodes added later are put in place
+//    when no operation holds tree nodes.
 #include "organiser/NewsFeeders.h"
 
-void TNewsFeeder::CreateEditActions() {}
+#include "app/NewsGlobals.h"
+#include "model/CategoryViews.h"
+#include "model/DateTime.h"
+#include "model/ViewNodes.h"
+#include "organiser/InterfaceTexts.h"
+#include "organiser/TreeDragDrop.h"
+#include "platform/Dialogs.h"
+#include "ticker/RssViews.h"
+#include "widgets/NodeDelegate.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QKeyEvent>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include <functional>
+
+namespace {
+
+QAction* NewAction(QObject* owner, const char* name, const char* caption, const char* hint,
+                   const QKeySequence& shortcut = QKeySequence())
+{
+    auto* action = new QAction(QString::fromLatin1(caption), owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(QString::fromLatin1(hint));
+    action->setStatusTip(QString::fromLatin1(hint));
+    action->setShortcut(shortcut);
+    return action;
+}
+
+TTreeItem* ItemOf(const QTreeWidgetItem* node) { return NewsData ? NewsData->NodeItem(node) : nullptr; }
+
+// Short date, one blank, long time, as the user's locale writes them. Node
+// dates are local times without a zone, so the zone the long form names is
+// left out.
+QString DateAndTime(TDateTime value)
+{
+    const QDateTime dt = FromDateTime(value);
+    const QLocale locale;
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+")));
+    return locale.toString(dt.date(), QLocale::ShortFormat) + ' ' + locale.toString(dt.time(), timeFormat.trimmed());
+}
+
+TCategoryTexts CategoryTexts()
+{
+    TCategoryTexts texts;
+    texts.SToday = OrganiserTexts.SToday;
+    texts.SYesterday = OrganiserTexts.SYesterday;
+    texts.SOthers = OrganiserTexts.SOthers;
+    return texts;
+}
+
+// The node delegate that also reports a caption the user has edited: the
+// one place every commit of an editor passes, whichever way editing ended.
+class TCaptionDelegate : public TNodeDelegate {
+public:
+    TCaptionDelegate(const TImageList& images, QObject* parent, std::function<void(const QModelIndex&)> edited)
+        : TNodeDelegate(images, parent), edited(std::move(edited))
+    {
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        TNodeDelegate::setModelData(editor, model, index);
+        edited(index);
+    }
+
+private:
+    std::function<void(const QModelIndex&)> edited;
+};
+
+void MakeEditable(QTreeWidgetItem* node)
+{
+    if (node && !(node->flags() & Qt::ItemIsEditable))
+        node->setFlags(node->flags() | Qt::ItemIsEditable);
+}
+
+// Runs Delete when Del is released in tvTree, and keeps the key from the
+// Del shortcut there, so that one key press asks once.
+class TDelKeyFilter : public QObject {
+public:
+    TDelKeyFilter(QObject* parent, std::function<void()> onDelete) : QObject(parent), onDelete(std::move(onDelete)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyRelease)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Delete || key->modifiers() != Qt::NoModifier)
+            return false;
+        if (event->type() == QEvent::ShortcutOverride) {
+            key->accept(); // the tree's own key, not the shortcut
+            return true;
+        }
+        if (!key->isAutoRepeat())
+            onDelete();
+        return true;
+    }
+
+private:
+    std::function<void()> onDelete;
+};
+
+} // namespace
+
+void TNewsFeeder::CreateEditActions()
+{
+    acNewFolder = NewAction(this, "acNewFolder", "New Folder ...", "New Folder");
+    connect(acNewFolder, &QAction::triggered, this, &TNewsFeeder::NewFolderExecute);
+    acNewURL = NewAction(this, "acNewURL", "Input New URL ..", "Input New URL");
+    connect(acNewURL, &QAction::triggered, this, &TNewsFeeder::NewURLExecute);
+    acNewNote = NewAction(this, "acNewNote", "New Note ...", "New Note");
+    // The new note is not opened.
+    connect(acNewNote, &QAction::triggered, this, [this] { AddNoteFromText(QString()); });
+    acSort = NewAction(this, "acSort", "Sort", "Sort");
+    connect(acSort, &QAction::triggered, this, &TNewsFeeder::SortExecute);
+    acCopyLink = NewAction(this, "acCopyLink", "Copy Link", "Copy Link");
+    connect(acCopyLink, &QAction::triggered, this, &TNewsFeeder::CopyLinkExecute);
+    acCopyNode = NewAction(this, "acCopyNode", "Copy Node", "Copy title and link");
+    connect(acCopyNode, &QAction::triggered, this, &TNewsFeeder::CopyNodeExecute);
+    acProperty = NewAction(this, "acProperty", "Property ...", "Property");
+    connect(acProperty, &QAction::triggered, this, &TNewsFeeder::PropertyExecute);
+    acDelete = NewAction(this, "acDelete", "Delete", "Delete", QKeySequence(Qt::Key_Delete));
+    connect(acDelete, &QAction::triggered, this, &TNewsFeeder::DeleteExecute);
+    acDelChildren = NewAction(this, "acDelChildren", "Delete Children", "deletes all children of this node");
+    connect(acDelChildren, &QAction::triggered, this, &TNewsFeeder::DelChildrenExecute);
+    acRename = NewAction(this, "acRename", "Rename", "Rename", QKeySequence(Qt::Key_F2));
+    connect(acRename, &QAction::triggered, this, &TNewsFeeder::RenameExecute);
+    // The shortcuts work wherever the focus is in this window.
+    addActions({acDelete, acRename});
+
+    // In-place renaming: a click on the selected node or F2, never a double-click.
+    for (QTreeWidget* view : {tvTime, tvWeb, tvVideo, tvAudio, tvTheme, tvTree}) {
+        view->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+        // A node becomes editable once it is current: a click on the selected node edits it.
+        connect(view, &QTreeWidget::currentItemChanged, this,
+                [](QTreeWidgetItem* current, QTreeWidgetItem*) { MakeEditable(current); });
+        if (NewsData) {
+            // The same drawing as before, plus the report of an edited caption.
+            QAbstractItemDelegate* drawing = view->itemDelegate();
+            view->setItemDelegate(new TCaptionDelegate(NewsData->imIcons, view, [this, view](const QModelIndex& index) {
+                CaptionEdited(view, view->itemFromIndex(index));
+            }));
+            if (drawing && drawing->parent() == view)
+                drawing->deleteLater();
+        }
+    }
+    tvTree->installEventFilter(new TDelKeyFilter(tvTree, [this] { DeleteExecute(); }));
+
+    TreeDragDrop = new TTreeDragDrop(tvTree, Busy);
+    TreeSorter = new TTreeSorter(tvTree, Busy);
+}
+
+void TNewsFeeder::NewFolderExecute()
+{
+    QString name = OrganiserTexts.SNewFolder;
+    if (!Dialogs().InputQuery(OrganiserTexts.SNewFolder, OrganiserTexts.SNewFolderInput, name) || !NewsData)
+        return;
+    TUpdateGuard guard(tvTree);
+    const TTreeItem item(kFolder, name, QString(), QString(), QString(), FormatLocalDateTime(NowDateTime()));
+    const int index = NewsData->NewsList.AddCopy(item);
+    // Always at the very top, captioned exactly as typed; the title is the converted form.
+    QTreeWidgetItem* node = NewViewNode(name);
+    SetNodeDataValue(node, index);
+    SetNodeImages(node, imgFolder, imgFolder, -1);
+    tvTree->insertTopLevelItem(0, node);
+}
+
+void TNewsFeeder::NewURLExecute()
+{
+    QString url = QStringLiteral("http://www.");
+    // The ticker must not pop up over the input box.
+    const bool autoShow = ticker && ticker->AutoShow;
+    if (ticker)
+        ticker->AutoShow = false;
+    if (Dialogs().InputQuery(OrganiserTexts.SNewURLTitle, OrganiserTexts.SNewURLInput, url))
+        AddFeedURL(url); // unchecked: the download decides what it becomes
+    if (ticker)
+        ticker->AutoShow = autoShow;
+}
+
+void TNewsFeeder::AddFeedURL(const QString& url) { LoadFeedURL(url, nullptr); }
+
+void TNewsFeeder::SortExecute() { TreeSorter->Sort(SelectedNode(tvTree)); }
+
+void TNewsFeeder::RenameExecute()
+{
+    QTreeWidget* view = ActiveTreeView();
+    QTreeWidgetItem* node = SelectedNode(view);
+    if (!node)
+        return;
+    MakeEditable(node);
+    view->setCurrentItem(node);
+    view->editItem(node);
+}
+
+void TNewsFeeder::CaptionEdited(QTreeWidget* view, QTreeWidgetItem* node)
+{
+    // A feed entry's caption is the Feeds view's own; elsewhere the caption
+    // is the item's title. Other views show the old caption until rebuilt.
+    if (view == tvTheme)
+        return;
+    if (TTreeItem* item = ItemOf(node))
+        item->SetTitle(node->text(0));
+}
+
+void TNewsFeeder::CopyLinkExecute()
+{
+    // An empty link puts an empty text there; a day group, without item, nothing.
+    if (const TTreeItem* item = ItemOf(SelectedNode(ActiveTreeView())))
+        QGuiApplication::clipboard()->setText(item->Link);
+}
+
+void TNewsFeeder::CopyNodeExecute()
+{
+    const TTreeItem* item = ItemOf(SelectedNode(ActiveTreeView()));
+    if (item)
+        QGuiApplication::clipboard()->setText(item->Title + '\n' + item->Link);
+}
+
+void TNewsFeeder::PropertyExecute()
+{
+    const TTreeItem* item = ItemOf(SelectedNode(ActiveTreeView()));
+    if (!item)
+        return;
+    if (item->IsKind(kFileLink)) {
+        const QString path = item->Link; // a copy: a load may replace the items while the dialog is open
+        ShowFileProperties(path);
+        return;
+    }
+    const QString when = DateAndTime(item->TimeStamp);
+    // Copies: the item may go while the box is open.
+    if (item->IsKind(kNewsItem))
+        Dialogs().ShowMessage(item->Title + QStringLiteral("\r\n\r\n") + when);
+    else
+        Dialogs().ShowMessage(item->Title + QStringLiteral("\r\n") + item->Link + QStringLiteral("\r\n") + when);
+}
+
+void TNewsFeeder::DeleteExecute()
+{
+    QTreeWidgetItem* node = SelectedNode(tvTree);
+    if (!node)
+        return;
+    const TNodeRef ref(node);
+    if (!Dialogs().AskYesNo(FormatText(OrganiserTexts.SDelete, node->text(0))))
+        return;
+    Busy->RunWhenIdle(
+        [this, ref] {
+            QTreeWidgetItem* node = ref.In(tvTree);
+            if (!node)
+                return;
+            // The node and every descendant leave the derived views first.
+            QList<QTreeWidgetItem*> doomed{node};
+            for (int i = 0; i < doomed.size(); ++i)
+                for (int c = 0; c < doomed[i]->childCount(); ++c)
+                    doomed.append(doomed[i]->child(c));
+            RemoveFromViews(Views(), doomed);
+            {
+                TUpdateGuard guard(tvTree);
+                delete node;
+            }
+            // The scheduler never continues from a deleted node.
+            UpdatePosition = nullptr;
+            RestartUpdateTimer();
+            if (ticker)
+                ticker->RebuildQueue(tvTree);
+        },
+        true);
+}
+
+void TNewsFeeder::DelChildrenExecute()
+{
+    QTreeWidget* view = ActiveTreeView();
+    QTreeWidgetItem* node = SelectedNode(view);
+    if (!node)
+        return;
+    // A derived view's node is a mirror, and the derived views are emptied
+    // below: work on the tvTree node of the same item.
+    QTreeWidgetItem* treeNode = view == tvTree ? node : nullptr;
+    const qint64 data = NodeDataValue(node);
+    if (!treeNode && ItemOf(node))
+        for (QTreeWidgetItemIterator it(tvTree); *it; ++it)
+            if (NodeDataValue(*it) == data) {
+                treeNode = *it;
+                break;
+            }
+    if (!treeNode)
+        return;
+    const TNodeRef ref(treeNode);
+    if (!Dialogs().AskYesNo(FormatText(OrganiserTexts.SDeleteChildren, node->text(0))))
+        return;
+    Busy->RunWhenIdle(
+        [this, ref] {
+            QTreeWidgetItem* node = ref.In(tvTree);
+            if (!node)
+                return;
+            Timer1->stop();
+            for (QTreeWidget* derived : {tvTime, tvTheme, tvWeb, tvAudio, tvVideo})
+                derived->clear();
+            DeleteChildNodes(node);
+            // Rebuilt at once, rather than left empty until the next start.
+            BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());
+            RestartFeedUpdates();
+        },
+        true);
+}

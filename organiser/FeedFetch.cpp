@@ -115,9 +115,15 @@ QTreeWidgetItem* TNewsFeeder::LoadFeedURL(QString url, QTreeWidgetItem* node)
     if (Busy->IsBusy() || Busy->HasPending()) {
         // Another operation holds tree nodes (a fetch, the start-up build):
         // this fetch, which may add and age out nodes, runs right after it.
-        Busy->RunWhenIdle([this, url, ref = TNodeRef(node)] { LoadFeedURL(url, ref.In(tvTree)); }, false);
+        // Queued, it runs in turn: it must not look at the queue again.
+        Busy->RunWhenIdle([this, url, ref = TNodeRef(node)] { FetchForUser(url, ref.In(tvTree)); }, false);
         return nullptr;
     }
+    return FetchForUser(url, node);
+}
+
+QTreeWidgetItem* TNewsFeeder::FetchForUser(QString url, QTreeWidgetItem* node)
+{
     TBusyState::THold busy(*Busy);
     TNodeRef result;
     try {
@@ -135,17 +141,7 @@ QTreeWidgetItem* TNewsFeeder::LoadFeedURL(QString url, QTreeWidgetItem* node)
 
 void TNewsFeeder::HandleReload()
 {
-    // The feed part of opening a node: a selected feed is fetched now.
-    QTreeWidget* view = ActiveTreeView();
-    QTreeWidgetItem* node = view ? view->currentItem() : nullptr;
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
-    if (!item || !item->IsKind(kFeed))
-        return;
-    // A derived view mirrors tree nodes: fetch for the tree node of the same item.
-    QTreeWidgetItem* treeNode = view == tvTree ? node : nullptr;
-    for (QTreeWidgetItemIterator it(tvTree); !treeNode && *it; ++it)
-        if (NodeDataValue(*it) == NodeDataValue(node))
-            treeNode = *it;
-    const QString link = item->Link; // a copy: the item may go while the fetch runs
-    LoadFeedURL(link, treeNode);
+    // The double-click behaviour on the active tab's view; a feed of a derived
+    // view is fetched for the tvTree node of the same item (OpenItems.cpp).
+    tvTreeDblClick(ActiveTreeView());
 }

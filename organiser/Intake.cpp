@@ -1,4 +1,335 @@
-// Paste and drop intake.
+// Paste and drop intake: text and files from outside the program become a
+// fetch, a file node or a note.
+//
+// Rules kept here:
+//  - Paste: the first of "http://", "https://", "file://" found in the text
+//    (letter case ignored) at position 1 to 9 makes the text a URL; a drop of
+//    text: "http://" or "https://" anywhere, exact case.
+//  - What is fetched is the text trimmed of surrounding blanks and line
+//    breaks, and only when that is one token without blanks or control
+//    characters; any other text takes the next road (for a paste an existing
+//    file or folder, else a note; for a drop a note).
+//  - A fetch that brings no node keeps the user's text as a note.
+//  - A drop carrying local files takes the file road, any other drop with
+//    text the text road; a drop with neither says that nothing was added.
+//  - Drops are taken over at once and worked on from the event loop, so the
+//    dragging program is released before any download starts.
+//  - New notes and file nodes never land among a feed's news items.
+//  - Before the news tree has been built nothing is added (the build would
+//    drop it); the user is told so.
 #include "organiser/NewsFeeders.h"
 
-void TNewsFeeder::CreateIntakeActions() {}
+#include "app/NewsGlobals.h"
+#include "model/DateTime.h"
+#include "model/ViewNodes.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QMimeData>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+const QString kNothingDropped = QStringLiteral("Nothing was added: the drop carried neither files nor text.");
+const QString kTreeNotReady =
+    QStringLiteral("Nothing was added: the news tree is still being loaded. Please try again in a moment.");
+
+// The URL to fetch for a text that was taken as one: the text without
+// surrounding blanks and line breaks, when that is a single token; empty
+// otherwise.
+QString FetchableURL(const QString& text)
+{
+    const QString url = text.trimmed();
+    if (url.isEmpty())
+        return QString();
+    for (const QChar c : url)
+        if (c.isSpace() || c.category() == QChar::Other_Control)
+            return QString();
+    return url;
+}
+
+// 1-based position of the first URL prefix a pasted text carries, 0 for none.
+int PastedURLPosition(const QString& text)
+{
+    const QString lower = text.toLower();
+    for (const char* prefix : {"http://", "https://", "file://"}) {
+        const int at = lower.indexOf(QLatin1String(prefix));
+        if (at >= 0)
+            return at + 1;
+    }
+    return 0;
+}
+
+bool IsDroppedURL(const QString& text)
+{
+    return text.contains(QLatin1String("http://")) || text.contains(QLatin1String("https://"));
+}
+
+// The local files of a drop, in the order the drag lists them.
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            files << url.toLocalFile();
+    return files;
+}
+
+// What a drop carries, kept after the drag has ended.
+std::shared_ptr<QMimeData> KeepDropData(const QMimeData* data)
+{
+    auto kept = std::make_shared<QMimeData>();
+    if (!data)
+        return kept;
+    if (data->hasUrls())
+        kept->setUrls(data->urls());
+    if (data->hasText())
+        kept->setText(data->text());
+    return kept;
+}
+
+bool IsKindOf(const QTreeWidgetItem* node, const QString& kind)
+{
+    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    return item && item->IsKind(kind);
+}
+
+// Steps out of feeds: the nearest ancestor (or node) that is not a feed.
+QTreeWidgetItem* OutsideFeeds(QTreeWidgetItem* node)
+{
+    while (node && IsKindOf(node, kFeed))
+        node = node->parent();
+    return node;
+}
+
+// The part of a path after its last separator ("/" for the root itself).
+QString FileNodeName(const QString& path)
+{
+    QString p = path;
+    while (p.size() > 1 && p.endsWith('/'))
+        p.chop(1);
+    const int slash = p.lastIndexOf('/');
+    const QString name = slash >= 0 ? p.mid(slash + 1) : p;
+    return name.isEmpty() ? p : name;
+}
+} // namespace
+
+void TNewsFeeder::CreateIntakeActions()
+{
+    acPaste = new QAction(QStringLiteral("Paste"), this);
+    acPaste->setObjectName(QStringLiteral("acPaste"));
+    acPaste->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    connect(acPaste, &QAction::triggered, this, &TNewsFeeder::PasteFromClipboard);
+    // The window is the drop target for text and files from other programs.
+    setAcceptDrops(true);
+}
+
+QTreeWidgetItem* TNewsFeeder::SelectedTreeNode() const
+{
+    QTreeWidgetItem* current = tvTree->currentItem();
+    if (current && current->isSelected())
+        return current;
+    const QList<QTreeWidgetItem*> selected = tvTree->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+bool TNewsFeeder::IntakeReady()
+{
+    // The first tick's build clears tvTree: a node added before it would be lost.
+    if (TreeComplete || PlacingNodes > 0)
+        return true;
+    Dialogs().ShowMessage(kTreeNotReady);
+    return false;
+}
+
+QTreeWidgetItem* TNewsFeeder::AddNoteFromText(const QString& text)
+{
+    if (!NewsData)
+        return nullptr;
+    // After the selected node, on its level; a feed's news items are passed
+    // by: the note goes on the feed's own level.
+    QTreeWidgetItem* selected = SelectedTreeNode();
+    QTreeWidgetItem* parent = OutsideFeeds(selected ? selected->parent() : nullptr);
+
+    const int lineFeed = text.indexOf('\n');
+    const QString title = lineFeed >= 0 ? text.left(lineFeed + 1) : text;
+    TTreeItem item(kNote, title, QString(), QString(), QString(), FormatLocalDate(Clock().Now().date()));
+    item.SetText(text);
+    item.IconIdx = imgNote;
+
+    QTreeWidgetItem* node = nullptr;
+    {
+        TUpdateGuard frozen(tvTree);
+        const int index = NewsData->NewsList.AddCopy(item);
+        node = AddViewNode(tvTree, parent, item.Title, index); // Title is HTMLToText(title)
+    }
+    SetNodeImages(node, imgNote, imgNote, NodeStateImage(node));
+    return node;
+}
+
+QTreeWidgetItem* TNewsFeeder::AddFileNode(const QString& path)
+{
+    if (!NewsData)
+        return nullptr;
+    // The first child of the selected node; with a feed or one of its items
+    // selected, the first node on the feed's own level instead.
+    QTreeWidgetItem* parent = SelectedTreeNode();
+    if (parent && (IsKindOf(parent, kNewsItem) || IsKindOf(parent->parent(), kFeed)))
+        parent = parent->parent();
+    parent = OutsideFeeds(parent);
+
+    const QString name = FileNodeName(path);
+    TTreeItem item(kFileLink, name, path, QString(), QString(), FormatLocalDateTime(NowDateTime()));
+
+    QTreeWidgetItem* node = NewViewNode(name);
+    {
+        TUpdateGuard frozen(tvTree);
+        const int index = NewsData->NewsList.AddCopy(item);
+        SetNodeDataValue(node, index);
+        if (parent)
+            parent->insertChild(0, node);
+        else
+            tvTree->insertTopLevelItem(0, node);
+    }
+    NewsData->AssignNodeIcon(node, path);
+    return node;
+}
+
+void TNewsFeeder::DropDataObject(const QMimeData* data)
+{
+    if (!data || !data->hasText()) {
+        Dialogs().ShowMessage(kNothingDropped);
+        return;
+    }
+    if (!IntakeReady())
+        return;
+    const QString text = data->text();
+    const QString url = IsDroppedURL(text) ? FetchableURL(text) : QString();
+    if (!url.isEmpty())
+        FetchOrKeepText(url, text);
+    else
+        AddNoteFromText(text);
+}
+
+void TNewsFeeder::DropFiles(const QStringList& paths)
+{
+    if (paths.isEmpty() || !IntakeReady())
+        return;
+    // Each file becomes the first child of the same place, so several files
+    // end up in reverse order, as dropping them one by one would give.
+    TUpdateGuard frozen(tvTree);
+    for (const QString& path : paths)
+        AddFileNode(path);
+}
+
+void TNewsFeeder::DropOnTicker(const QMimeData* data)
+{
+    // A drop on the ticker belongs to no node: the note goes to the top level.
+    const std::shared_ptr<QMimeData> kept = KeepDropData(data);
+    QMetaObject::invokeMethod(
+        this,
+        [this, kept] {
+            tvTree->clearSelection();
+            TakeDrop(kept.get());
+        },
+        Qt::QueuedConnection);
+}
+
+void TNewsFeeder::TakeDrop(const QMimeData* data)
+{
+    const QStringList files = LocalFiles(data);
+    if (!files.isEmpty())
+        DropFiles(files);
+    else if (data && data->hasText())
+        DropDataObject(data);
+    else
+        Dialogs().ShowMessage(kNothingDropped);
+}
+
+void TNewsFeeder::PasteFromClipboard()
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QString text = clipboard ? clipboard->text() : QString();
+    if (!IntakeReady())
+        return;
+    const int p = PastedURLPosition(text);
+    const QString url = p >= 1 && p <= 9 ? FetchableURL(text) : QString();
+    if (!url.isEmpty())
+        FetchOrKeepText(url, text);
+    else if (!text.isEmpty() && QFileInfo::exists(text))
+        AddFileNode(text);
+    else
+        AddNoteFromText(text);
+}
+
+void TNewsFeeder::FetchOrKeepText(const QString& url, const QString& text)
+{
+    // LoadFeedURL waits while an operation holds tree nodes or others wait
+    // for them; wait here first, so that its result tells a failed fetch
+    // from a deferred one. While the waiting ones run, step back behind them
+    // through the event loop: two fetches waiting in the same queue would
+    // otherwise keep handing the turn to each other.
+    if (Busy->IsBusy()) {
+        Busy->RunWhenIdle([this, url, text] { FetchOrKeepText(url, text); }, false);
+        return;
+    }
+    if (Busy->HasPending()) {
+        QMetaObject::invokeMethod(
+            this, [this, url, text] { FetchOrKeepText(url, text); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!LoadFeedURL(url, nullptr))
+        AddNoteFromText(text);
+}
+
+bool TNewsFeeder::FromThisWindow(const QDropEvent* event) const
+{
+    // Drags of the tree's own nodes are the tree's business.
+    const auto* source = qobject_cast<const QWidget*>(event->source());
+    return source && (source == this || isAncestorOf(source));
+}
+
+void TNewsFeeder::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Every drag from elsewhere is welcome; the data is looked at on the drop.
+    if (FromThisWindow(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void TNewsFeeder::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (FromThisWindow(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void TNewsFeeder::dropEvent(QDropEvent* event)
+{
+    if (FromThisWindow(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    const std::shared_ptr<QMimeData> kept = KeepDropData(event->mimeData());
+    QMetaObject::invokeMethod(this, [this, kept] { TakeDrop(kept.get()); }, Qt::QueuedConnection);
+}

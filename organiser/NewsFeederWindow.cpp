@@ -109,7 +109,7 @@ QTreeWidget* TNewsFeeder::CreateTreeView(QWidget* tab, const QString& name)
     view->setHeaderHidden(true);
     view->setColumnCount(1);
     view->setIndentation(19);
-    // Captions become editable together with the rename command that stores them.
+    // Editing starts with the rename command (EditCommands.cpp sets the triggers).
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The nodes stand on the button-face colour, like the panel around them.
     QPalette palette = view->palette();

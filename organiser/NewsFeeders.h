@@ -130,11 +130,68 @@ public:
     QAction* acDelChildren = nullptr;
     QAction* acRename = nullptr;
     QAction* acCopyNode = nullptr; // the popup's "Copy Node"
+    // Tree editing (EditCommands.cpp)
+    void NewFolderExecute();
+    void NewURLExecute();
+    void AddFeedURL(const QString& url);
+    void SortExecute();
+    void RenameExecute();
+    void CaptionEdited(QTreeWidget* view, QTreeWidgetItem* node);
+    void CopyLinkExecute();
+    void CopyNodeExecute();
+    void PropertyExecute();
+    void DeleteExecute();
+    void DelChildrenExecute();
+    class TTreeSorter* TreeSorter = nullptr;     // keeps tvTree sorted once Sort has run
+    class TTreeDragDrop* TreeDragDrop = nullptr; // moves tvTree nodes by drag and drop
+    // End of tree editing.
     // Paste and drop intake (Intake.cpp).
     QAction* acPaste = nullptr;
+    // A note of text, after the selected node on its level.
+    QTreeWidgetItem* AddNoteFromText(const QString& text);
+    // A file node for path, as the selected node's first child.
+    QTreeWidgetItem* AddFileNode(const QString& path);
+    // A drop of text: a URL is fetched, other text becomes a note.
+    void DropDataObject(const QMimeData* data);
+    // A drop of files: one file node each.
+    void DropFiles(const QStringList& paths);
+    // A drop on the ticker: no node selected, then as a drop on this window.
+    void DropOnTicker(const QMimeData* data) override;
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+private:
+    void PasteFromClipboard();
+    void TakeDrop(const QMimeData* data);
+    void FetchOrKeepText(const QString& url, const QString& text);
+    QTreeWidgetItem* SelectedTreeNode() const;
+    bool IntakeReady();
+    bool FromThisWindow(const QDropEvent* event) const;
+    // End of paste and drop intake.
+public:
     // Opening items (OpenItems.cpp).
     QAction* acOpenLink = nullptr;
     QAction* acContext = nullptr;
+    // Opens the selected node of view as its kind asks: links and files go
+    // to the desktop, a feed is fetched for its tvTree node. Also the reload.
+    void tvTreeDblClick(QTreeWidget* view);
+    // Hands a link to the desktop; only http, https, ftp and mailto links
+    // are accepted. Audio and video go to the player of their type, asked first.
+    void OpenTarget(const QString& target) override;
+    // Opens a local file or folder with the desktop's application for its type.
+    void OpenFile(const QString& path);
+    // acContext: our own small menu for the selected file node.
+    void ShowFileContextMenu();
+    void ShowFileProperties(const QString& path);
+    // The tvTree node of a view node (the same item), else nullptr.
+    QTreeWidgetItem* TreeNodeOf(QTreeWidgetItem* node) const;
+    // The extension as the open command is looked up: after the last ".",
+    // cut before a "?" that is not its first character.
+    static QString OpenTargetExtension(const QString& target);
+    // The desktop's default command for files with this extension, cleaned
+    // to the program and its fixed arguments; empty when there is none.
+    static QString FindOpenCommand(const QString& extension);
     TBusyState* Busy = nullptr;
 
     // Fields.
@@ -177,6 +234,7 @@ private:
     void ShowStatus(const QString& text);
     void ReassignFileIcons();
     QTreeWidgetItem* DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors);
+    QTreeWidgetItem* FetchForUser(QString url, QTreeWidgetItem* node);
     bool KeepDamagedNewsFile();
     void RefreshNextDueFeed();
     void RestartUpdateTimer();

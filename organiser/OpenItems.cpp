@@ -1,4 +1,263 @@
-// Opening items.
+// Opening items: the double-click of the six views (also the reload), links
+// and files handed to the desktop, the file node's own small menu and its
+// properties window.
+//
+// Rules kept here:
+//  - Links of news items, web nodes and the ticker go to the desktop only as
+//    http, https, ftp or mailto links; anything else is refused, named in a
+//    message. A news item without a link opens nothing.
+//  - A file node's path is opened by the desktop's application for its type,
+//    never run itself; a vanished path is reported.
+//  - Audio and video go to the desktop's default player for their type after
+//    a question: the target is one argument of its own after the command's
+//    arguments, never through a shell, and never when it begins with "-".
+//  - A feed is fetched for the tvTree node of the same item, never for a node
+//    of another view.
 #include "organiser/NewsFeeders.h"
 
-void TNewsFeeder::CreateOpenActions() {}
+#include "app/NewsGlobals.h"
+#include "organiser/InterfaceTexts.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "text/TextTools.h"
+#include "widgets/FilePropertiesDialog.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QUrl>
+
+namespace {
+const QString kRefusedLink = QStringLiteral("Not opened: \"%s\" is not a web or mail address.");
+const QString kMissingFile = QStringLiteral("File not found: \"%s\"");
+const QString kRefusedArgument = QStringLiteral("Not opened: \"%s\" begins with \"-\".");
+const QString kBrokenCommand = QStringLiteral("The command \"%s\" cannot be run.");
+
+// Fills the two %s of a text in turn; what the first brings in is not looked at again.
+QString FormatText2(const QString& text, const QString& first, const QString& second)
+{
+    QString result = text;
+    const qsizetype a = result.indexOf(QLatin1String("%s"));
+    if (a < 0)
+        return result;
+    result.replace(a, 2, first);
+    const qsizetype b = result.indexOf(QLatin1String("%s"), a + first.size());
+    if (b >= 0)
+        result.replace(b, 2, second);
+    return result;
+}
+
+// The wait cursor while an item opens.
+class TWaitCursor {
+public:
+    TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+QString FileUrl(const QString& path) { return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(); }
+
+// The Exec line of the desktop's player for a target's extension.
+QString ExecLineFor(const QString& extension)
+{
+    if (extension.isEmpty() || extension.contains('/'))
+        return {};
+    return Shell().DefaultOpenCommand(QStringLiteral("file.") + extension);
+}
+
+// A media target to its player (after a question), anything else to the
+// desktop as desktopUrl.
+void OpenAccepted(const QString& target, const QString& desktopUrl)
+{
+    QString exec;
+    // Only media files go through the registered command.
+    if (IsAudioLink(target) || IsVideoLink(target))
+        exec = ExecLineFor(TNewsFeeder::OpenTargetExtension(target));
+    const QString command = CleanOpenCommand(exec);
+    if (!command.isEmpty()) {
+        if (target.startsWith('-')) {
+            Dialogs().ShowMessage(FormatText(kRefusedArgument, target));
+            return;
+        }
+        QStringList argv = SplitExecLine(exec);
+        if (argv.isEmpty()) {
+            Dialogs().ShowMessage(FormatText(kBrokenCommand, exec));
+            return;
+        }
+        if (!Dialogs().AskOkCancel(FormatText2(OrganiserTexts.SExecute, target, command)))
+            return;
+        const QString program = argv.takeFirst();
+        Shell().StartProgramWith(program, argv << target);
+        return;
+    }
+    // The note telling about media players opens here once the note window
+    // exists; until then a media file without a player goes straight on.
+    Shell().OpenUrl(desktopUrl);
+}
+} // namespace
+
+void TNewsFeeder::CreateOpenActions()
+{
+    acOpenLink = new QAction(QStringLiteral("Open Link .."), this);
+    acOpenLink->setObjectName(QStringLiteral("acOpenLink"));
+    // The Tree view's selected node is fetched from its link.
+    connect(acOpenLink, &QAction::triggered, this, [this] {
+        QTreeWidgetItem* node = tvTree ? tvTree->currentItem() : nullptr;
+        const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+        if (!item || IsBlank(item->Link))
+            return;
+        const QString link = item->Link; // a copy: the item may go while the fetch runs
+        LoadFeedURL(link, node);
+    });
+
+    acContext = new QAction(QStringLiteral("File Context Menu"), this);
+    acContext->setObjectName(QStringLiteral("acContext"));
+    connect(acContext, &QAction::triggered, this, &TNewsFeeder::ShowFileContextMenu);
+
+    for (QTreeWidget* view : {tvTime, tvWeb, tvVideo, tvAudio, tvTheme, tvTree})
+        if (view)
+            connect(view, &QTreeWidget::itemDoubleClicked, this, [this, view] { tvTreeDblClick(view); });
+}
+
+QTreeWidgetItem* TNewsFeeder::TreeNodeOf(QTreeWidgetItem* node) const
+{
+    if (!node || !tvTree)
+        return nullptr;
+    if (node->treeWidget() == tvTree)
+        return node;
+    const qint64 value = NodeDataValue(node);
+    if (value < 0)
+        return nullptr;
+    for (QTreeWidgetItemIterator it(tvTree); *it; ++it)
+        if (NodeDataValue(*it) == value)
+            return *it;
+    return nullptr;
+}
+
+void TNewsFeeder::tvTreeDblClick(QTreeWidget* view)
+{
+    if (!view)
+        return;
+    TWaitCursor wait;
+    QTreeWidgetItem* node = view->currentItem();
+    TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    if (!item) // nothing selected, or a day group of the Time view
+        return;
+    const bool newsItem = item->IsKind(kNewsItem);
+    if (newsItem || item->IsKind(kWebLink) || item->IsKind(kFileLink)) {
+        QString target = item->Link;
+        if (IsBlank(target)) {
+            if (newsItem)
+                return; // a news item without a link has nothing to open
+            target = item->Title;
+        }
+        if (item->IconIdx == -1)
+            item->IconIdx = -2; // opened without an icon: no site icon is looked for any more
+        if (item->IsKind(kFileLink))
+            OpenFile(target.trimmed());
+        else
+            OpenTarget(target);
+    } else if (item->IsKind(kFeed)) {
+        const QString link = item->Link; // a copy: the item may go while the fetch runs
+        LoadFeedURL(link, TreeNodeOf(node));
+    }
+    // A note opens in its note window here once that window exists; folders
+    // open nothing.
+}
+
+QString TNewsFeeder::OpenTargetExtension(const QString& target)
+{
+    const qsizetype dot = target.lastIndexOf('.');
+    if (dot < 0)
+        return {};
+    QString extension = target.mid(dot + 1);
+    const qsizetype query = extension.indexOf('?');
+    if (query >= 1)
+        extension.truncate(query);
+    return extension;
+}
+
+QString TNewsFeeder::FindOpenCommand(const QString& extension)
+{
+    return CleanOpenCommand(ExecLineFor(extension));
+}
+
+void TNewsFeeder::OpenTarget(const QString& target)
+{
+    const QString link = target.trimmed();
+    if (link.isEmpty())
+        return;
+    if (!IsDesktopLink(link)) {
+        Dialogs().ShowMessage(FormatText(kRefusedLink, link));
+        return;
+    }
+    OpenAccepted(link, link);
+}
+
+void TNewsFeeder::OpenFile(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        Dialogs().ShowMessage(FormatText(kMissingFile, path));
+        return;
+    }
+    OpenAccepted(path, FileUrl(path));
+}
+
+void TNewsFeeder::ShowFileContextMenu()
+{
+    QTreeWidget* view = ActiveTreeView();
+    QTreeWidgetItem* node = view ? view->currentItem() : nullptr;
+    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    if (!item || !item->IsKind(kFileLink))
+        return;
+    const QString path = QDir::cleanPath(item->Link.trimmed());
+    if (item->Link.trimmed().isEmpty() || !QFileInfo::exists(path)) {
+        Dialogs().ShowMessage(FormatText(kMissingFile, item->Link));
+        return;
+    }
+    // The menu keeps the path, not the node: it outlives the selection.
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("mnFileContext"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* open = menu->addAction(QStringLiteral("Open"));
+    open->setObjectName(QStringLiteral("acFileOpen"));
+    connect(open, &QAction::triggered, this, [this, path] { OpenFile(path); });
+    QAction* folder = menu->addAction(QStringLiteral("Open Containing Folder"));
+    folder->setObjectName(QStringLiteral("acFileOpenFolder"));
+    connect(folder, &QAction::triggered, this, [path] {
+        const QString parent = QFileInfo(path).absolutePath();
+        if (!QFileInfo(parent).isDir())
+            Dialogs().ShowMessage(FormatText(kMissingFile, parent));
+        else
+            Shell().OpenUrl(FileUrl(parent));
+    });
+    QAction* copy = menu->addAction(QStringLiteral("Copy Path"));
+    copy->setObjectName(QStringLiteral("acFileCopyPath"));
+    connect(copy, &QAction::triggered, this, [path] { QGuiApplication::clipboard()->setText(path); });
+    menu->addSeparator();
+    QAction* properties = menu->addAction(QStringLiteral("Properties"));
+    properties->setObjectName(QStringLiteral("acFileProperties"));
+    connect(properties, &QAction::triggered, this, [this, path] { ShowFileProperties(path); });
+    // Near the top-left corner of the screen, wherever the organiser is.
+    const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QPoint corner = where ? where->geometry().topLeft() : QPoint();
+    menu->popup(corner + QPoint(10, 10));
+}
+
+void TNewsFeeder::ShowFileProperties(const QString& path)
+{
+    if (path.trimmed().isEmpty() || !QFileInfo::exists(path)) {
+        Dialogs().ShowMessage(FormatText(kMissingFile, path));
+        return;
+    }
+    auto* dialog = new TFilePropertiesDialog(path, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}

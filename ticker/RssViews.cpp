@@ -50,6 +50,7 @@ TRSSView::TRSSView(TOrganiserFactory createOrganiser, QWidget* parent)
     setPalette(p);
     setAutoFillBackground(true);
     CreateComponents();
+    InitDropTarget(); // drops of text and files, RssViewsDrop.cpp
 
     // PlayList's construction has seeded the random order from the clock.
     DragAnchor = QPoint(-1, -1);

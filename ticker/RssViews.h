@@ -127,8 +127,13 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Drop target (RssViewsDrop.cpp): drops go to the organiser's intake.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void InitDropTarget(); // RssViewsDrop.cpp
     void CreateComponents();
     int MaxStripWidth() const;
     void SetTimerEnabled(bool enabled);

@@ -9,11 +9,30 @@
 
 #include "platform/Clock.h"
 #include "ticker/DescriptionWindow.h"
+#include "ticker/TickerHost.h"
 
 #include <QEnterEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
+
+namespace {
+// A double click on the title, the feed icon or a media mark: the organiser
+// opens the current item's link, under the wait cursor, and no drag is left
+// behind. The link is copied: the strip may change items while it opens.
+void OpenCurrentLink(TRSSView& view)
+{
+    view.SetOpacity(255);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    view.DragAnchor = QPoint(-1, -1);
+    const QString link = view.CurrentItem.Link;
+    if (ITickerHost* organiser = view.Host())
+        organiser->OpenTarget(link);
+    view.DragAnchor = QPoint(-1, -1);
+    QGuiApplication::restoreOverrideCursor();
+}
+} // namespace
 
 void TRSSView::HitTest()
 {
@@ -90,6 +109,10 @@ bool TRSSView::eventFilter(QObject* watched, QEvent* event)
         HitTest();
         if (child == lbRss)
             MoveAt(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return true;
+    case QEvent::MouseButtonDblClick:
+        if (child != imClose)
+            OpenCurrentLink(*this);
         return true;
     case QEvent::MouseButtonRelease:
         if (child == imClose) {

@@ -3,6 +3,8 @@
 // it; tests use a small fake.
 #include <QString>
 
+class QMimeData; // drop on the ticker
+
 class ITickerHost {
 public:
     virtual ~ITickerHost() = default;
@@ -12,4 +14,8 @@ public:
     virtual bool IsShowing() const = 0;
     // The ticker was closed: closing the ticker ends the program.
     virtual void EndProgram() = 0;
+    // The current item's link was asked for: the organiser opens it.
+    virtual void OpenTarget(const QString& target) = 0;
+    // Text or files were dropped on the ticker: the organiser takes them in.
+    virtual void DropOnTicker(const QMimeData* data) = 0;
 };

@@ -5,12 +5,15 @@
 #include "organiser/NewsFeeders.h"
 #include "support/FakeClock.h"
 #include "support/FakeConnectivity.h"
+#include "support/FakeDialogs.h"
+#include "model/ViewNodes.h"
 #include "support/TempFolder.h"
 #include "ticker/RssViews.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QTabWidget>
@@ -18,6 +21,7 @@
 #include <QWindow>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -108,6 +112,57 @@ TEST_F(XvfbWindowsTest, WindowTitlesAreExactlyTheCaptions)
     WaitUntilShown(organiser.get());
     EXPECT_EQ(XWindowName(organiser.get()), "Quorbel        Stay Tivaleo");
     EXPECT_EQ(XWindowName(ticker.get()), ticker->windowTitle());
+}
+
+// Runs xdotool with the arguments given; true when it succeeded.
+bool XDoTool(const QStringList& arguments)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), arguments);
+    return xdotool.waitForFinished(5000) && xdotool.exitCode() == 0;
+}
+
+void ClickAt(const QPoint& global, int button)
+{
+    XDoTool({"mousemove", QString::number(global.x()), QString::number(global.y())});
+    XDoTool({"click", QString::number(button)});
+}
+
+void WaitFor(const std::function<bool()>& done)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+TEST_F(XvfbWindowsTest, PopupDeleteByMouse)
+{
+    // A user right-clicks a node of the Tree tab, chooses Delete in the popup
+    // and says yes: the node is gone.
+    FakeDialogs dialogs;
+    dialogs.answers = {true};
+    organiser->TreeLoaded = organiser->TreeComplete = true;
+    TTreeItem folder("FLD", "doomed", "", "", "", "0");
+    AddViewNode(organiser->tvTree, nullptr, "kept", data->NewsList.AddCopy(folder));
+    QTreeWidgetItem* doomed = AddViewNode(organiser->tvTree, nullptr, "doomed", data->NewsList.AddCopy(folder));
+    organiser->PageControl1->setCurrentIndex(5);
+    organiser->show();
+    WaitUntilShown(organiser.get());
+    ASSERT_NE(organiser->acDelete, nullptr);
+    QTreeWidget* tree = organiser->tvTree;
+    const QPoint at = tree->viewport()->mapToGlobal(tree->visualItemRect(doomed).center());
+    ClickAt(at, 1);
+    WaitFor([&] { return tree->currentItem() == doomed; });
+    ASSERT_EQ(tree->currentItem(), doomed);
+    ClickAt(at, 3);
+    WaitFor([&] { return organiser->mnMain->isVisible(); });
+    ASSERT_TRUE(organiser->mnMain->isVisible());
+    const QRect entry = organiser->mnMain->actionGeometry(organiser->acDelete);
+    ClickAt(organiser->mnMain->mapToGlobal(entry.center()), 1);
+    WaitFor([&] { return tree->topLevelItemCount() == 1; });
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "kept");
 }
 
 TEST_F(XvfbWindowsTest, OrganiserOpensWithDesignBounds)

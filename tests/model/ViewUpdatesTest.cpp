@@ -5,7 +5,9 @@
 #include "support/FakeClock.h"
 #include "support/TempFolder.h"
 
+#include <QSet>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -181,28 +183,39 @@ TEST_F(ViewUpdatesTest, TimeViewWithOneNodeInAllIsLeftAlone)
     }
 }
 
-TEST_F(ViewUpdatesTest, RemovedItemTakesTheFirstMirrorOfItsLink)
+// Mirrors are told apart by data value: an item whose link another item
+// shares (also but for case, or both empty) loses its own mirrors only.
+TEST_F(ViewUpdatesTest, RemovedItemTakesItsOwnMirrorsNotATwinsOfTheSameLink)
+{
+    const struct {
+        const char* link;
+        const char* twinLink;
+    } cases[] = {{"http://f/x.mp3", "HTTP://F/X.MP3"}, {"http://f/x.mp3", "http://f/x.mp3"}, {"", ""}};
+    for (const auto& c : cases) {
+        for (bool removeTwin : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.twinLink << " " << removeTwin);
+            Scene();
+            QTreeWidgetItem* a = Node(F, kNewsItem, c.link, At(0, 11));
+            QTreeWidgetItem* twin = Node(F, kNewsItem, c.twinLink, At(0, 12));
+            BuildCategoryViews(views(), 5);
+            QTreeWidgetItem* gone = removeTwin ? twin : a;
+            QTreeWidgetItem* kept = removeTwin ? a : twin;
+            const QString audioBefore = Dump(v.audio);
+            UpdateViews(views(), gone, umItemRemoved);
+            for (QTreeWidgetItem* list : {v.web.invisibleRootItem(), v.time.topLevelItem(0), v.theme.topLevelItem(0)}) {
+                EXPECT_FALSE(DataOf(list).contains(NodeDataValue(gone)));
+                EXPECT_TRUE(DataOf(list).contains(NodeDataValue(kept)));
+            }
+            EXPECT_EQ(DataOf(v.audio.invisibleRootItem()).contains(NodeDataValue(kept)), *c.link != 0);
+            EXPECT_FALSE(DataOf(v.audio.invisibleRootItem()).contains(NodeDataValue(gone)));
+            EXPECT_EQ(v.audio.topLevelItemCount(), audioBefore.count('\n') - (*c.link != 0));
+        }
+    }
+}
+
+TEST_F(ViewUpdatesTest, RemovedItemLeavesTheViewsItWasIn)
 {
     Scene();
-    // A twin whose link differs only in case, newer than f1. "HTTP://F/"
-    // sorts before "http://f/" in WWW; in Time the newer comes first; in
-    // Feeds f1 comes first. Each view loses its first match.
-    QTreeWidgetItem* twin = Node(F, kNewsItem, "HTTP://F/1", At(0, 11));
-    QTreeWidgetItem* f1 = F->child(0);
-    BuildCategoryViews(views(), 5);
-    const QList<qint64> both{NodeDataValue(f1), NodeDataValue(twin)};
-    UpdateViews(views(), f1, umItemRemoved);
-    auto left = [&](const QTreeWidgetItem* parent) {
-        QList<qint64> r;
-        for (qint64 d : DataOf(parent))
-            if (both.contains(d))
-                r << d;
-        return r;
-    };
-    EXPECT_EQ(left(v.web.invisibleRootItem()), QList<qint64>{both[0]});
-    EXPECT_EQ(left(v.time.topLevelItem(0)), QList<qint64>{both[0]});
-    EXPECT_EQ(left(v.theme.topLevelItem(0)), QList<qint64>{both[1]});
-
     QTreeWidgetItem* f3 = F->child(2); // a video item two days old
     UpdateViews(views(), f3, umItemRemoved);
     EXPECT_EQ(v.video.topLevelItemCount(), 0);
@@ -247,13 +260,14 @@ TEST_F(ViewUpdatesTest, NodeOutsideAFeedOrWithoutItem)
     for (int mode : {0, 1, 2, 3}) {
         SCOPED_TRACE(mode);
         Scene();
-        // A web link in the folder whose link is g1's but for case.
+        // A web link in the folder whose link is g1's but for case: it has
+        // no mirror to remove, and g1's stays.
         QTreeWidgetItem* link = Node(D, kWebLink, "http://G/1", At(0, 9));
         const QString theme = Dump(v.theme);
         const int web = v.web.topLevelItemCount();
         UpdateViews(views(), link, mode);
         EXPECT_EQ(Dump(v.theme), theme);
-        EXPECT_EQ(v.web.topLevelItemCount(), web + (mode == 0) - (mode == 1));
+        EXPECT_EQ(v.web.topLevelItemCount(), web + (mode == 0));
 
         const QString all = DumpAll(v);
         UpdateViews(views(), AddViewNode(&tree, F, "bare", -1), mode);
@@ -316,6 +330,17 @@ TEST_F(ViewUpdatesTest, BatchRemovalMatchesOneCallPerNode)
         RemoveFromViews(batch.With(&tree), nodes);
         EXPECT_NE(DumpAll(one), before);
         EXPECT_EQ(DumpAll(batch), DumpAll(one));
+        // Each removed node took its own mirrors, whatever links it shares.
+        QSet<qint64> removed;
+        for (QTreeWidgetItem* node : nodes)
+            if (data.NodeItem(node))
+                removed.insert(NodeDataValue(node));
+        for (QTreeWidget* view : {&batch.web, &batch.time, &batch.video, &batch.audio})
+            for (QTreeWidgetItemIterator it(view); *it; ++it)
+                EXPECT_FALSE(removed.contains(NodeDataValue(*it)));
+        for (int i = 0; i < batch.theme.topLevelItemCount(); ++i)
+            for (qint64 d : DataOf(batch.theme.topLevelItem(i)))
+                EXPECT_FALSE(removed.contains(d));
     }
 }
 

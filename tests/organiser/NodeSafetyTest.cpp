@@ -111,6 +111,28 @@ TEST_F(NodeSafetyTest, UpdatePositionNeverPointsAtANodeTheMergeDeleted)
     EXPECT_EQ(after->text(0), "g(1)");
 }
 
+TEST_F(NodeSafetyTest, UserFetchesAskedForDuringAFetchRunAfterItInTurn)
+{
+    AddNode(nullptr, "RSH", "A", "http://a.test/rss", MinutesAgo(120));
+    for (const char* name : {"a", "one", "two", "three"})
+        downloader.Serve(QStringLiteral("http://%1.test/rss").arg(name), SmallFeed(name, 1));
+    downloader.SetDuringDownload([&](const QString& url) {
+        if (url != "http://a.test/rss")
+            return;
+        for (const char* name : {"one", "two", "three"})
+            EXPECT_EQ(organiser->LoadFeedURL(QStringLiteral("http://%1.test/rss").arg(name), nullptr), nullptr);
+    });
+    organiser->Timer1Timer();
+    QCoreApplication::processEvents();
+    QStringList feeds;
+    for (const auto& call : downloader.Calls())
+        if (call.url.endsWith("/rss"))
+            feeds << call.url;
+    EXPECT_EQ(feeds, (QStringList{"http://a.test/rss", "http://one.test/rss", "http://two.test/rss",
+                                  "http://three.test/rss"}));
+    EXPECT_FALSE(organiser->Busy->HasPending());
+}
+
 TEST(NodeRefTest, AReusedAddressIsNotTheOldNode)
 {
     QTreeWidget view;

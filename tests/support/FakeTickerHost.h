@@ -9,8 +9,11 @@ public:
     void MarkShownByTitle(const QString& title) override { Marked << title; }
     bool IsShowing() const override { return Showing; }
     void EndProgram() override { ++EndRequests; }
+    void OpenTarget(const QString& target) override { Opened << target; }
+    void DropOnTicker(const QMimeData*) override {}
 
     QStringList Marked;
     bool Showing = false;
     int EndRequests = 0;
+    QStringList Opened; // targets the ticker asked to open
 };

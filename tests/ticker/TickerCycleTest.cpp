@@ -255,6 +255,8 @@ TEST_F(TickerCycleTest, RebuildFromInsideATickDoesNotLockUp)
         }
         bool IsShowing() const override { return false; }
         void EndProgram() override {}
+        void OpenTarget(const QString&) override {}
+        void DropOnTicker(const QMimeData*) override {}
     } rebuilding;
     view = std::make_unique<TRSSView>([&](TRSSView*) { return &rebuilding; });
     rebuilding.ticker = view.get();
