@@ -67,6 +67,9 @@ void TNewsFeeder::CreateNavigation()
         view->viewport()->installEventFilter(new TViewMouseFilter(this, view));
         connect(view, &QTreeWidget::itemClicked, this, [this, view] { ViewClicked(view); });
     }
+    // The file menu is offered only once a click has found an existing file node.
+    if (acContext)
+        acContext->setVisible(false);
     // Only the Tree tab has a popup; a right click selects the node under
     // the mouse first, as the commands act on the selected node.
     tvTree->setContextMenuPolicy(Qt::CustomContextMenu);
