@@ -296,14 +296,7 @@ void TNewsFeeder::DelChildrenExecute()
         return;
     // A derived view's node is a mirror, and the derived views are emptied
     // below: work on the tvTree node of the same item.
-    QTreeWidgetItem* treeNode = view == tvTree ? node : nullptr;
-    const qint64 data = NodeDataValue(node);
-    if (!treeNode && ItemOf(node))
-        for (QTreeWidgetItemIterator it(tvTree); *it; ++it)
-            if (NodeDataValue(*it) == data) {
-                treeNode = *it;
-                break;
-            }
+    QTreeWidgetItem* treeNode = ItemOf(node) ? TreeNodeOf(node) : nullptr;
     if (!treeNode)
         return;
     const TNodeRef ref(treeNode);
