@@ -5,8 +5,10 @@
 
 #include "app/NewsGlobals.h"
 #include "model/ViewNodes.h"
+#include "organiser/InterfaceTexts.h"
 #include "ticker/DescriptionWindow.h"
 #include "ticker/HintText.h"
+#include "ticker/RssViews.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -31,6 +33,8 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
+        if (NewsFeeder != organiser)
+            return false; // the organiser is on its way out
         switch (event->type()) {
         case QEvent::MouseMove:
             organiser->ViewMouseMoved(view, static_cast<QMouseEvent*>(event)->position().toPoint());
@@ -90,6 +94,12 @@ void TNewsFeeder::ViewClicked(QTreeWidget* view)
         HintWindow->hide();
 }
 
+QString TextBeforeParen(const QString& text)
+{
+    const qsizetype paren = text.indexOf('(');
+    return paren < 0 ? text : text.left(paren);
+}
+
 void TNewsFeeder::PrepareNodeMenu(QTreeWidget* view, QTreeWidgetItem* node)
 {
     if (view != tvTree) {
@@ -101,13 +111,46 @@ void TNewsFeeder::PrepareNodeMenu(QTreeWidget* view, QTreeWidgetItem* node)
         return;
     if (acContext)
         acContext->setVisible(false);
+    if (mnOptions)
+        mnOptions->menuAction()->setVisible(false);
     const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
-    if (!item)
-        return;
+    if (item && item->IsKind(kFeed) && mnOptions) {
+        mnOptions->setTitle(FormatText(OrganiserTexts.SOptions, TextBeforeParen(item->Title)));
+        mnOptions->menuAction()->setVisible(true);
+        // The marks show the feed's own values, its defaults the global ones.
+        acShowDescription->setChecked((ticker && ticker->ShowDescription)
+                                      || item->GetOptionBool(kOptShowDescription, false));
+        QAction* keep = nullptr; // other values (-1, 5) have no entry: the marks stay
+        switch (item->GetOptionInt(kOptStorageDays, NewsStorageDuration)) {
+        case 0: keep = acKeepNewsAlw; break;
+        case 1: keep = acKeepNews1d; break;
+        case 7: keep = acKeepNews5d; break;
+        case 30: keep = acKeepNews1m; break;
+        case 180: keep = acKeepNews6m; break;
+        default: break;
+        }
+        if (keep)
+            keep->setChecked(true);
+        QAction* show = acShowNews1d;
+        switch (item->GetOptionInt(kOptShowNewsFor, ticker ? ticker->ShowNewsFor : 24)) {
+        case 0: show = acShowAllNews; break;
+        case 3: show = acShowNews3h; break;
+        case 6: show = acShowNews6h; break;
+        case 72: show = acShowNews3d; break;
+        default: break;
+        }
+        show->setChecked(true);
+    }
     // A file node offers its file menu only while the file or folder exists.
-    if (item->IsKind(kFileLink) && acContext)
+    if (item && item->IsKind(kFileLink) && acContext)
         acContext->setVisible(!item->Link.isEmpty() && QFileInfo::exists(item->Link));
-    // The feed options entry and its check marks come with the options commands.
+    // The main menu's options follow the popup's.
+    if (mnOptions && mnOptions1) {
+        const bool feedOptions = mnOptions->menuAction()->isVisible();
+        mnOptions1->setTitle(mnOptions->title());
+        mnKeepNewsfor->menuAction()->setEnabled(feedOptions);
+        mnShowNewsbefore->menuAction()->setEnabled(feedOptions);
+    }
 }
 
 void TNewsFeeder::ViewMouseMoved(QTreeWidget* view, const QPoint& pos)

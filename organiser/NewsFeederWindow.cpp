@@ -53,6 +53,7 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     CreateEditActions();
     CreateIntakeActions();
     CreateOpenActions();
+    CreateAgeOptionActions();
     CreateMenus();
 
     // The user's application-data folder gets its (empty) program folder.
@@ -78,6 +79,10 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
 
 TNewsFeeder::~TNewsFeeder()
 {
+    // First: the views' event filters, which still see events while the
+    // views go after this body, check it before calling back.
+    if (NewsFeeder == this)
+        NewsFeeder = nullptr;
     if (ticker) {
         ticker->SetHost(nullptr); // the ticker must not call back into a window on its way out
         ticker->ShowItem(ticker->WelcomeItem);
@@ -85,8 +90,6 @@ TNewsFeeder::~TNewsFeeder()
     }
     if (NewsData)
         NewsData->IconsReloaded = nullptr;
-    if (NewsFeeder == this)
-        NewsFeeder = nullptr;
 }
 
 void TNewsFeeder::ReassignFileIcons()
@@ -211,6 +214,7 @@ void TNewsFeeder::LoadSettings()
     const int page = ini.ReadInteger(kSection, QStringLiteral("PageIndex"), PageControl1->currentIndex());
     if (page >= 0 && page < PageControl1->count())
         PageControl1->setCurrentIndex(page);
+    ApplyAgeOptionMarks();
 }
 
 void TNewsFeeder::SaveSettings()

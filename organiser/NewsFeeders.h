@@ -194,6 +194,49 @@ public:
     static QString FindOpenCommand(const QString& extension);
     TBusyState* Busy = nullptr;
 
+    // News age options (AgeOptions.cpp): how long news stays, how old it may
+    // be to be shown, show once, the update interval, descriptions.
+    QAction* acKeepNewsNever = nullptr;
+    QAction* acKeepNews1d = nullptr;
+    QAction* acKeepNews5d = nullptr;
+    QAction* acKeepNews1m = nullptr;
+    QAction* acKeepNews6m = nullptr;
+    QAction* acKeepNewsAlw = nullptr;
+    QAction* acShowNewsNever = nullptr;
+    QAction* acShowNews3h = nullptr;
+    QAction* acShowNews6h = nullptr;
+    QAction* acShowNews1d = nullptr;
+    QAction* acShowNews3d = nullptr;
+    QAction* acShowAllNews = nullptr;
+    QAction* acShowNewsOnce = nullptr;
+    QAction* acConnectionInterval = nullptr;
+    QAction* acShowDescription = nullptr;
+    QAction* acKeepNews = nullptr; // head of mnKeepNewsfor
+    QAction* acShowNews = nullptr; // head of mnShowNewsbefore
+    QMenu* mnKeepNewsfor = nullptr;    // main menu: the keep entries
+    QMenu* mnShowNewsbefore = nullptr; // main menu: the show entries
+    QMenu* mnOptions1 = nullptr;       // main menu: options of the clicked feed
+    QMenu* mnOptions = nullptr;        // popup: shown for a feed node only
+    // The caption of acConnectionInterval before the seconds are filled in.
+    QString ConnectionIntervalCaption = QStringLiteral("Connect to internet for all %d s");
+    void KeepNewsExecute(QObject* sender);
+    void ShowNewsExecute(QObject* sender);
+    void ShowNewsOnceExecute();
+    void ConnectionIntervalExecute();
+    void ShowDescriptionExecute();
+    // The check marks and the interval caption for the global values.
+    void ApplyAgeOptionMarks();
+    void SetConnectionIntervalCaption();
+    // Days kept for a keep entry's tag.
+    static int KeepNewsDays(int tag);
+private:
+    void CreateAgeOptionActions();
+    // A keep or show value as the selected feed's option; false when the
+    // global value is meant.
+    bool SetSelectedFeedOption(const QString& name, int value);
+public:
+    // End of news age options.
+
     // Fields.
     int NewsInterval = 300000;
     int NewsStorageDuration = 5;
@@ -249,3 +292,7 @@ private:
 
 // The organiser of the running program (set while one exists).
 extern TNewsFeeder* NewsFeeder;
+
+// The text before the first "(" (a feed's title without its item count),
+// the whole text when it has none.
+QString TextBeforeParen(const QString& text);

@@ -91,10 +91,35 @@ void TNewsFeeder::CreateMenus()
                 nullptr, acContext});
     MainMenu1->addMenu(edit);
 
+    // Options: the clicked feed's keep and show entries and the global ones.
+    Fill(mnKeepNewsfor, {acKeepNewsNever, acKeepNews1d, acKeepNews5d, acKeepNews1m, acKeepNews6m, acKeepNewsAlw});
+    Fill(mnShowNewsbefore, {acShowNewsNever, acShowNews3h, acShowNews6h, acShowNews1d, acShowNews3d});
+    mnOptions1 = new QMenu(QStringLiteral("Options"), this);
+    mnOptions1->setObjectName(QStringLiteral("mnOptions1"));
+    Fill(mnOptions1, {mnKeepNewsfor->menuAction(), mnShowNewsbefore->menuAction(), acShowDescription});
+    QMenu* options = new QMenu(QStringLiteral("Options"), this);
+    options->setObjectName(QStringLiteral("mnOptionsMain"));
+    Fill(options, {nullptr, mnOptions1->menuAction(), acConnectionInterval, acShowNewsOnce});
+    MainMenu1->addMenu(options);
+
+    // The popup's options entry is shown for a feed node only (PrepareNodeMenu).
+    mnOptions = new QMenu(QStringLiteral("Options"), this);
+    mnOptions->setObjectName(QStringLiteral("mnOptions"));
+    auto* keepMenu = new QMenu(QStringLiteral("Keep News for ..."), mnOptions);
+    keepMenu->setObjectName(QStringLiteral("mnPopupKeepNews"));
+    Fill(keepMenu, {acKeepNewsNever, acKeepNews1d, acKeepNews5d, acKeepNews1m, acKeepNews6m, acKeepNewsAlw});
+    keepMenu->setDefaultAction(acKeepNews5d); // drawn bold
+    auto* showMenu = new QMenu(QStringLiteral("Show News before ..."), mnOptions);
+    showMenu->setObjectName(QStringLiteral("mnPopupShowNews"));
+    Fill(showMenu, {acShowNewsNever, acShowNews3h, acShowNews6h, acShowNews1d, acShowNews3d, acShowAllNews});
+    Fill(mnOptions, {showMenu->menuAction(), keepMenu->menuAction(), acShowDescription});
+    mnOptions->menuAction()->setVisible(false);
+
     mnMain = new QMenu(this);
     mnMain->setObjectName(QStringLiteral("mnMain"));
     Fill(mnMain, {acSort, nullptr, acCopyNode, acCopyLink, acPaste, acDelete,
-                  EntryFor(this, "mnDeleteChildren", "DeleteChildren", acDelChildren), nullptr, acOpenLink,
+                  EntryFor(this, "mnDeleteChildren", "DeleteChildren", acDelChildren), nullptr,
+                  mnOptions->menuAction(), nullptr, acOpenLink,
                   Submenu(this, "mnPopupNew", "New",
                           {EntryFor(this, "mnNewFolder", "Folder", acNewFolder),
                            EntryFor(this, "mnNewNote", "Note", acNewNote), acNewURL}),

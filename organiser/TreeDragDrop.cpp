@@ -56,7 +56,8 @@ TViewStateKeeper::~TViewStateKeeper()
         view->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
 }
 
-TTreeDragDrop::TTreeDragDrop(QTreeWidget* tree, TBusyState* busy) : QObject(tree), tree(tree), busy(busy)
+TTreeDragDrop::TTreeDragDrop(QTreeWidget* tree, TBusyState* busy)
+    : QObject(tree), tree(tree), viewport(tree->viewport()), busy(busy)
 {
     tree->setDragEnabled(true);
     tree->setAcceptDrops(true);
@@ -120,7 +121,7 @@ bool TTreeDragDrop::MoveNode(QTreeWidget* tree, QTreeWidgetItem* node, QTreeWidg
 
 bool TTreeDragDrop::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != tree->viewport())
+    if (watched != viewport)
         return false;
     switch (event->type()) {
     case QEvent::DragEnter: {

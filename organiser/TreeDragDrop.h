@@ -57,6 +57,9 @@ protected:
 
 private:
     QTreeWidget* tree;
+    // Kept apart: the filter still sees events while the tree is being
+    // destroyed, when the tree may no longer be asked for its viewport.
+    QObject* viewport;
     TBusyState* busy;
 };
 
