@@ -15,6 +15,8 @@
 //  - The ticker may be absent: then only the organiser's own state changes.
 #include "organiser/NewsFeeders.h"
 
+#include "organiser/InterfaceTexts.h"
+
 #include "app/NewsGlobals.h"
 #include "platform/Dialogs.h"
 #include "ticker/RssViews.h"
@@ -28,8 +30,6 @@
 
 namespace {
 constexpr qint64 kMaxIntervalMs = 2147483000;
-const QString kIntervalRefused =
-    QStringLiteral("The interval must be between 0 and %1 seconds.").arg(kMaxIntervalMs / 1000);
 // The ticker's wording, for an organiser running without one.
 const QString kUpdateInterval = QStringLiteral("Update Interval");
 const QString kUpdateIntervalInput = QStringLiteral("Please Enter Interval[sec]");
@@ -244,7 +244,7 @@ void TNewsFeeder::ConnectionIntervalExecute()
         const qint64 entered = text.trimmed().toLongLong(&isNumber);
         const qint64 ms = (isNumber ? entered : oldSeconds) * 1000;
         if (isNumber && (entered < 0 || entered > kMaxIntervalMs / 1000 || ms > kMaxIntervalMs)) {
-            Dialogs().ShowMessage(kIntervalRefused);
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SIntervalRefused, QString::number(kMaxIntervalMs / 1000)));
         } else {
             Timer1->stop();
             NewsInterval = static_cast<int>(ms);

@@ -19,6 +19,8 @@
 //    drop it); the user is told so.
 #include "organiser/NewsFeeders.h"
 
+#include "organiser/InterfaceTexts.h"
+
 #include "app/NewsGlobals.h"
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
@@ -40,9 +42,6 @@
 #include <memory>
 
 namespace {
-const QString kNothingDropped = QStringLiteral("Nothing was added: the drop carried neither files nor text.");
-const QString kTreeNotReady =
-    QStringLiteral("Nothing was added: the news tree is still being loaded. Please try again in a moment.");
 
 // The URL to fetch for a text that was taken as one: the text without
 // surrounding blanks and line breaks, when that is a single token; empty
@@ -150,7 +149,7 @@ bool TNewsFeeder::IntakeReady()
     // The first tick's build clears tvTree: a node added before it would be lost.
     if (TreeComplete || PlacingNodes > 0)
         return true;
-    Dialogs().ShowMessage(kTreeNotReady);
+    Dialogs().ShowMessage(OrganiserTexts.STreeNotReady);
     return false;
 }
 
@@ -210,7 +209,7 @@ QTreeWidgetItem* TNewsFeeder::AddFileNode(const QString& path)
 void TNewsFeeder::DropDataObject(const QMimeData* data)
 {
     if (!data || !data->hasText()) {
-        Dialogs().ShowMessage(kNothingDropped);
+        Dialogs().ShowMessage(OrganiserTexts.SNothingDropped);
         return;
     }
     if (!IntakeReady())
@@ -255,7 +254,7 @@ void TNewsFeeder::TakeDrop(const QMimeData* data)
     else if (data && data->hasText())
         DropDataObject(data);
     else
-        Dialogs().ShowMessage(kNothingDropped);
+        Dialogs().ShowMessage(OrganiserTexts.SNothingDropped);
 }
 
 void TNewsFeeder::PasteFromClipboard()

@@ -29,6 +29,15 @@ struct TOrganiserTexts {
     QString SOptions = QStringLiteral("Options \"%s\"");
     QString SExecute = QStringLiteral("Do you want to execute:\r\n\r\n%s\r\n\r\nwith\r\n\r\n%s");
     QString SDelete = QStringLiteral("Do you want to delete:\r\n\"%s\"");
+    // Texts of our own beyond the first set.
+    QString SRefusedLink = QStringLiteral("Not opened: \"%s\" is not a web or mail address.");
+    QString SMissingFile = QStringLiteral("File not found: \"%s\"");
+    QString SRefusedArgument = QStringLiteral("Not opened: \"%s\" begins with \"-\".");
+    QString SBrokenCommand = QStringLiteral("The command \"%s\" cannot be run.");
+    QString SNothingDropped = QStringLiteral("Nothing was added: the drop carried neither files nor text.");
+    QString STreeNotReady =
+        QStringLiteral("Nothing was added: the news tree is still being loaded. Please try again in a moment.");
+    QString SIntervalRefused = QStringLiteral("The interval must be between 0 and %s seconds.");
 };
 
 extern TOrganiserTexts OrganiserTexts;

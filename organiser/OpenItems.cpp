@@ -34,10 +34,6 @@
 #include <QUrl>
 
 namespace {
-const QString kRefusedLink = QStringLiteral("Not opened: \"%s\" is not a web or mail address.");
-const QString kMissingFile = QStringLiteral("File not found: \"%s\"");
-const QString kRefusedArgument = QStringLiteral("Not opened: \"%s\" begins with \"-\".");
-const QString kBrokenCommand = QStringLiteral("The command \"%s\" cannot be run.");
 
 // Fills the two %s of a text in turn; what the first brings in is not looked at again.
 QString FormatText2(const QString& text, const QString& first, const QString& second)
@@ -83,12 +79,12 @@ void OpenAccepted(const QString& target, const QString& desktopUrl)
     const QString command = CleanOpenCommand(exec);
     if (!command.isEmpty()) {
         if (target.startsWith('-')) {
-            Dialogs().ShowMessage(FormatText(kRefusedArgument, target));
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SRefusedArgument, target));
             return;
         }
         QStringList argv = SplitExecLine(exec);
         if (argv.isEmpty()) {
-            Dialogs().ShowMessage(FormatText(kBrokenCommand, exec));
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SBrokenCommand, exec));
             return;
         }
         if (!Dialogs().AskOkCancel(FormatText2(OrganiserTexts.SExecute, target, command)))
@@ -195,7 +191,7 @@ void TNewsFeeder::OpenTarget(const QString& target)
     if (link.isEmpty())
         return;
     if (!IsDesktopLink(link)) {
-        Dialogs().ShowMessage(FormatText(kRefusedLink, link));
+        Dialogs().ShowMessage(FormatText(OrganiserTexts.SRefusedLink, link));
         return;
     }
     OpenAccepted(link, link);
@@ -204,7 +200,7 @@ void TNewsFeeder::OpenTarget(const QString& target)
 void TNewsFeeder::OpenFile(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo::exists(path)) {
-        Dialogs().ShowMessage(FormatText(kMissingFile, path));
+        Dialogs().ShowMessage(FormatText(OrganiserTexts.SMissingFile, path));
         return;
     }
     OpenAccepted(path, FileUrl(path));
@@ -219,7 +215,7 @@ void TNewsFeeder::ShowFileContextMenu()
         return;
     const QString path = QDir::cleanPath(item->Link.trimmed());
     if (item->Link.trimmed().isEmpty() || !QFileInfo::exists(path)) {
-        Dialogs().ShowMessage(FormatText(kMissingFile, item->Link));
+        Dialogs().ShowMessage(FormatText(OrganiserTexts.SMissingFile, item->Link));
         return;
     }
     // The menu keeps the path, not the node: it outlives the selection.
@@ -234,7 +230,7 @@ void TNewsFeeder::ShowFileContextMenu()
     connect(folder, &QAction::triggered, this, [path] {
         const QString parent = QFileInfo(path).absolutePath();
         if (!QFileInfo(parent).isDir())
-            Dialogs().ShowMessage(FormatText(kMissingFile, parent));
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SMissingFile, parent));
         else
             Shell().OpenUrl(FileUrl(parent));
     });
@@ -254,7 +250,7 @@ void TNewsFeeder::ShowFileContextMenu()
 void TNewsFeeder::ShowFileProperties(const QString& path)
 {
     if (path.trimmed().isEmpty() || !QFileInfo::exists(path)) {
-        Dialogs().ShowMessage(FormatText(kMissingFile, path));
+        Dialogs().ShowMessage(FormatText(OrganiserTexts.SMissingFile, path));
         return;
     }
     auto* dialog = new TFilePropertiesDialog(path, this);
