@@ -10,7 +10,9 @@
 #include "ticker/TickerGlyphs.h"
 #include "ticker/TickerHost.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -132,6 +134,14 @@ void TRSSView::CreateComponents()
     // Their entries are added with the commands they carry.
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    OpenRSSLink1 = new QAction(QStringLiteral("Open Actual Link ..."), this);
+    OpenRSSLink1->setObjectName(QStringLiteral("OpenRSSLink1"));
+    OpenRSSLink1->setShortcut(QKeySequence(Qt::Key_Return));
+    OpenRSSLink1->setToolTip(QStringLiteral("Opens actual Rss Link"));
+    OpenRSSLink1->setStatusTip(OpenRSSLink1->toolTip());
+    connect(OpenRSSLink1, &QAction::triggered, this, &TRSSView::OpenActualLink);
+    PopupMenu1->addAction(OpenRSSLink1);
+    addAction(OpenRSSLink1); // its shortcut works while the strip has the focus
     pmIcon = new QMenu(this);
     pmIcon->setObjectName(QStringLiteral("pmIcon"));
 }

@@ -31,6 +31,7 @@
 #include <functional>
 
 class ITickerHost;
+class QAction;
 class QMenu;
 class QTreeWidget;
 class TDescriptionWindow;
@@ -53,6 +54,7 @@ public:
     void Next();        // "Next Rss"
     void Previous();    // "Prev Rss"
     void TogglePause(); // "Pause"
+    void OpenActualLink(); // "Open Actual Link ...", and a double click on the strip
 
     // The "RssViews" settings section.
     void LoadTickerSettings();
@@ -79,6 +81,7 @@ public:
     QLabel* imVideo = nullptr;
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
+    QAction* OpenRSSLink1 = nullptr; // "Open Actual Link ..." (Enter)
     QMenu* pmIcon = nullptr;
     TDescriptionWindow* DescriptionWindow = nullptr;
 

@@ -17,22 +17,21 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-namespace {
-// A double click on the title, the feed icon or a media mark: the organiser
-// opens the current item's link, under the wait cursor, and no drag is left
-// behind. The link is copied: the strip may change items while it opens.
-void OpenCurrentLink(TRSSView& view)
+// A double click on the title, the feed icon or a media mark, and the menu
+// entry: the organiser opens the current item's link, under the wait cursor,
+// and no drag is left behind. The link is copied: the strip may change items
+// while it opens.
+void TRSSView::OpenActualLink()
 {
-    view.SetOpacity(255);
+    SetOpacity(255);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    view.DragAnchor = QPoint(-1, -1);
-    const QString link = view.CurrentItem.Link;
-    if (ITickerHost* organiser = view.Host())
+    DragAnchor = QPoint(-1, -1);
+    const QString link = CurrentItem.Link;
+    if (ITickerHost* organiser = Host())
         organiser->OpenTarget(link);
-    view.DragAnchor = QPoint(-1, -1);
+    DragAnchor = QPoint(-1, -1);
     QGuiApplication::restoreOverrideCursor();
 }
-} // namespace
 
 void TRSSView::HitTest()
 {
@@ -112,7 +111,7 @@ bool TRSSView::eventFilter(QObject* watched, QEvent* event)
         return true;
     case QEvent::MouseButtonDblClick:
         if (child != imClose)
-            OpenCurrentLink(*this);
+            OpenActualLink();
         return true;
     case QEvent::MouseButtonRelease:
         if (child == imClose) {

@@ -358,6 +358,12 @@ TEST_F(TickerOpenLink, DoubleClickOnTheStripOpensTheCurrentLinkThroughTheOrganis
     }
     EXPECT_EQ(host.Opened, QStringList(4, "https://news.example/headline")); // not the close glyph
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // The strip's menu entry does the same.
+    view->DragAnchor = QPoint(4, 4);
+    view->OpenRSSLink1->trigger();
+    EXPECT_EQ(host.Opened.size(), 5);
+    EXPECT_EQ(view->DragAnchor, QPoint(-1, -1));
+    EXPECT_TRUE(view->PopupMenu1->actions().contains(view->OpenRSSLink1));
 }
 
 } // namespace

@@ -22,8 +22,10 @@ using Failure = QtDownloader::Failure;
 QtDownloader::Limits ShortLimits()
 {
     QtDownloader::Limits limits;
-    limits.stallMs = 400;
-    limits.totalMs = 3000;
+    // Long enough that a busy machine (the sanitizer run, parallel tests)
+    // does not turn a slow answer into a stall.
+    limits.stallMs = 1000;
+    limits.totalMs = 6000;
     limits.maxBytes = 1024 * 1024;
     limits.maxRedirects = 10;
     return limits;
