@@ -200,8 +200,6 @@ std::vector<FailureCase> FailureCases()
          Failure::Stalled},
         {"no answer at all", [](LocalHttpServer& s) { s.Stall("/x", false); }, Path("/x"),
          Failure::Stalled},
-        {"endless body", [](LocalHttpServer& s) { s.ServeEndless("/x"); }, Path("/x"),
-         Failure::TooLarge},
         {"announced too large", [](LocalHttpServer& s) { s.Serve("/x", QByteArray(1024 * 1024 + 1, 'L')); },
          Path("/x"), Failure::TooLarge},
         {"refused connection", none,
@@ -220,6 +218,10 @@ std::vector<FailureCase> FailureCases()
         {"missing local file", none,
          [](LocalHttpServer&) { return QStringLiteral("file:///nonexistent/quorbel/feed.xml"); },
          Failure::Network},
+        // Last: its server side keeps writing for a while after we hang up,
+        // which on a busy machine can hold up the cases after it.
+        {"endless body", [](LocalHttpServer& s) { s.ServeEndless("/x"); }, Path("/x"),
+         Failure::TooLarge},
     };
 }
 
