@@ -16,6 +16,7 @@
 #include "organiser/NewsFeeders.h"
 
 #include "organiser/InterfaceTexts.h"
+#include "organiser/TreeDragDrop.h"
 
 #include "app/NewsGlobals.h"
 #include "platform/Dialogs.h"
@@ -72,16 +73,6 @@ QAction* NewOption(QObject* owner, const char* name, const char* caption, bool c
     return action;
 }
 
-QTreeWidgetItem* SelectedNodeOf(const QTreeWidget* view)
-{
-    if (!view)
-        return nullptr;
-    QTreeWidgetItem* current = view->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> selected = view->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
 
 // Fills the first %d of a caption template.
 QString FormatNumber(const QString& text, qint64 number)
@@ -170,7 +161,7 @@ bool TNewsFeeder::SetSelectedFeedOption(const QString& name, int value)
 {
     if (!IsShowing() || !NewsData)
         return false;
-    QTreeWidgetItem* node = SelectedNodeOf(ActiveTreeView());
+    QTreeWidgetItem* node = SelectedNode(ActiveTreeView());
     TTreeItem* item = NewsData->NodeItem(node);
     if (!item || !item->IsKind(kFeed))
         return false;
@@ -263,7 +254,7 @@ void TNewsFeeder::ConnectionIntervalExecute()
 
 void TNewsFeeder::ShowDescriptionExecute()
 {
-    QTreeWidgetItem* node = SelectedNodeOf(ActiveTreeView());
+    QTreeWidgetItem* node = SelectedNode(ActiveTreeView());
     TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
     if (!item) {
         acShowDescription->setChecked(!acShowDescription->isChecked()); // choosing it toggled the mark
@@ -293,27 +284,34 @@ void TNewsFeeder::ApplyAgeOptionMarks()
 {
     SetConnectionIntervalCaption();
     if (acKeepNews5d) {
-        QAction* keep = acKeepNews5d;
-        switch (NewsStorageDuration) {
-        case 0: keep = acKeepNewsAlw; break;
-        case 1: keep = acKeepNews1d; break;
-        case 7: keep = acKeepNews5d; break;
-        case 30: keep = acKeepNews1m; break;
-        case 180: keep = acKeepNews6m; break;
-        default: break;
-        }
-        keep->setChecked(true);
+        QAction* keep = KeepActionFor(NewsStorageDuration);
+        (keep ? keep : acKeepNews5d)->setChecked(true);
     }
     if (!ticker || !acShowNews1d)
         return;
     acShowNewsOnce->setChecked(ticker->ShowNewsOnce);
-    QAction* show = acShowNews1d;
-    switch (ticker->ShowNewsFor) {
-    case 0: show = acShowAllNews; break;
-    case 3: show = acShowNews3h; break;
-    case 6: show = acShowNews6h; break;
-    case 72: show = acShowNews3d; break;
-    default: break;
+    ShowActionFor(ticker->ShowNewsFor)->setChecked(true);
+}
+
+QAction* TNewsFeeder::KeepActionFor(int days) const
+{
+    switch (days) {
+    case 0: return acKeepNewsAlw;
+    case 1: return acKeepNews1d;
+    case 7: return acKeepNews5d;
+    case 30: return acKeepNews1m;
+    case 180: return acKeepNews6m;
+    default: return nullptr; // -1 and 5 have no entry of their own
     }
-    show->setChecked(true);
+}
+
+QAction* TNewsFeeder::ShowActionFor(int hours) const
+{
+    switch (hours) {
+    case 0: return acShowAllNews;
+    case 3: return acShowNews3h;
+    case 6: return acShowNews6h;
+    case 72: return acShowNews3d;
+    default: return acShowNews1d; // 24, -1 and the rest
+    }
 }

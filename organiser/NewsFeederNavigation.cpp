@@ -120,26 +120,10 @@ void TNewsFeeder::PrepareNodeMenu(QTreeWidget* view, QTreeWidgetItem* node)
         // The marks show the feed's own values, its defaults the global ones.
         acShowDescription->setChecked((ticker && ticker->ShowDescription)
                                       || item->GetOptionBool(kOptShowDescription, false));
-        QAction* keep = nullptr; // other values (-1, 5) have no entry: the marks stay
-        switch (item->GetOptionInt(kOptStorageDays, NewsStorageDuration)) {
-        case 0: keep = acKeepNewsAlw; break;
-        case 1: keep = acKeepNews1d; break;
-        case 7: keep = acKeepNews5d; break;
-        case 30: keep = acKeepNews1m; break;
-        case 180: keep = acKeepNews6m; break;
-        default: break;
-        }
-        if (keep)
+        // Values without an entry of their own (-1, 5) leave the keep marks.
+        if (QAction* keep = KeepActionFor(item->GetOptionInt(kOptStorageDays, NewsStorageDuration)))
             keep->setChecked(true);
-        QAction* show = acShowNews1d;
-        switch (item->GetOptionInt(kOptShowNewsFor, ticker ? ticker->ShowNewsFor : 24)) {
-        case 0: show = acShowAllNews; break;
-        case 3: show = acShowNews3h; break;
-        case 6: show = acShowNews6h; break;
-        case 72: show = acShowNews3d; break;
-        default: break;
-        }
-        show->setChecked(true);
+        ShowActionFor(item->GetOptionInt(kOptShowNewsFor, ticker ? ticker->ShowNewsFor : 24))->setChecked(true);
     }
     // A file node offers its file menu only while the file or folder exists.
     if (item && item->IsKind(kFileLink) && acContext)

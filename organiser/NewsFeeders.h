@@ -226,6 +226,10 @@ public:
     void ShowDescriptionExecute();
     // The check marks and the interval caption for the global values.
     void ApplyAgeOptionMarks();
+    // The keep entry for a number of days (nullptr when it has none) and the
+    // show entry for a number of hours.
+    QAction* KeepActionFor(int days) const;
+    QAction* ShowActionFor(int hours) const;
     void SetConnectionIntervalCaption();
     // Days kept for a keep entry's tag.
     static int KeepNewsDays(int tag);
