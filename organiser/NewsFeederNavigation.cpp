@@ -180,5 +180,25 @@ void TNewsFeeder::ShowNodeHint(const QPoint& point, const TTreeItem* item)
 void TNewsFeeder::ShowAllNews()
 {
     UpdateTabViews();
+    ShowWindow();
+}
+
+void TNewsFeeder::ShowWindow()
+{
     show();
+    raise();
+    activateWindow();
+}
+
+void TNewsFeeder::ToggleWindow()
+{
+    if (isVisible())
+        hide();
+    else
+        ShowWindow();
+}
+
+QAction* TNewsFeeder::SharedAction(const QString& name) const
+{
+    return name.isEmpty() ? nullptr : findChild<QAction*>(name);
 }

@@ -60,7 +60,10 @@ public:
     void PrepareNodeMenu(QTreeWidget* view, QTreeWidgetItem* node);
     void ViewMouseMoved(QTreeWidget* view, const QPoint& pos);
     void ShowNodeHint(const QPoint& point, const TTreeItem* item);
-    void ShowAllNews();
+    void ShowAllNews() override;
+    void ShowWindow() override;
+    void ToggleWindow() override;
+    QAction* SharedAction(const QString& name) const override;
     bool IsShowing() const override;
     TNewsViews Views() const;
     void UpdateViews(QTreeWidgetItem* node, int mode);

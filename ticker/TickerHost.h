@@ -3,6 +3,7 @@
 // it; tests use a small fake.
 #include <QString>
 
+class QAction;
 class QMimeData; // drop on the ticker
 
 class ITickerHost {
@@ -18,4 +19,13 @@ public:
     virtual void OpenTarget(const QString& target) = 0;
     // Text or files were dropped on the ticker: the organiser takes them in.
     virtual void DropOnTicker(const QMimeData* data) = 0;
+    // The organiser's command of that object name, shared by the ticker's
+    // menus (caption, check mark and handler); nullptr when there is none.
+    virtual QAction* SharedAction(const QString& name) const = 0;
+    // "Show All News" of the ticker's popup: the tab views reset, then shown.
+    virtual void ShowAllNews() = 0;
+    // "Show All News" of the tray menu: only shown.
+    virtual void ShowWindow() = 0;
+    // A left click on the tray icon: shown when hidden, hidden when shown.
+    virtual void ToggleWindow() = 0;
 };

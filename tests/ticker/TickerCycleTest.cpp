@@ -258,6 +258,10 @@ TEST_F(TickerCycleTest, RebuildFromInsideATickDoesNotLockUp)
         void EndProgram() override {}
         void OpenTarget(const QString&) override {}
         void DropOnTicker(const QMimeData*) override {}
+        QAction* SharedAction(const QString&) const override { return nullptr; }
+        void ShowAllNews() override {}
+        void ShowWindow() override {}
+        void ToggleWindow() override {}
     } rebuilding;
     view = std::make_unique<TRSSView>([&](TRSSView*) { return &rebuilding; });
     rebuilding.ticker = view.get();
