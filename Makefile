@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all setup configure build run test sanitize bench clean
+.PHONY: all setup configure build run test sanitize bench install clean
 
 all: build
 
@@ -30,6 +30,11 @@ sanitize: setup
 	@cmake -S . -B $(SANITIZE_DIR) -DQUORBEL_SANITIZE=ON >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS) --target quorbel_tests
 	@cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+# Installs under /usr/local (or PREFIX=...); run with sudo when that folder is not yours.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b; done

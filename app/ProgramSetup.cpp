@@ -1,6 +1,7 @@
 #include "app/ProgramSetup.h"
 
 #include "text/TextTools.h"
+#include "widgets/ImageList.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ void SetUpApplication()
     // The ticker is a tool window; the program ends through its own road
     // (TNewsFeeder::EndProgram), not when the last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(TImageList::ApplicationIcon());
 }
 
 TQuietDialogs::TQuietDialogs() { SetDialogs(this); }

@@ -514,7 +514,7 @@ bool TTreeList::SaveContainer(const QString& fileName) const
     return true;
 }
 
-void TTreeList::ReorderByTree(QTreeWidget* view)
+void TTreeList::ReorderByTree(QTreeWidget* view, const QTreeWidgetItem* branch)
 {
     TUpdateGuard updating(view);
     TTreeList ordered;
@@ -534,12 +534,13 @@ void TTreeList::ReorderByTree(QTreeWidget* view)
         stack.push_back({nullptr, -1, 0, -1});
     while (!stack.empty()) {
         Level& level = stack.back();
-        const int count = level.parent ? level.parent->childCount() : view->topLevelItemCount();
+        const int count = level.parent ? level.parent->childCount() : branch ? 1 : view->topLevelItemCount();
         if (level.nextChild >= count) {
             stack.pop_back();
             continue;
         }
         QTreeWidgetItem* viewNode = level.parent ? level.parent->child(level.nextChild)
+                                    : branch     ? const_cast<QTreeWidgetItem*>(branch)
                                                  : view->topLevelItem(level.nextChild);
         ++level.nextChild;
 
@@ -571,7 +572,7 @@ void TTreeList::ReorderByTree(QTreeWidget* view)
     items.swap(ordered.items);
 }
 
-void TTreeList::BuildTreeView(QTreeWidget* view) const
+void TTreeList::BuildTreeView(QTreeWidget* view, qint32 first) const
 {
     if (!view)
         return;
@@ -587,7 +588,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
         QTreeWidgetItem* parent;
         qint32 index;
     };
-    std::vector<Chain> pending{{nullptr, 0}};
+    std::vector<Chain> pending{{nullptr, first}};
     QElapsedTimer slice;
 
     while (!pending.empty()) {
@@ -595,7 +596,8 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
         pending.pop_back();
         // A link below -1, past the end or to a record already placed ends
         // the branch (damaged files, cycles).
-        while (chain.index >= 0 && chain.index < count && !placed[static_cast<size_t>(chain.index)]) {
+        while (chain.index >= first && chain.index >= 0 && chain.index < count
+               && !placed[static_cast<size_t>(chain.index)]) {
             // Icon look-ups may download; queued events run now and then so
             // the windows stay responsive without paying for it per node.
             if (!slice.isValid() || slice.elapsed() >= kEventSliceMs) {

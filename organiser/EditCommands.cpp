@@ -61,15 +61,6 @@ QString DateAndTime(TDateTime value)
     return locale.toString(dt.date(), QLocale::ShortFormat) + ' ' + locale.toString(dt.time(), timeFormat.trimmed());
 }
 
-TCategoryTexts CategoryTexts()
-{
-    TCategoryTexts texts;
-    texts.SToday = OrganiserTexts.SToday;
-    texts.SYesterday = OrganiserTexts.SYesterday;
-    texts.SOthers = OrganiserTexts.SOthers;
-    return texts;
-}
-
 // The node delegate that also reports a caption the user has edited: the
 // one place every commit of an editor passes, whichever way editing ended.
 class TCaptionDelegate : public TNodeDelegate {
@@ -307,9 +298,7 @@ void TNewsFeeder::DelChildrenExecute()
             QTreeWidgetItem* node = ref.In(tvTree);
             if (!node)
                 return;
-            Timer1->stop();
-            for (QTreeWidget* derived : {tvTime, tvTheme, tvWeb, tvAudio, tvVideo})
-                derived->clear();
+            SuspendForReload();
             DeleteChildNodes(node);
             // Rebuilt at once, rather than left empty until the next start.
             BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());

@@ -2,6 +2,15 @@
 
 TOrganiserTexts OrganiserTexts;
 
+TCategoryTexts CategoryTexts()
+{
+    TCategoryTexts texts;
+    texts.SToday = OrganiserTexts.SToday;
+    texts.SYesterday = OrganiserTexts.SYesterday;
+    texts.SOthers = OrganiserTexts.SOthers;
+    return texts;
+}
+
 QString FormatText(const QString& text, const QString& argument)
 {
     QString result = text;

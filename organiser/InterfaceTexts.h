@@ -2,6 +2,8 @@
 // The organiser's named texts: what the code formats and shows (status lines,
 // prompts, questions, errors), with their English wording. The language
 // manager replaces them from the current language file.
+#include "model/CategoryViews.h"
+
 #include <QString>
 
 struct TOrganiserTexts {
@@ -38,9 +40,18 @@ struct TOrganiserTexts {
     QString STreeNotReady =
         QStringLiteral("Nothing was added: the news tree is still being loaded. Please try again in a moment.");
     QString SIntervalRefused = QStringLiteral("The interval must be between 0 and %s seconds.");
+    QString SNoFileFormat =
+        QStringLiteral("Not saved: \"%s\" names none of the file types .xml, .qbx and .opml.");
+    QString SNothingSelected = QStringLiteral("Not saved: please select the node whose branch is to be saved.");
+    QString SSaveNotReady =
+        QStringLiteral("Not saved: the news tree is still being loaded. Please try again in a moment.");
+    QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 
 extern TOrganiserTexts OrganiserTexts;
+
+// The day-group captions of the derived views, in the current language.
+TCategoryTexts CategoryTexts();
 
 // Fills the first %s of a named text.
 QString FormatText(const QString& text, const QString& argument);

@@ -54,6 +54,7 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     CreateIntakeActions();
     CreateOpenActions();
     CreateAgeOptionActions();
+    CreateImportExportActions();
     CreateMenus();
 
     // The user's application-data folder gets its (empty) program folder.

@@ -244,6 +244,31 @@ private:
 public:
     // End of news age options.
 
+    // Import and export (ImportExport.cpp): Load replaces the tree with a
+    // file's, Merge adds a file's tree, Save As and Save Selection As write
+    // the tree or the selected branch. Files: news XML, containers, OPML.
+    QAction* acLoad = nullptr;
+    QAction* acMerge = nullptr;
+    QAction* acSaveAs = nullptr;
+    QAction* acSaveSelection = nullptr;
+    void LoadExecute();
+    void MergeExecute();
+    void SaveAsExecute(bool selectionOnly);
+    // Load and Merge once a file is chosen; they wait for the busy state.
+    // A file that cannot be read whole changes nothing and is reported.
+    bool LoadNewsFile(const QString& path);
+    bool MergeNewsFile(const QString& path);
+    // Stops the updates, parks the ticker and empties the derived views.
+    void SuspendForReload();
+    // Copies the nodes of mergeView into tree (see ImportExport.cpp).
+    void MergeTrees(QTreeWidget* tree, QTreeWidget* mergeView);
+private:
+    void CreateImportExportActions();
+    bool ReadChosenFile(const QString& path, class TTreeList& list);
+    QString fileFolder; // where the last file was chosen
+public:
+    // End of import and export.
+
     // Fields.
     int NewsInterval = 300000;
     int NewsStorageDuration = 5;

@@ -83,7 +83,8 @@ void TNewsFeeder::CreateMenus()
 
     QMenu* file = MainMenu1->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("mnFile"));
-    Fill(file, {Submenu(this, "mnNew", "New..", {acNewFolder, acNewURL, acNewNote}), nullptr, acClose, acCloseAll});
+    Fill(file, {Submenu(this, "mnNew", "New..", {acNewFolder, acNewURL, acNewNote}), acLoad, acMerge, nullptr,
+                acSaveSelection, acSaveAs, nullptr, acClose, acCloseAll});
 
     QMenu* edit = new QMenu(QStringLiteral("Edit"), this);
     edit->setObjectName(QStringLiteral("mnEdit"));
@@ -123,5 +124,8 @@ void TNewsFeeder::CreateMenus()
                   Submenu(this, "mnPopupNew", "New",
                           {EntryFor(this, "mnNewFolder", "Folder", acNewFolder),
                            EntryFor(this, "mnNewNote", "Note", acNewNote), acNewURL}),
+                  nullptr,
+                  Submenu(this, "mnFileImportExport", "File Import && Export",
+                          {acLoad, acMerge, acSaveAs, acSaveSelection}),
                   nullptr, acProperty, acContext});
 }

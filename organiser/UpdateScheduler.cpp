@@ -44,11 +44,7 @@ void TNewsFeeder::Timer1Timer()
             {
                 TScopedCount placing(PlacingNodes);
                 NewsData->NewsList.BuildTreeView(tvTree);
-                TCategoryTexts texts;
-                texts.SToday = OrganiserTexts.SToday;
-                texts.SYesterday = OrganiserTexts.SYesterday;
-                texts.SOthers = OrganiserTexts.SOthers;
-                BuildCategoryViews(Views(), NewsStorageDuration, texts);
+                BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());
             }
             TreeComplete = true; // from now on the tree may be stored
             ShowStatus(OrganiserTexts.SLoaded);

@@ -41,12 +41,34 @@ public:
     QString GetSaveFileName(const QString& title, const QString& filter,
                             const QString& fileName) override
     {
-        return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, fileName, filter);
+        // The suffix added to a bare name follows the chosen filter, so the
+        // name always tells which format is meant.
+        QFileDialog dialog(QApplication::activeWindow(), title, fileName, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        const auto follow = [&dialog](const QString& chosen) { dialog.setDefaultSuffix(FilterSuffix(chosen)); };
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+        follow(dialog.selectedNameFilter());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().first();
     }
 };
 
 IDialogs* current = nullptr;
 } // namespace
+
+QString FilterSuffix(const QString& filter)
+{
+    const qsizetype open = filter.lastIndexOf('(');
+    const qsizetype close = filter.lastIndexOf(')');
+    if (open < 0 || close < open)
+        return {};
+    const QString first = filter.mid(open + 1, close - open - 1).split(' ', Qt::SkipEmptyParts).value(0);
+    const qsizetype dot = first.lastIndexOf('.');
+    const QString suffix = dot >= 0 ? first.mid(dot + 1) : QString();
+    return suffix.contains('*') ? QString() : suffix;
+}
 
 IDialogs& Dialogs()
 {

@@ -19,4 +19,7 @@ public:
 };
 
 IDialogs& Dialogs();
+// The suffix of a file filter's first pattern ("xml" for "Files (*.xml *.qbx)"),
+// empty when it has none.
+QString FilterSuffix(const QString& filter);
 void SetDialogs(IDialogs* dialogs); // nullptr restores the Qt dialogs

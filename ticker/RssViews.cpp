@@ -69,6 +69,8 @@ TRSSView::TRSSView(TOrganiserFactory createOrganiser, QWidget* parent)
 
     if (createOrganiser)
         host = createOrganiser(this);
+    CreateMenus();
+    CreateTrayIcon();
 
     const TTreeItem welcome(kWebLink, SQuorbelTitle, kMakerAddress, SQuorbelDescr, QString(),
                             FormatLocalDate(Clock().Now().date()));
@@ -82,7 +84,12 @@ TRSSView::TRSSView(TOrganiserFactory createOrganiser, QWidget* parent)
     SetPaused(true);
 }
 
-TRSSView::~TRSSView() = default;
+TRSSView::~TRSSView()
+{
+    // The icon leaves the tray before the menu it opens goes.
+    delete TrayIcon;
+    TrayIcon = nullptr;
+}
 
 void TRSSView::CreateComponents()
 {
@@ -131,7 +138,7 @@ void TRSSView::CreateComponents()
     // Made before the organiser, which may already show items on the strip.
     DescriptionWindow = new TDescriptionWindow(this);
 
-    // Their entries are added with the commands they carry.
+    // Filled by CreateMenus, once the organiser's shared actions exist.
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     OpenRSSLink1 = new QAction(QStringLiteral("Open Actual Link ..."), this);
@@ -140,7 +147,6 @@ void TRSSView::CreateComponents()
     OpenRSSLink1->setToolTip(QStringLiteral("Opens actual Rss Link"));
     OpenRSSLink1->setStatusTip(OpenRSSLink1->toolTip());
     connect(OpenRSSLink1, &QAction::triggered, this, &TRSSView::OpenActualLink);
-    PopupMenu1->addAction(OpenRSSLink1);
     addAction(OpenRSSLink1); // its shortcut works while the strip has the focus
     pmIcon = new QMenu(this);
     pmIcon->setObjectName(QStringLiteral("pmIcon"));

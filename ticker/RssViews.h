@@ -26,6 +26,7 @@
 #include <QPoint>
 #include <QRecursiveMutex>
 #include <QString>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -56,6 +57,12 @@ public:
     void TogglePause(); // "Pause"
     void OpenActualLink(); // "Open Actual Link ...", and a double click on the strip
 
+    // Menu and tray commands (RssViewsMenus.cpp).
+    void IntervalCommand();          // Interval1: asks for the seconds per item
+    void ToggleDescription();        // mnShowDescription
+    void CloseCommand();             // CloseAll1 and Exit1: the program ends
+    void TrayActivated(QSystemTrayIcon::ActivationReason reason);
+
     // The "RssViews" settings section.
     void LoadTickerSettings();
     void SaveTickerSettings();
@@ -82,7 +89,21 @@ public:
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* OpenRSSLink1 = nullptr; // "Open Actual Link ..." (Enter)
+    QAction* mnShowNews = nullptr;
+    QAction* mnShowDescription = nullptr;
+    QAction* Interval1 = nullptr;
+    QMenu* Options1 = nullptr;          // nullptr when the organiser offers none of its entries
+    QMenu* ShowNewsbefore1 = nullptr;   // the same
+    QMenu* KeepNewsfor1 = nullptr;      // the same
+    QMenu* FileImportExport1 = nullptr; // the same
+    QAction* PrevRss1 = nullptr;
+    QAction* NextRss1 = nullptr;
+    QAction* Pause1 = nullptr;
+    QAction* CloseAll1 = nullptr;
     QMenu* pmIcon = nullptr;
+    QAction* ShowAllNews1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QSystemTrayIcon* TrayIcon = nullptr; // nullptr when the desktop has no tray
     TDescriptionWindow* DescriptionWindow = nullptr;
 
     // State.
@@ -126,6 +147,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override; // RssViewsMenus.cpp
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -138,6 +160,10 @@ protected:
 private:
     void InitDropTarget(); // RssViewsDrop.cpp
     void CreateComponents();
+    // RssViewsMenus.cpp: the popups need the organiser's shared actions.
+    void CreateMenus();
+    void CreateTrayIcon();
+    void UpdateMenuState();
     int MaxStripWidth() const;
     void SetTimerEnabled(bool enabled);
     void RestartTimer();

@@ -36,6 +36,10 @@ void TRSSView::Timer1Timer()
     }
     // Round half to even, as the fading steps (247, 240, 233, ...) expect.
     SetOpacity(static_cast<int>(std::nearbyint(opacity * 0.97)));
+    // Others pause and release the cycle too (the scheduler, start-up): the
+    // menu's mark catches up at every tick.
+    if (Pause1)
+        Pause1->setChecked(Paused);
 }
 
 void TRSSView::RebuildQueue(QTreeWidget* view)

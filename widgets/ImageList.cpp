@@ -172,6 +172,25 @@ QIcon TImageList::Predefined(int index)
     return QIcon(pm);
 }
 
+QImage TImageList::ApplicationImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0); // the logo is drawn on a 16-pixel grid
+    DrawLogo(p);
+    return image;
+}
+
+QIcon TImageList::ApplicationIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(ApplicationImage(size)));
+    return icon;
+}
+
 void TImageList::AddPredefined()
 {
     for (int i = 0; i < kPredefinedImageCount; ++i)

@@ -3,6 +3,7 @@
 // are drawn by code (note, missing file, feed, folder, web link, clock, tree,
 // logo, audio, video); site and file icons are appended at run time.
 #include <QIcon>
+#include <QImage>
 #include <vector>
 
 enum TPredefinedImage : int {
@@ -37,6 +38,10 @@ public:
     // image of registry entry i stays at index i.
     static QIcon Placeholder();
     static QIcon Predefined(int index);
+    // The program's own picture (the logo) drawn at size x size pixels, for
+    // the windows, the tray and the desktop's icon theme.
+    static QImage ApplicationImage(int size);
+    static QIcon ApplicationIcon();
 
 private:
     std::vector<QIcon> icons;

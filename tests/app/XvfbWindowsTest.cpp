@@ -165,6 +165,25 @@ TEST_F(XvfbWindowsTest, PopupDeleteByMouse)
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "kept");
 }
 
+TEST_F(XvfbWindowsTest, TickerPopupByMouse)
+{
+    // A user right-clicks the strip's title and chooses "Show All News": the
+    // organiser window opens.
+    ASSERT_FALSE(organiser->isVisible());
+    ASSERT_NE(ticker->mnShowNews, nullptr);
+    EXPECT_TRUE(ticker->PopupMenu1->actions().contains(organiser->acPaste)) << "the organiser's own action";
+    ClickAt(ticker->lbRss->mapToGlobal(ticker->lbRss->rect().center()), 3);
+    WaitFor([&] { return ticker->PopupMenu1->isVisible(); });
+    ASSERT_TRUE(ticker->PopupMenu1->isVisible());
+    EXPECT_EQ(ticker->DragAnchor, QPoint(-1, -1));
+    const QRect entry = ticker->PopupMenu1->actionGeometry(ticker->mnShowNews);
+    ClickAt(ticker->PopupMenu1->mapToGlobal(entry.center()), 1);
+    WaitFor([&] { return organiser->isVisible(); });
+    EXPECT_TRUE(organiser->isVisible());
+    EXPECT_FALSE(ticker->PopupMenu1->isVisible());
+    EXPECT_EQ(ticker->pos(), QPoint(323, 294)) << "the strip did not follow the mouse";
+}
+
 TEST_F(XvfbWindowsTest, OrganiserOpensWithDesignBounds)
 {
     organiser->show();

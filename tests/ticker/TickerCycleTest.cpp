@@ -54,8 +54,8 @@ TEST_F(TickerCycleTest, CreationShowsTheWelcomeItemPaused)
     EXPECT_EQ(view->lbRss->pos(), QPoint(19, 2));
     EXPECT_EQ(view->Image1->geometry(), QRect(1, 1, 16, 16));
     EXPECT_EQ(view->imClose->size(), QSize(11, 11));
-    EXPECT_EQ(view->PopupMenu1->actions(), QList<QAction*>{view->OpenRSSLink1}); // the rest come with the menus
-    EXPECT_TRUE(view->pmIcon->actions().isEmpty());
+    EXPECT_TRUE(view->PopupMenu1->actions().contains(view->OpenRSSLink1));
+    EXPECT_FALSE(view->pmIcon->actions().isEmpty());
 }
 
 TEST_F(TickerCycleTest, CreationWithoutOrganiser)

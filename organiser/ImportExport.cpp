@@ -1,0 +1,316 @@
+// Import and export: Load, Merge, Save As and Save Selection As, with news
+// XML, container and OPML files.
+//
+// Rules kept here:
+//  - Load and Merge read the whole file into a list of its own first. Only a
+//    read that succeeded replaces (Load) or extends (Merge) the tree; a failed
+//    one is reported with the path and leaves the tree, the views, the timers
+//    and the ticker as they were.
+//  - Both replace or add nodes, so they run through Busy->RunWhenIdle and
+//    hold the busy state (and PlacingNodes) while they read and place: the
+//    reading and placing let events run.
+//  - After either, the five derived views are built anew from the tree.
+//  - Merge: only the file's first top-level node is looked for among the
+//    tree's top-level nodes (by title, ignoring case); every later node is
+//    compared only with the node it would be attached to. The walk is a loop
+//    over the merge view in pre-order, so sibling lists of any length merge.
+//  - Save As writes what the name asks for; Save Selection As only the
+//    selected branch, in every format. Nothing is written before the tree is
+//    complete, and a failed or impossible write is reported.
+#include "organiser/NewsFeeders.h"
+
+#include "app/NewsGlobals.h"
+#include "model/NewsFiles.h"
+#include "model/ViewNodes.h"
+#include "organiser/InterfaceTexts.h"
+#include "organiser/TreeDragDrop.h"
+#include "platform/Dialogs.h"
+#include "text/TextTools.h"
+#include "ticker/RssViews.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace {
+// Status lines and queued events at most this often while reading and merging.
+constexpr qint64 kStatusSliceMs = 20;
+
+const QString kOpenFilter = QStringLiteral(
+    "Quorbel Files (*.xml);;Quorbel Files (*.qbx);;Quorbel Files (*.qbx *.xml);;OPML files (*.opml)");
+const QString kSaveFilter = QStringLiteral("Quorbel Files(*.xml);;Quorbel Files (*.qbx);;OPML files (*.opml)");
+const QString kLoadingTitle = QStringLiteral("Loading :%s");
+
+QAction* NewCommand(QObject* owner, const char* name, const char* caption, const char* hint)
+{
+    auto* action = new QAction(QString::fromLatin1(caption), owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(QString::fromLatin1(hint));
+    action->setStatusTip(action->toolTip());
+    return action;
+}
+
+// Calls back at most once per slice; the first call comes at once.
+class TSlice {
+public:
+    bool Due()
+    {
+        if (timer.isValid() && timer.elapsed() < kStatusSliceMs)
+            return false;
+        timer.start();
+        return true;
+    }
+
+private:
+    QElapsedTimer timer;
+};
+
+QString TitleOf(const QTreeWidgetItem* node)
+{
+    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    return item ? item->Title : QString();
+}
+
+// The first top-level node of view whose item's title equals title, ignoring case.
+QTreeWidgetItem* FindRootByTitle(QTreeWidget* view, const QString& title)
+{
+    for (int i = 0, n = view->topLevelItemCount(); i < n; ++i) {
+        QTreeWidgetItem* node = view->topLevelItem(i);
+        if (NewsData->NodeItem(node) && SameTextAscii(TitleOf(node), title))
+            return node;
+    }
+    return nullptr;
+}
+} // namespace
+
+void TNewsFeeder::CreateImportExportActions()
+{
+    acLoad = NewCommand(this, "acLoad", "Load ..", "Loads a News file (.dat, .xml)");
+    connect(acLoad, &QAction::triggered, this, &TNewsFeeder::LoadExecute);
+    acMerge = NewCommand(this, "acMerge", "Merge ..", "Merges a News file (.dat, .xml)");
+    connect(acMerge, &QAction::triggered, this, &TNewsFeeder::MergeExecute);
+    acSaveAs = NewCommand(this, "acSaveAs", "Save As ..", "Save News as.. (.dat, .xml)");
+    connect(acSaveAs, &QAction::triggered, this, [this] { SaveAsExecute(false); });
+    acSaveSelection =
+        NewCommand(this, "acSaveSelection", "Save Selection As ..", "Save Current Selection as (*.qbx, *.xml)");
+    connect(acSaveSelection, &QAction::triggered, this, [this] { SaveAsExecute(true); });
+    fileFolder = QDir::homePath();
+}
+
+void TNewsFeeder::SuspendForReload()
+{
+    Timer1->stop();
+    if (ticker) {
+        ticker->ShowItem(ticker->WelcomeItem);
+        ticker->Timer1->stop();
+    }
+    ShowStatus(OrganiserTexts.SFreeingData);
+    for (QTreeWidget* derived : {tvTime, tvTheme, tvWeb, tvAudio, tvVideo})
+        derived->clear();
+}
+
+bool TNewsFeeder::ReadChosenFile(const QString& path, TTreeList& list)
+{
+    const QString shown = ticker ? ticker->lbRss->text() : QString();
+    ShowStatus(OrganiserTexts.SLoadingData);
+    TSlice slice;
+    QString error;
+    const bool ok = ReadNewsFile(path, list, &error, [this, &slice](const QString& title) {
+        if (!slice.Due())
+            return;
+        ShowStatus(FormatText(kLoadingTitle, title));
+        QCoreApplication::processEvents();
+    });
+    if (!ok) {
+        DebugTrace(QStringLiteral("Not loaded: %1: %2").arg(path, error));
+        if (ticker)
+            ShowStatus(shown); // the strip shows what it showed before
+        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrNotPossibleFileLoad, path));
+    }
+    return ok;
+}
+
+void TNewsFeeder::LoadExecute()
+{
+    Timer1->stop();
+    if (ticker)
+        ticker->AutoShow = false;
+    const QString path = Dialogs().GetOpenFileName(QString(), kOpenFilter, fileFolder);
+    if (path.isEmpty()) {
+        if (ticker)
+            ticker->AutoShow = true;
+        RestartUpdateTimer();
+        return;
+    }
+    fileFolder = QFileInfo(path).absolutePath();
+    // The transfer in progress is cancelled: its feed is about to go.
+    Busy->RunWhenIdle([this, path] { LoadNewsFile(path); }, true);
+}
+
+bool TNewsFeeder::LoadNewsFile(const QString& path)
+{
+    if (!NewsData)
+        return false;
+    bool loaded = false;
+    {
+        TBusyState::THold busy(*Busy);
+        Timer1->stop();
+        if (ticker)
+            ticker->AutoShow = false;
+        TTreeList read;
+        if (ReadChosenFile(path, read)) {
+            SuspendForReload();
+            TScopedCount placing(PlacingNodes);
+            {
+                TUpdateGuard updating(tvTree);
+                tvTree->clear();
+                tvTemp->clear(); // its nodes stood for items of the old list
+            }
+            Delay(20);
+            ShowStatus(OrganiserTexts.SLoadingData);
+            // The file's icon indexes belong to another image list.
+            if (NewsFileFormat(path) != TNewsFileFormat::Container)
+                NewsData->RefreshIcons = true;
+            NewsData->NewsList.Swap(read);
+            NewsData->NewsList.BuildTreeView(tvTree);
+            BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());
+            ShowStatus(OrganiserTexts.SDataLoaded);
+            loaded = true;
+        }
+    }
+    if (ticker)
+        ticker->AutoShow = true;
+    if (loaded)
+        RestartFeedUpdates();
+    else
+        RestartUpdateTimer();
+    return loaded;
+}
+
+void TNewsFeeder::MergeExecute()
+{
+    const QString path = Dialogs().GetOpenFileName(QString(), kOpenFilter, fileFolder);
+    if (path.isEmpty())
+        return;
+    fileFolder = QFileInfo(path).absolutePath();
+    Busy->RunWhenIdle([this, path] { MergeNewsFile(path); }, false);
+}
+
+bool TNewsFeeder::MergeNewsFile(const QString& path)
+{
+    if (!NewsData)
+        return false;
+    {
+        TBusyState::THold busy(*Busy);
+        TTreeList read;
+        if (!ReadChosenFile(path, read))
+            return false;
+        SuspendForReload();
+        ShowStatus(OrganiserTexts.SLoadingData);
+        TScopedCount placing(PlacingNodes);
+        if (NewsFileFormat(path) != TNewsFileFormat::Container)
+            NewsData->RefreshIcons = true;
+        // tvTemp holds the file's tree, each node standing for its own copy
+        // of a read node appended to NewsList.
+        const qint32 first = NewsData->NewsList.Count();
+        NewsData->NewsList.TakeAll(read);
+        NewsData->NewsList.BuildTreeView(tvTemp, first);
+        MergeTrees(tvTree, tvTemp);
+        BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());
+    }
+    ShowStatus(OrganiserTexts.SLoaded);
+    RestartFeedUpdates();
+    return true;
+}
+
+void TNewsFeeder::MergeTrees(QTreeWidget* tree, QTreeWidget* mergeView)
+{
+    TUpdateGuard treeUpdates(tree);
+    TUpdateGuard mergeUpdates(mergeView);
+    QTreeWidgetItem* start = mergeView->topLevelItem(0);
+    if (!start || !NewsData)
+        return;
+    // The walk goes through the merge view in pre-order. Each node is copied
+    // unless it has the title of its anchor: the node copied or matched just
+    // before it on the way (as its parent or its sibling), or for the first
+    // node the tree's top-level node of that title. Climbing out of a
+    // branch climbs the anchor as many levels.
+    QTreeWidgetItem* anchor = FindRootByTitle(tree, TitleOf(start));
+    bool asChild = false;
+    TSlice slice;
+    QTreeWidgetItem* previous = nullptr;
+    for (QTreeWidgetItemIterator it(mergeView); *it; ++it) {
+        QTreeWidgetItem* n = *it;
+        if (previous) {
+            if (n->parent() == previous) {
+                asChild = true;
+            } else {
+                asChild = false;
+                // Climb from previous's level to n's.
+                for (QTreeWidgetItem* up = previous; up && up->parent() != n->parent(); up = up->parent())
+                    anchor = anchor ? anchor->parent() : nullptr;
+            }
+        }
+        previous = n;
+        const TTreeItem* item = NewsData->NodeItem(n);
+        if (anchor && SameTextAscii(item ? item->Title : n->text(0), TitleOf(anchor)))
+            continue; // taken to be the anchor itself
+        if (!asChild && slice.Due()) {
+            ShowStatus(OrganiserTexts.SMerging);
+            QCoreApplication::processEvents();
+        }
+        TTreeItem copy;
+        if (item) {
+            copy.Assign(*item);
+        } else {
+            copy.NewsType = kFolder;
+            copy.SetTitle(n->text(0));
+        }
+        const int index = NewsData->NewsList.AddCopy(copy);
+        QTreeWidgetItem* parent = asChild ? anchor : (anchor ? anchor->parent() : nullptr);
+        QTreeWidgetItem* node = AddViewNode(tree, parent, copy.Title, index);
+        NewsData->ApplyNodeImages(NewsData->NewsList.At(index), node);
+        anchor = node;
+    }
+}
+
+void TNewsFeeder::SaveAsExecute(bool selectionOnly)
+{
+    if (!NewsData)
+        return;
+    if (!CanStoreTree()) {
+        Dialogs().ShowMessage(OrganiserTexts.SSaveNotReady);
+        return;
+    }
+    const TNodeRef branch(selectionOnly ? SelectedNode(tvTree) : nullptr);
+    if (selectionOnly && branch.IsNull()) {
+        Dialogs().ShowMessage(OrganiserTexts.SNothingSelected);
+        return;
+    }
+    const QString path = Dialogs().GetSaveFileName(QString(), kSaveFilter, fileFolder);
+    if (path.isEmpty())
+        return;
+    fileFolder = QFileInfo(path).absolutePath();
+    if (NewsFileFormat(path) == TNewsFileFormat::None) {
+        Dialogs().ShowMessage(FormatText(OrganiserTexts.SNoFileFormat, path));
+        return;
+    }
+    // The dialog let events run: the branch may have gone, the tree may be
+    // in the middle of a build.
+    QTreeWidgetItem* node = branch.In(tvTree);
+    if ((selectionOnly && !node) || !CanStoreTree()) {
+        Dialogs().ShowMessage(selectionOnly && !node ? OrganiserTexts.SNothingSelected : OrganiserTexts.SSaveNotReady);
+        return;
+    }
+    QString error;
+    if (!WriteNewsFile(tvTree, NewsData->NewsList, path, node, NewsStorageDuration, &error)) {
+        DebugTrace(QStringLiteral("Not saved: %1: %2").arg(path, error));
+        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, path) + QStringLiteral("\r\n") + error);
+    }
+}
