@@ -128,17 +128,7 @@ private:
     bool wasEnabled;
 };
 
-// Makes a finished rename durable; a folder that cannot be opened or synced
-// costs only durability, not the file's content.
-void SyncFolderOf(const QString& fileName)
-{
-    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
+
 } // namespace
 
 int ContainerVersion(const QString& header)
@@ -454,6 +444,18 @@ void WriteRecord(const TTreeItem& node, TContainerWriter& stream)
 }
 
 // ---------------------------------------------------------------- the list
+
+// A finished rename is made durable; a folder that cannot be opened or synced
+// costs only durability, not the file's content.
+void SyncFolderOf(const QString& fileName)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
 
 bool TTreeList::LoadContainer(const QString& fileName)
 {

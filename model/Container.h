@@ -118,6 +118,9 @@ private:
 // multi-byte character.
 QByteArray LimitedUtf8(const QString& text, qsizetype maxBytes = kMaxContainerString);
 
+// Syncs the folder of fileName, so that a rename into it survives a crash.
+void SyncFolderOf(const QString& fileName);
+
 enum class TRecordResult {
     Read,        // a whole record was read into node
     End,         // the payload ended at the record boundary; node untouched

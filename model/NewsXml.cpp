@@ -1,5 +1,6 @@
 #include "model/NewsXml.h"
 
+#include "model/Container.h"
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
 #include "platform/Errors.h"
@@ -16,7 +17,6 @@
 
 #include <array>
 #include <deque>
-#include <fcntl.h>
 #include <new>
 #include <unistd.h>
 #include <vector>
@@ -86,17 +86,6 @@ const TTreeItem* ItemOf(const TTreeList& list, const QTreeWidgetItem* node)
     return data >= 0 && data < list.Count() ? list.At(static_cast<int>(data)) : nullptr;
 }
 
-// Makes a finished rename durable; a folder that cannot be synced costs only
-// durability, not the content.
-void SyncFolderOf(const QString& fileName)
-{
-    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
 
 bool IsDigits(QStringView s)
 {
@@ -421,19 +410,6 @@ bool ReadNewsXml(const QString& fileName, TTreeList& list, QString* error,
 
 // ------------------------------------------------------------ public writing
 
-// The organiser's SelectedNode rule, kept here so that model code does not
-// reach into the organiser.
-QTreeWidgetItem* SelectedBranch(const QTreeWidget* view)
-{
-    if (!view)
-        return nullptr;
-    QTreeWidgetItem* current = view->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> selected = view->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
 QString TitleWithoutCount(const QString& title)
 {
     if (!title.endsWith(')'))
@@ -461,10 +437,48 @@ bool DescendInto(const TTreeItem& item, const TTreeItem* firstChildItem, int new
     return true;
 }
 
+void WalkForWriting(QTreeWidget* view, const TTreeList& list, const QTreeWidgetItem* start,
+                    const std::function<bool(const QTreeWidgetItem*, const TTreeItem&)>& enter,
+                    const std::function<void()>& leave)
+{
+    // Depth-first pre-order with an explicit stack; a level whose parent was
+    // entered calls leave when it is done.
+    struct Level {
+        const QTreeWidgetItem* parent; // nullptr: the view's top level
+        int nextChild;
+        bool entered;
+    };
+    std::vector<Level> stack;
+    const auto visit = [&](const QTreeWidgetItem* node) {
+        const TTreeItem* item = ItemOf(list, node);
+        if (!node->text(0).isEmpty() && item && enter(node, *item))
+            stack.push_back({node, 0, true});
+    };
+    if (start)
+        visit(start);
+    else if (view)
+        stack.push_back({nullptr, 0, false});
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        const int count = level.parent ? level.parent->childCount() : view->topLevelItemCount();
+        if (level.nextChild >= count) {
+            const bool entered = level.entered;
+            stack.pop_back();
+            if (entered)
+                leave();
+            continue;
+        }
+        const QTreeWidgetItem* node =
+            level.parent ? level.parent->child(level.nextChild) : view->topLevelItem(level.nextChild);
+        ++level.nextChild;
+        visit(node); // may grow the stack: level is not used after this
+    }
+}
+
 bool SaveToXml(QTreeWidget* view, const TTreeList& list, const QString& fileName, bool selectionOnly,
                int newsStorageDuration, QString* error)
 {
-    const QTreeWidgetItem* start = selectionOnly ? SelectedBranch(view) : nullptr;
+    const QTreeWidgetItem* start = selectionOnly ? SelectedNode(view) : nullptr;
     if (selectionOnly && !start)
         return Fail(error, QStringLiteral("No node selected"));
     return SaveToXml(view, list, fileName, start, newsStorageDuration, error);
@@ -481,45 +495,17 @@ bool SaveToXml(QTreeWidget* view, const TTreeList& list, const QString& fileName
         return false;
     out.StartElement(kRootName);
 
-    // Depth-first pre-order with an explicit stack; a level whose parent was
-    // written as an element closes it when it is done.
-    struct Level {
-        const QTreeWidgetItem* parent; // nullptr: the view's top level
-        int nextChild;
-        bool closes;
-    };
-    std::vector<Level> stack;
-    // Writes node's element and fields; its children, when they are written,
-    // follow through a new level that closes the element.
-    auto writeNode = [&](const QTreeWidgetItem* node) {
-        const TTreeItem* item = ItemOf(list, node);
-        if (node->text(0).isEmpty() || !item)
-            return; // left out with its branch
-        out.StartElement(QStringLiteral("node"));
-        WriteFields(out, *item);
-        if (node->childCount() > 0 && DescendInto(*item, ItemOf(list, node->child(0)), newsStorageDuration))
-            stack.push_back({node, 0, true});
-        else
+    WalkForWriting(
+        view, list, start,
+        [&](const QTreeWidgetItem* node, const TTreeItem& item) {
+            out.StartElement(QStringLiteral("node"));
+            WriteFields(out, item);
+            if (node->childCount() > 0 && DescendInto(item, ItemOf(list, node->child(0)), newsStorageDuration))
+                return true; // closed by leave
             out.EndElement();
-    };
-    if (start)
-        writeNode(start);
-    else
-        stack.push_back({nullptr, 0, false});
-    while (!stack.empty()) {
-        Level& level = stack.back();
-        const int count = level.parent ? level.parent->childCount() : view->topLevelItemCount();
-        if (level.nextChild >= count) {
-            if (level.closes)
-                out.EndElement();
-            stack.pop_back();
-            continue;
-        }
-        const QTreeWidgetItem* node =
-            level.parent ? level.parent->child(level.nextChild) : view->topLevelItem(level.nextChild);
-        ++level.nextChild;
-        writeNode(node); // may grow the stack: level is not used after this
-    }
+            return false;
+        },
+        [&out] { out.EndElement(); });
     out.EndElement();
     return out.Commit(error);
 }

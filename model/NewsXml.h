@@ -71,10 +71,6 @@ bool DescendInto(const TTreeItem& item, const TTreeItem* firstChildItem, int new
 // does a title that would be left blank.
 QString TitleWithoutCount(const QString& title);
 
-// The node a "selection only" export starts from: the current node when it
-// is selected, else the first selected node; nullptr when none is.
-QTreeWidgetItem* SelectedBranch(const QTreeWidget* view);
-
 // Appends records to a list in the linked form: each new record is the last
 // child of a record appended before, or the last top-level node. Shared by
 // the news XML and OPML readers.
@@ -93,6 +89,15 @@ private:
     std::vector<qint32> lastChildren; // per record, -1 none yet
     qint32 lastTop = -1;
 };
+
+// Walks the nodes of view, or only start's branch, in pre-order without
+// recursion, for the writers: enter(node, item) is called for each node
+// reached that has a caption and an item in list (the others are left out
+// with their branch); when it returns true the node's children are walked
+// and leave() follows the last of them.
+void WalkForWriting(QTreeWidget* view, const TTreeList& list, const QTreeWidgetItem* start,
+                    const std::function<bool(const QTreeWidgetItem*, const TTreeItem&)>& enter,
+                    const std::function<void()>& leave);
 
 // A pretty-printed XML file with CR LF line ends, written through
 // QXmlStreamWriter to a temporary file beside fileName and put in its place

@@ -147,11 +147,6 @@ void Read(const QString& fileName, TTreeList& list)
         throw EQuorbelError(QStringLiteral("The file holds no feed"));
 }
 
-const TTreeItem* ItemOf(const TTreeList& list, const QTreeWidgetItem* node)
-{
-    const qint64 data = NodeDataValue(node);
-    return data >= 0 && data < list.Count() ? list.At(static_cast<int>(data)) : nullptr;
-}
 } // namespace
 
 bool ReadOpml(const QString& fileName, TTreeList& list, QString* error)
@@ -172,7 +167,7 @@ bool ReadOpml(const QString& fileName, TTreeList& list, QString* error)
 bool SaveToOpml(QTreeWidget* view, const TTreeList& list, const QString& fileName, bool selectionOnly,
                 QString* error)
 {
-    const QTreeWidgetItem* start = selectionOnly ? SelectedBranch(view) : nullptr;
+    const QTreeWidgetItem* start = selectionOnly ? SelectedNode(view) : nullptr;
     if (selectionOnly && !start)
         return Fail(error, QStringLiteral("No node selected"));
     return SaveToOpml(view, list, fileName, start, error);
@@ -195,51 +190,30 @@ bool SaveToOpml(QTreeWidget* view, const TTreeList& list, const QString& fileNam
     out.EndElement();
     out.StartElement(QStringLiteral("body"));
 
-    // Pre-order with an explicit stack; only folders are descended into.
-    struct Level {
-        const QTreeWidgetItem* parent; // nullptr: the view's top level
-        int nextChild;
-        bool closes;
-    };
-    std::vector<Level> stack;
-    auto writeNode = [&](const QTreeWidgetItem* node) {
-        const TTreeItem* item = ItemOf(list, node);
-        if (node->text(0).isEmpty() || !item)
-            return;
-        if (item->IsKind(kFolder)) {
-            out.StartElement(QStringLiteral("outline"));
-            out.Attribute(QStringLiteral("text"), item->Title);
-            out.Attribute(QStringLiteral("title"), item->Title);
-            stack.push_back({node, 0, true});
-        } else if (item->IsKind(kFeed) && !IsBlank(item->Link)) {
-            const QString title = TitleWithoutCount(item->Title);
-            out.StartElement(QStringLiteral("outline"));
-            out.Attribute(QStringLiteral("type"), QStringLiteral("rss"));
-            out.Attribute(QStringLiteral("text"), title);
-            out.Attribute(QStringLiteral("title"), title);
-            out.Attribute(QStringLiteral("xmlUrl"), item->Link.trimmed());
-            out.EndElement();
-        }
-        // News items, notes, file and web links have no place in a subscription list.
-    };
-    if (start)
-        writeNode(start);
-    else
-        stack.push_back({nullptr, 0, false});
-    while (!stack.empty()) {
-        Level& level = stack.back();
-        const int count = level.parent ? level.parent->childCount() : view->topLevelItemCount();
-        if (level.nextChild >= count) {
-            if (level.closes)
+    // Only folders are descended into.
+    WalkForWriting(
+        view, list, start,
+        [&](const QTreeWidgetItem*, const TTreeItem& node) {
+            const TTreeItem* item = &node;
+            if (item->IsKind(kFolder)) {
+                out.StartElement(QStringLiteral("outline"));
+                out.Attribute(QStringLiteral("text"), item->Title);
+                out.Attribute(QStringLiteral("title"), item->Title);
+                return true; // closed by leave
+            }
+            if (item->IsKind(kFeed) && !IsBlank(item->Link)) {
+                const QString title = TitleWithoutCount(item->Title);
+                out.StartElement(QStringLiteral("outline"));
+                out.Attribute(QStringLiteral("type"), QStringLiteral("rss"));
+                out.Attribute(QStringLiteral("text"), title);
+                out.Attribute(QStringLiteral("title"), title);
+                out.Attribute(QStringLiteral("xmlUrl"), item->Link.trimmed());
                 out.EndElement();
-            stack.pop_back();
-            continue;
-        }
-        const QTreeWidgetItem* node =
-            level.parent ? level.parent->child(level.nextChild) : view->topLevelItem(level.nextChild);
-        ++level.nextChild;
-        writeNode(node); // may grow the stack: level is not used after this
-    }
+            }
+            // News items, notes, file and web links have no place in a subscription list.
+            return false;
+        },
+        [&out] { out.EndElement(); });
     out.EndElement(); // body
     out.EndElement(); // opml
     return out.Commit(error);

@@ -81,3 +81,13 @@ QTreeWidgetItem* FirstNode(QTreeWidget* view)
     return view && view->topLevelItemCount() > 0 ? view->topLevelItem(0) : nullptr;
 }
 
+QTreeWidgetItem* SelectedNode(const QTreeWidget* view)
+{
+    if (!view)
+        return nullptr;
+    QTreeWidgetItem* current = view->currentItem();
+    if (current && current->isSelected())
+        return current;
+    const QList<QTreeWidgetItem*> selected = view->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}

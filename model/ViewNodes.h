@@ -96,6 +96,9 @@ QTreeWidgetItem* AddViewNode(QTreeWidget* view, QTreeWidgetItem* parent, const Q
                              qint64 data);
 
 QTreeWidgetItem* FirstNode(QTreeWidget* view);
+// The selected node of a view: the current node when it is selected, else
+// the first selected node; nullptr when none is selected.
+QTreeWidgetItem* SelectedNode(const QTreeWidget* view);
 // Depth-first pre-order walks: use QTreeWidgetItemIterator, which keeps its
 // place by index and so stays linear over long sibling lists.
 

@@ -20,6 +20,7 @@
 
 #include "app/NewsGlobals.h"
 #include "platform/Dialogs.h"
+#include "text/TextTools.h"
 #include "ticker/RssViews.h"
 
 #include <QAction>
@@ -74,15 +75,7 @@ QAction* NewOption(QObject* owner, const char* name, const char* caption, bool c
 }
 
 
-// Fills the first %d of a caption template.
-QString FormatNumber(const QString& text, qint64 number)
-{
-    QString result = text;
-    const qsizetype at = result.indexOf(QLatin1String("%d"));
-    if (at >= 0)
-        result.replace(at, 2, QString::number(number));
-    return result;
-}
+
 } // namespace
 
 void TNewsFeeder::CreateAgeOptionActions()

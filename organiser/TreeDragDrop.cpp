@@ -17,17 +17,6 @@
 
 #include <vector>
 
-QTreeWidgetItem* SelectedNode(const QTreeWidget* view)
-{
-    if (!view)
-        return nullptr;
-    QTreeWidgetItem* current = view->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> selected = view->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
 TViewStateKeeper::TViewStateKeeper(QTreeWidget* view, const QList<QTreeWidgetItem*>& roots)
     : view(view), current(view->currentItem())
 {

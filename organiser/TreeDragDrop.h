@@ -27,10 +27,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TBusyState;
 
-// The selected node of a view: the current node when it is selected, else the
-// first selected one; nullptr when nothing is selected.
-QTreeWidgetItem* SelectedNode(const QTreeWidget* view);
-
 class TTreeDragDrop : public QObject {
     Q_OBJECT
 public:

@@ -211,6 +211,15 @@ bool CutInt(QString& text, int& value, int& digits)
     return true;
 }
 
+QString FormatNumber(const QString& text, qint64 number)
+{
+    QString result = text;
+    const qsizetype at = result.indexOf(QLatin1String("%d"));
+    if (at >= 0)
+        result.replace(at, 2, QString::number(number));
+    return result;
+}
+
 bool IsBlank(const QString& text)
 {
     for (QChar c : text)

@@ -24,6 +24,8 @@ bool CutInt(QString& text, int& value);
 // caller can tell "02" from "2" or "0002".
 bool CutInt(QString& text, int& value, int& digits);
 bool IsBlank(const QString& text);
+// Fills the first %d of a caption template with number.
+QString FormatNumber(const QString& text, qint64 number);
 // Removes leading and trailing characters with codes up to 32.
 QString TrimBlanks(const QString& text);
 int PosOfAny(const QString& text, const QStringList& patterns);

@@ -19,6 +19,7 @@
 #include "app/NewsGlobals.h"
 #include "platform/Dialogs.h"
 #include "platform/Trace.h"
+#include "text/TextTools.h"
 #include "ticker/DescriptionWindow.h"
 #include "ticker/TickerHost.h"
 #include "widgets/ImageList.h"
@@ -109,15 +110,7 @@ void CollectActions(const QMenu* menu, QList<QAction*>& into)
 // The interval in whole seconds as captions and the input box show it.
 qint64 IntervalSeconds(qint32 milliseconds) { return milliseconds < 0 ? 0 : milliseconds / 1000; }
 
-// Fills the first %d of a caption template.
-QString FormatSeconds(const QString& text, qint64 seconds)
-{
-    QString result = text;
-    const qsizetype at = result.indexOf(QLatin1String("%d"));
-    if (at >= 0)
-        result.replace(at, 2, QString::number(seconds));
-    return result;
-}
+
 } // namespace
 
 void TRSSView::CreateMenus()
@@ -137,7 +130,7 @@ void TRSSView::CreateMenus()
     mnShowDescription->setChecked(ShowDescription);
     connect(mnShowDescription, &QAction::triggered, this, &TRSSView::ToggleDescription);
     Interval1 = NewEntry(this, "Interval1", "Show News for 6 s");
-    Interval1->setText(FormatSeconds(SShowNewsFor, IntervalSeconds(RSSInterval)));
+    Interval1->setText(FormatNumber(SShowNewsFor, IntervalSeconds(RSSInterval)));
     connect(Interval1, &QAction::triggered, this, &TRSSView::IntervalCommand);
 
     PrevRss1 = NewEntry(this, "PrevRss1", "Prev Rss", "Shows previous Rss");
@@ -270,7 +263,7 @@ void TRSSView::IntervalCommand()
             SaveTickerSettings();
         }
     }
-    Interval1->setText(FormatSeconds(SIntervalCaption, IntervalSeconds(RSSInterval)));
+    Interval1->setText(FormatNumber(SIntervalCaption, IntervalSeconds(RSSInterval)));
     Timer1->stop();
     Next(); // shows the next item, which runs Timer1 again unless paused or the queue is empty
 }

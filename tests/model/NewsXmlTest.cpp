@@ -2,6 +2,7 @@
 
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
+#include "support/LockedFolder.h"
 #include "support/TempFolder.h"
 
 #include <QDir>
@@ -97,43 +98,6 @@ int Depth(const QTreeWidget& view)
         ++depth;
     return depth;
 }
-
-// Makes a folder refuse new entries while it lives: by its mode, or for the
-// super-user, whom modes do not bind, by the immutable flag.
-class TLockedFolder {
-public:
-    explicit TLockedFolder(const QString& folder) : path(QFile::encodeName(folder))
-    {
-        if (geteuid() != 0)
-            locked = ::chmod(path.constData(), 0555) == 0;
-        else
-            locked = immutable = SetImmutable(true);
-    }
-    ~TLockedFolder()
-    {
-        if (immutable)
-            SetImmutable(false);
-        else if (locked)
-            ::chmod(path.constData(), 0755);
-    }
-    bool Locked() const { return locked; }
-
-private:
-    bool SetImmutable(bool on)
-    {
-        const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        return ok;
-    }
-    QByteArray path;
-    bool locked = false;
-    bool immutable = false;
-};
 
 class NewsXmlTest : public ::testing::Test {
 protected:
