@@ -8,12 +8,29 @@
 
 TNewsData* NewsData = nullptr;
 
+// The language files compiled into the program (resources/Language). Outside
+// any namespace: the resource's initialiser is a global function.
+static void InitLanguageResources() { Q_INIT_RESOURCE(language); }
+
 TNewsData::TNewsData(const QString& programFolder)
 {
     NewsData = this;
+    LanMan = std::make_unique<TLangManager>();
+    LanMan->setObjectName(QStringLiteral("LanMan"));
+    LanMan->BuildLanguage = qEnvironmentVariable("QUORBEL_BUILD_LANGUAGE") == QLatin1String("1");
+    LanMan->Created = QStringLiteral("\"03.09.2006 by Plimora\"");
     ProgramFolder = programFolder;
     ScratchFile = ProgramFolder + QStringLiteral("rss.xml");
     LanguageFolder = ProgramFolder + QStringLiteral("Language/");
+    InitLanguageResources();
+    // Shipped files the user lacks are added; ones there, perhaps edited, stay.
+    CopyShippedLanguageFiles(QStringLiteral(":/Language"), LanguageFolder);
+    if (LanMan->BuildLanguage) {
+        QDir().mkpath(LanguageFolder); // the master file goes there
+        LanMan->SetFileName(LanguageFolder + QStringLiteral("English.Ori"));
+    } else {
+        LanMan->SetLanguageFolder(LanguageFolder);
+    }
 
     imIcons.AddPredefined();
     PredefinedIconCount = imIcons.Count();

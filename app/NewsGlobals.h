@@ -2,14 +2,17 @@
 // The data module: the shared state of the running program, reached through
 // the one global reference NewsData. It owns the node pool NewsList, the
 // node icons imIcons and the site-icon registry (IconFiles, IconURLs, kept in
-// Images/IconList.csv and Images/IconURLList.csv).
+// Images/IconList.csv and Images/IconURLList.csv), and the language manager
+// LanMan.
 #include "feeds/XmlDocument.h"
+#include "language/LangManager.h"
 #include "model/TreeItems.h"
 #include "widgets/ImageList.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -44,6 +47,10 @@ public:
 
     // Saves a tree-ordered copy of NewsList; NewsList and the views stay as they are.
     bool SaveNewsFile(QTreeWidget* view, const QString& fileName) const;
+
+    // Made first. Reads Language/; with QUORBEL_BUILD_LANGUAGE=1 in the
+    // environment it writes the master file Language/English.Ori instead.
+    std::unique_ptr<TLangManager> LanMan;
 
     QString ProgramFolder;
     QString ScratchFile; // program folder + "rss.xml", shared by feed and icon downloads

@@ -22,4 +22,5 @@ public:
     bool InputQuery(const QString&, const QString&, QString&) override { return false; }
     QString GetOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString GetSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    void ShowNote(const QString&, const QString& text) override { ShowMessage(text); }
 };

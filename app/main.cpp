@@ -7,6 +7,7 @@
 #include "platform/ProgramFolder.h"
 #include "text/TextTools.h"
 #include "ticker/RssViews.h"
+#include "widgets/About.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -26,6 +27,8 @@ int main(int argc, char** argv)
         return organiser.get();
     });
     TNewsFeeder* feeder = organiser.get();
+    auto about = std::make_unique<TFrmAbout>();
+    FrmAbout = about.get();
     // exit, not quit: quit first asks every window to close, and ours only
     // hide, which would call the end off.
     QObject::connect(feeder, &TNewsFeeder::programEndRequested, &app, [] { QCoreApplication::exit(0); });

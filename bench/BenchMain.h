@@ -6,11 +6,38 @@
 #include "platform/Connectivity.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <malloc.h>
 #include <memory>
+
+// A value of /proc/self/status in kB ("VmRSS:", "VmHWM:"), -1 when unknown.
+inline long StatusKb(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(static_cast<int>(strlen(key))).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// Gives free heap back and makes the current resident size the new peak;
+// returns that size in kB.
+inline long ResetPeakKb()
+{
+    malloc_trim(0);
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    clear.close();
+    return StatusKb("VmRSS:");
+}
 
 class TOffline final : public IConnectivity {
 public:

@@ -29,27 +29,6 @@ constexpr int kFeeds = 1000;
 constexpr int kItemsPerFeed = 99;
 constexpr int kNodes = kFeeds * (kItemsPerFeed + 1);
 
-long StatusKb(const char* key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(static_cast<int>(strlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-// Gives free heap back and makes the current resident size the new peak.
-long ResetPeakKb()
-{
-    malloc_trim(0);
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-    clear.close();
-    return StatusKb("VmRSS:");
-}
 
 struct TXmlCorpus {
     TXmlCorpus()

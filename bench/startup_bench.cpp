@@ -21,16 +21,6 @@
 #include <memory>
 
 namespace {
-long StatusKb(const char* key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(static_cast<int>(strlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 void BM_StartUp(benchmark::State& state)
 {
@@ -43,13 +33,8 @@ void BM_StartUp(benchmark::State& state)
         corpus.Fill(list, 1000, 99);
         list.SaveContainer(folder + "News.qbx");
     }
-    // Forget the memory of making the file: give it back and reset the peak.
-    malloc_trim(0);
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-    clear.close();
-    const long before = StatusKb("VmRSS:");
+    // Forget the memory of making the file.
+    const long before = ResetPeakKb();
     int nodes = 0;
     for (auto _ : state) {
         auto data = std::make_unique<TNewsData>(folder);

@@ -76,13 +76,14 @@ void TTreeItem::SetTitle(const QString& s)
 void TTreeItem::SetText(const QString& s)
 {
     RawText = s;
-    Text = PlainForm(s);
+    // A note is the user's own text, not HTML: "a < b" and "&" stay as typed.
+    Text = IsKind(kNote) ? s : PlainForm(s);
 }
 
 void TTreeItem::SetDescription(const QString& s)
 {
     Description = s;
-    PlainDescription = PlainForm(s);
+    PlainDescription = IsKind(kNote) ? s : PlainForm(s);
 }
 
 bool TTreeItem::IsKind(const QString& kind) const

@@ -10,7 +10,8 @@
 //
 // Invariants kept by the setters: Title is always HTMLToText(RawTitle); Text is
 // RawText unless RawText holds "<" or "&" (then its conversion); likewise
-// PlainDescription for Description.
+// PlainDescription for Description. A note ("NTS") keeps both verbatim: its
+// text is the user's, not HTML.
 #include "model/DateTime.h"
 
 #include <QString>

@@ -4,6 +4,8 @@
 #include "app/NewsGlobals.h"
 #include "model/ViewNodes.h"
 #include "ticker/DescriptionWindow.h"
+#include "language/LangManager.h"
+#include "notes/Notes.h"
 #include "organiser/InterfaceTexts.h"
 #include "organiser/NewsBackup.h"
 #include "platform/Clock.h"
@@ -64,16 +66,29 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     NewsInterval = 300000;
     NewsStorageDuration = 5;
     LoadingSettings = true;
+    ApplyInterfaceTexts();
     LoadSettings();
     TreeLoaded = false;
     UpdatePosition = nullptr;
     const QString folder = NewsData ? NewsData->ProgramFolder : ProgramFolder();
     NewsXmlPath = folder + QStringLiteral("News.xml");
     NewsStorePath = folder + QStringLiteral("News.qbx");
+    BuildLanguageMenu(mnLanguage);
+    acLanguage->setVisible(!mnLanguage->actions().isEmpty()); // no entry that leads nowhere
     LoadingSettings = false;
 
     if (NewsData)
         NewsData->IconsReloaded = [this] { ReassignFileIcons(); };
+    // Note windows share one name: translated again on every show.
+    TFrmNote::TranslateHook = [](QWidget* note) {
+        if (NewsData && NewsData->LanMan)
+            NewsData->LanMan->TranslateForm(note, true);
+    };
+    SetNoteDisplay([](const QString& title, const QString& text) {
+        TFrmNote note(NewsFeeder);
+        note.LoadNote(title, text, nullptr);
+        note.ShowMessage();
+    });
 
     CreateNavigation();
 }
@@ -198,7 +213,14 @@ void TNewsFeeder::CreateComponents()
 void TNewsFeeder::LoadSettings()
 {
     TIniFile ini(SettingsFileName());
-    LanguageName = ini.ReadString(kSection, QStringLiteral("Language"), LanguageName);
+    TLangManager* lan = NewsData ? NewsData->LanMan.get() : nullptr;
+    LanguageName = ini.ReadString(kSection, QStringLiteral("Language"), lan ? lan->Language() : LanguageName);
+    if (lan) {
+        lan->SetLanguage(LanguageName);
+        ApplyInterfaceTexts();
+        if (ticker)
+            ticker->ApplyTickerTexts();
+    }
     QRect r = geometry();
     r.moveLeft(ini.ReadInteger(kSection, QStringLiteral("Left"), r.left()));
     r.moveTop(ini.ReadInteger(kSection, QStringLiteral("Top"), r.top()));
@@ -222,6 +244,8 @@ void TNewsFeeder::SaveSettings()
 {
     TIniFile ini(SettingsFileName());
     // The language is written once a name is known (the language manager owns it).
+    if (NewsData && NewsData->LanMan)
+        LanguageName = NewsData->LanMan->Language();
     if (!LanguageName.isEmpty())
         ini.WriteString(kSection, QStringLiteral("Language"), LanguageName);
     const QRect r = geometry();
@@ -281,6 +305,12 @@ void TNewsFeeder::CloseHandling()
     hide();
 }
 
+void TNewsFeeder::showEvent(QShowEvent* event)
+{
+    ApplyInterfaceTexts();
+    QWidget::showEvent(event);
+}
+
 void TNewsFeeder::closeEvent(QCloseEvent* event)
 {
     CloseHandling();
@@ -305,6 +335,8 @@ void TNewsFeeder::FinalCloseHandling()
     if (finalCloseDone)
         return;
     finalCloseDone = true;
+    // Open notes keep what was typed into them before the tree is stored.
+    TFrmNote::CloseStepForAll();
     CloseHandling();
 }
 
@@ -338,7 +370,6 @@ void TNewsFeeder::PostLanguageChanged()
     QMetaObject::invokeMethod(this, &TNewsFeeder::HandleLanguageChanged, Qt::QueuedConnection);
 }
 
-void TNewsFeeder::HandleLanguageChanged() { SaveSettings(); }
 
 void TNewsFeeder::ShowStatus(const QString& text)
 {

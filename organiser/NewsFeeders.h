@@ -83,6 +83,15 @@ public:
     void PostReload();          // runs the reload of the active view's selected feed
     void PostLanguageChanged(); // re-applies the texts and stores the settings
 
+    // Interface texts and languages (LanguageMenu.cpp).
+    QAction* acLanguage = nullptr; // head of mnLanguage
+    QMenu* mnLanguage = nullptr;
+    QAction* acAbout = nullptr;
+    void ApplyInterfaceTexts();
+    void BuildLanguageMenu(QMenu* menu) override;
+    void LanguageChosen(QObject* sender);
+    void AboutExecute();
+
     // Program end: runs when no operation holds tree nodes (the transfer in
     // progress is cancelled), does the close handling once and then emits
     // programEndRequested. Asking again meanwhile changes nothing.
@@ -179,6 +188,8 @@ public:
     // Opens the selected node of view as its kind asks: links and files go
     // to the desktop, a feed is fetched for its tvTree node. Also the reload.
     void tvTreeDblClick(QTreeWidget* view);
+    // The note window of a note node (its tvTree node); an open one comes to the front.
+    void OpenNote(QTreeWidgetItem* node);
     // Hands a link to the desktop; only http, https, ftp and mailto links
     // are accepted. Audio and video go to the player of their type, asked first.
     void OpenTarget(const QString& target) override;
@@ -291,6 +302,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

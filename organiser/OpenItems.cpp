@@ -16,6 +16,7 @@
 #include "organiser/NewsFeeders.h"
 
 #include "app/NewsGlobals.h"
+#include "notes/Notes.h"
 #include "organiser/InterfaceTexts.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
@@ -68,6 +69,16 @@ QString ExecLineFor(const QString& extension)
     return Shell().DefaultOpenCommand(QStringLiteral("file.") + extension);
 }
 
+// Shown before a media file without a player of its own goes to the desktop.
+const QString kMediaNote = QStringLiteral(
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}{\\colortbl;\\red0\\green0\\blue255;}\\f0\\fs16 "
+    "\\b There is no program associated with extension.\\b0\\par\\par "
+    "Quorbel will open the file with the program which is associated with the explorer.\\par\\par "
+    "For an optimal use, downloads following free programs:\\par\\par "
+    "\\li300 M4V\\tab VideoLAN from {\\cf1\\ul https://www.videolan.org/}\\par "
+    "MOV\\tab Quicktime from {\\cf1\\ul https://www.apple.com/quicktime/}\\par "
+    "MP3\\tab WinAmp from {\\cf1\\ul https://www.winamp.com/}\\par}");
+
 // A media target to its player (after a question), anything else to the
 // desktop as desktopUrl.
 void OpenAccepted(const QString& target, const QString& desktopUrl)
@@ -93,8 +104,9 @@ void OpenAccepted(const QString& target, const QString& desktopUrl)
         Shell().StartProgramWith(program, argv << target);
         return;
     }
-    // The note telling about media players opens here once the note window
-    // exists; until then a media file without a player goes straight on.
+    // No player of its own: the note about media players first.
+    if (IsAudioLink(target) || IsVideoLink(target))
+        Dialogs().ShowNote(QStringLiteral("Quorbel"), kMediaNote);
     Shell().OpenUrl(desktopUrl);
 }
 } // namespace
@@ -163,9 +175,29 @@ void TNewsFeeder::tvTreeDblClick(QTreeWidget* view)
     } else if (item->IsKind(kFeed)) {
         const QString link = item->Link; // a copy: the item may go while the fetch runs
         LoadFeedURL(link, TreeNodeOf(node));
+    } else if (item->IsKind(kNote)) {
+        OpenNote(node);
     }
-    // A note opens in its note window here once that window exists; folders
-    // open nothing.
+    // Folders open nothing.
+}
+
+void TNewsFeeder::OpenNote(QTreeWidgetItem* node)
+{
+    QTreeWidgetItem* treeNode = TreeNodeOf(node);
+    const TTreeItem* item = NewsData ? NewsData->NodeItem(treeNode) : nullptr;
+    if (!item)
+        return;
+    // One window per note: an open one comes to the front.
+    for (TFrmNote* open : findChildren<TFrmNote*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (open->isVisible() && open->NoteNode.Get() == treeNode) {
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+    }
+    auto* note = new TFrmNote(this);
+    note->LoadNote(item->Title, item->RawText, treeNode);
+    note->show();
 }
 
 QString TNewsFeeder::OpenTargetExtension(const QString& target)

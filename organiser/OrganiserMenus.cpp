@@ -66,6 +66,8 @@ void TNewsFeeder::CreateWindowActions()
     connect(acClose, &QAction::triggered, this, &QWidget::close);
     acCloseAll = NewAction(this, "acCloseAll", "Close All", "Close Quorbel");
     connect(acCloseAll, &QAction::triggered, this, &TNewsFeeder::EndProgram);
+    acAbout = NewAction(this, "acAbout", "About...", "");
+    connect(acAbout, &QAction::triggered, this, &TNewsFeeder::AboutExecute);
 }
 
 void TNewsFeeder::CreateReloadActions()
@@ -100,8 +102,16 @@ void TNewsFeeder::CreateMenus()
     Fill(mnOptions1, {mnKeepNewsfor->menuAction(), mnShowNewsbefore->menuAction(), acShowDescription});
     QMenu* options = new QMenu(QStringLiteral("Options"), this);
     options->setObjectName(QStringLiteral("mnOptionsMain"));
-    Fill(options, {nullptr, mnOptions1->menuAction(), acConnectionInterval, acShowNewsOnce});
+    mnLanguage = new QMenu(QStringLiteral("Language"), this);
+    mnLanguage->setObjectName(QStringLiteral("mnLanguage"));
+    acLanguage = mnLanguage->menuAction();
+    acLanguage->setObjectName(QStringLiteral("acLanguage"));
+    Fill(options, {acLanguage, nullptr, mnOptions1->menuAction(), acConnectionInterval, acShowNewsOnce});
     MainMenu1->addMenu(options);
+    QMenu* help = new QMenu(QStringLiteral("Help"), this);
+    help->setObjectName(QStringLiteral("mnHelp"));
+    Fill(help, {acAbout});
+    MainMenu1->addMenu(help);
 
     // The popup's options entry is shown for a feed node only (PrepareNodeMenu).
     mnOptions = new QMenu(QStringLiteral("Options"), this);
@@ -120,7 +130,7 @@ void TNewsFeeder::CreateMenus()
     mnMain->setObjectName(QStringLiteral("mnMain"));
     Fill(mnMain, {acSort, nullptr, acCopyNode, acCopyLink, acPaste, acDelete,
                   EntryFor(this, "mnDeleteChildren", "DeleteChildren", acDelChildren), nullptr,
-                  mnOptions->menuAction(), nullptr, acOpenLink,
+                  acAbout, mnOptions->menuAction(), nullptr, acOpenLink,
                   Submenu(this, "mnPopupNew", "New",
                           {EntryFor(this, "mnNewFolder", "Folder", acNewFolder),
                            EntryFor(this, "mnNewNote", "Note", acNewNote), acNewURL}),

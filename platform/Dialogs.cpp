@@ -38,6 +38,7 @@ public:
     {
         return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
     }
+    void ShowNote(const QString& title, const QString& text) override;
     QString GetSaveFileName(const QString& title, const QString& filter,
                             const QString& fileName) override
     {
@@ -56,7 +57,18 @@ public:
 };
 
 IDialogs* current = nullptr;
+void (*noteDisplay)(const QString&, const QString&) = nullptr;
+
+void QtDialogs::ShowNote(const QString& title, const QString& text)
+{
+    if (noteDisplay)
+        noteDisplay(title, text);
+    else
+        ShowMessage(text);
+}
 } // namespace
+
+void SetNoteDisplay(void (*display)(const QString& title, const QString& text)) { noteDisplay = display; }
 
 QString FilterSuffix(const QString& filter)
 {

@@ -16,7 +16,14 @@ public:
                                     const QString& folder) = 0;
     virtual QString GetSaveFileName(const QString& title, const QString& filter,
                                     const QString& fileName) = 0;
+    // A formatted message (rich text or RTF) in a read-only note, returning
+    // when it is closed.
+    virtual void ShowNote(const QString& title, const QString& text) = 0;
 };
+
+// How the program shows a formatted note; set by the note window's module.
+// Without it a note is shown as a plain message.
+void SetNoteDisplay(void (*display)(const QString& title, const QString& text));
 
 IDialogs& Dialogs();
 // The suffix of a file filter's first pattern ("xml" for "Files (*.xml *.qbx)"),

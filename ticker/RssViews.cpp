@@ -71,6 +71,9 @@ TRSSView::TRSSView(TOrganiserFactory createOrganiser, QWidget* parent)
         host = createOrganiser(this);
     CreateMenus();
     CreateTrayIcon();
+    // The organiser's settings translated the window before its menus
+    // existed: once more, now that they do.
+    ApplyTickerTexts(true);
 
     const TTreeItem welcome(kWebLink, SQuorbelTitle, kMakerAddress, SQuorbelDescr, QString(),
                             FormatLocalDate(Clock().Now().date()));

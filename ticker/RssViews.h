@@ -63,6 +63,10 @@ public:
     void CloseCommand();             // CloseAll1 and Exit1: the program ends
     void TrayActivated(QSystemTrayIcon::ActivationReason reason);
 
+    // The named texts (section "RSSView") and the components' texts from
+    // the current language (RssViewsTexts.cpp).
+    void ApplyTickerTexts(bool force = false);
+
     // The "RssViews" settings section.
     void LoadTickerSettings();
     void SaveTickerSettings();
@@ -96,6 +100,7 @@ public:
     QMenu* ShowNewsbefore1 = nullptr;   // the same
     QMenu* KeepNewsfor1 = nullptr;      // the same
     QMenu* FileImportExport1 = nullptr; // the same
+    QMenu* mnLanguage = nullptr;        // nullptr when there is no language to choose
     QAction* PrevRss1 = nullptr;
     QAction* NextRss1 = nullptr;
     QAction* Pause1 = nullptr;
@@ -147,6 +152,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override; // RssViewsMenus.cpp
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

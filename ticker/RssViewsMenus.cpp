@@ -158,11 +158,20 @@ void TRSSView::CreateMenus()
     Options1 = Submenu(this, "Options1", "Options", {ShowNewsbefore1, KeepNewsfor1});
     FileImportExport1 = Submenu(this, "FileImportExport1", "File Import && Export",
                                 {shared("acLoad"), shared("acSaveAs")});
+    // One entry per language, made by the organiser, which handles the choice.
+    mnLanguage = new QMenu(QStringLiteral("Language"), this);
+    mnLanguage->setObjectName(QStringLiteral("mnLanguage"));
+    if (host)
+        host->BuildLanguageMenu(mnLanguage);
+    if (mnLanguage->actions().isEmpty()) {
+        delete mnLanguage;
+        mnLanguage = nullptr;
+    }
 
     Fill(PopupMenu1, {mnShowNews, OpenRSSLink1, Separator("N6"), mnShowDescription, shared("acShowNewsOnce"),
-                      Interval1, shared("acConnectionInterval"), Separator("N7"), Options1, Separator("N1"),
+                      Interval1, shared("acConnectionInterval"), Separator("N7"), mnLanguage, Options1, Separator("N1"),
                       FileImportExport1, Separator("N5"), shared("acOpenLink"), shared("acPaste"),
-                      Separator("N3"), PrevRss1, NextRss1, Pause1, Separator("N2"), CloseAll1});
+                      Separator("N3"), PrevRss1, NextRss1, Pause1, Separator("N2"), shared("acAbout"), CloseAll1});
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TRSSView::UpdateMenuState);
 
     // The popup's shortcuts on the window itself, each sequence once; the
@@ -191,7 +200,7 @@ void TRSSView::CreateMenus()
     });
     Exit1 = NewEntry(this, "Exit1", "Exit");
     connect(Exit1, &QAction::triggered, this, &TRSSView::CloseCommand);
-    Fill(pmIcon, {ShowAllNews1, Separator("N4"), Exit1});
+    Fill(pmIcon, {ShowAllNews1, Separator("N4"), shared("acAbout"), Exit1});
     connect(pmIcon, &QMenu::aboutToShow, this, &TRSSView::UpdateMenuState);
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QAction;
+class QMenu;
 class QMimeData; // drop on the ticker
 
 class ITickerHost {
@@ -28,4 +29,7 @@ public:
     virtual void ShowWindow() = 0;
     // A left click on the tray icon: shown when hidden, hidden when shown.
     virtual void ToggleWindow() = 0;
+    // Fills the ticker's language entry: one item per language, chosen
+    // through the organiser.
+    virtual void BuildLanguageMenu(QMenu* menu) = 0;
 };

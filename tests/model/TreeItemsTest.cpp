@@ -48,6 +48,12 @@ TEST(TreeItemTest, SettersKeepPlainForms)
     EXPECT_EQ(item.Text, "a && b");
     item.SetDescription("x < y");
     EXPECT_EQ(item.PlainDescription, "x ");
+    // A note keeps every character and line of what the user typed.
+    item.NewsType = "NTS";
+    item.SetText("a < b && c &amp;\r\nline <2>");
+    item.SetDescription("x < y");
+    EXPECT_EQ(item.Text, "a < b && c &amp;\r\nline <2>");
+    EXPECT_EQ(item.PlainDescription, "x < y");
 }
 
 TEST(TreeItemTest, OptionsArePrefixMatched)

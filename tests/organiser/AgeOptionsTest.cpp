@@ -394,20 +394,25 @@ TEST_F(AgeOptionsTest, MenusCarryTheOptions)
     EXPECT_EQ(bar.at(1)->text(), "Edit");
     QMenu* options = bar.at(2)->menu();
     ASSERT_NE(options, nullptr);
-    EXPECT_EQ(options->actions(), (QList<QAction*>{organiser->mnOptions1->menuAction(),
-                                                   organiser->acConnectionInterval, organiser->acShowNewsOnce}));
+    // The language entry first (hidden without languages), a separator, then the options.
+    ASSERT_EQ(options->actions().size(), 5);
+    EXPECT_EQ(options->actions().at(0), organiser->acLanguage);
+    EXPECT_TRUE(options->actions().at(1)->isSeparator());
+    EXPECT_EQ(options->actions().mid(2), (QList<QAction*>{organiser->mnOptions1->menuAction(),
+                                                          organiser->acConnectionInterval, organiser->acShowNewsOnce}));
     EXPECT_EQ(organiser->mnOptions1->actions(),
               (QList<QAction*>{organiser->acKeepNews, organiser->acShowNews, organiser->acShowDescription}));
     EXPECT_EQ(organiser->mnKeepNewsfor->actions().size(), 6);
     EXPECT_EQ(organiser->mnShowNewsbefore->actions().size(), 5);
     EXPECT_FALSE(organiser->mnShowNewsbefore->actions().contains(organiser->acShowAllNews));
 
-    // Popup: the options entry between the delete entries and Open Link, each
-    // with a separator on both sides.
+    // Popup: the options entry after About, between the delete entries and
+    // Open Link, with separators around the pair.
     const QList<QAction*> popup = organiser->mnMain->actions();
     const int at = popup.indexOf(organiser->mnOptions->menuAction());
-    ASSERT_GT(at, 0);
-    EXPECT_TRUE(popup.at(at - 1)->isSeparator());
+    ASSERT_GT(at, 1);
+    EXPECT_EQ(popup.at(at - 1), organiser->acAbout);
+    EXPECT_TRUE(popup.at(at - 2)->isSeparator());
     EXPECT_TRUE(popup.at(at + 1)->isSeparator());
     EXPECT_EQ(popup.at(at + 2), organiser->acOpenLink);
     const QList<QAction*> entries = organiser->mnOptions->actions();

@@ -75,7 +75,8 @@ TEST_F(OrganiserSettingsTest, TabChangeAndResizeWriteAtOnce)
     EXPECT_EQ(resized.ReadInteger("NewsFeeder", "Height", -1), 450);
     EXPECT_EQ(organiser->PageControl1->size(), QSize(organiser->Panel1->width() - 9, organiser->Panel1->height() - 9));
     EXPECT_EQ(resized.ReadSection("NewsFeeder"),
-              (QStringList{"Left", "Top", "Width", "Height", "NewsInterval", "NewsStorageDuration", "PageIndex"}));
+              (QStringList{"Language", "Left", "Top", "Width", "Height", "NewsInterval", "NewsStorageDuration",
+                           "PageIndex"}));
 }
 
 TEST_F(OrganiserSettingsTest, FailedStoreIsReportedAndSettingsStillWritten)

@@ -27,9 +27,11 @@ public:
     }
     QString GetOpenFileName(const QString&, const QString&, const QString&) override { return NextFile(); }
     QString GetSaveFileName(const QString&, const QString&, const QString&) override { return NextFile(); }
+    void ShowNote(const QString& title, const QString& text) override { notes << title + '|' + text; }
 
     QStringList messages;
     QStringList questions;
+    QStringList notes; // "title|text" of each note shown
     std::deque<bool> answers;   // for yes/no and OK/cancel; empty means no
     std::deque<QString> inputs; // for input boxes; empty means cancelled
     std::deque<QString> files;  // for file dialogs; empty means cancelled

@@ -16,6 +16,7 @@ public:
     void ShowAllNews() override { ++ShowAllNewsRequests; Showing = true; }
     void ShowWindow() override { Showing = true; }
     void ToggleWindow() override { Showing = !Showing; }
+    void BuildLanguageMenu(QMenu*) override {}
 
     QStringList Marked;
     bool Showing = false;

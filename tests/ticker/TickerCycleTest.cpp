@@ -262,6 +262,7 @@ TEST_F(TickerCycleTest, RebuildFromInsideATickDoesNotLockUp)
         void ShowAllNews() override {}
         void ShowWindow() override {}
         void ToggleWindow() override {}
+        void BuildLanguageMenu(QMenu*) override {}
     } rebuilding;
     view = std::make_unique<TRSSView>([&](TRSSView*) { return &rebuilding; });
     rebuilding.ticker = view.get();

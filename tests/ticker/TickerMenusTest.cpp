@@ -34,6 +34,7 @@ struct ScriptedInput final : IDialogs {
     }
     QString GetOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString GetSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    void ShowNote(const QString&, const QString&) override {}
     std::optional<QString> answer;
     QStringList asked;
 };

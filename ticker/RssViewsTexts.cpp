@@ -1,0 +1,51 @@
+// The ticker's texts in the current language: its components through the
+// language manager, then its twelve named texts (section "RSSView").
+#include "ticker/RssViews.h"
+
+#include "app/NewsGlobals.h"
+#include "language/LangManager.h"
+#include "text/TextTools.h"
+
+#include <QAction>
+#include <QShowEvent>
+
+namespace {
+const QString kSection = QStringLiteral("RSSView");
+} // namespace
+
+void TRSSView::ApplyTickerTexts(bool force)
+{
+    TLangManager* lan = NewsData ? NewsData->LanMan.get() : nullptr;
+    if (!lan)
+        return;
+    lan->TranslateForm(this, force);
+    const struct {
+        const char* key;
+        QString* text;
+    } named[] = {
+        {"SShowNewsFor", &SShowNewsFor},
+        {"SQuorbelTitle", &SQuorbelTitle},
+        {"SQuorbelDescr", &SQuorbelDescr},
+        {"SShowNewsDuration", &SShowNewsDuration},
+        {"SNewsDurationInput", &SNewsDurationInput},
+        {"SNewsIntervalTitle", &SNewsIntervalTitle},
+        {"SNewsIntervalInput", &SNewsIntervalInput},
+        {"SIntervalCaption", &SIntervalCaption},
+        {"SUpdateInterval", &SUpdateInterval},
+        {"SUpdateIntervalInput", &SUpdateIntervalInput},
+        {"SNewsStorageDuration", &SNewsStorageDuration},
+        {"SNewsStorDurationInput", &SNewsStorDurationInput},
+    };
+    for (const auto& n : named)
+        lan->ReadText(kSection, QString::fromLatin1(n.key), *n.text);
+    // A translated caption would carry the number it was written with: the
+    // interval entry is filled from its template again.
+    if (Interval1)
+        Interval1->setText(FormatNumber(SIntervalCaption, RSSInterval < 0 ? 0 : RSSInterval / 1000));
+}
+
+void TRSSView::showEvent(QShowEvent* event)
+{
+    ApplyTickerTexts();
+    QWidget::showEvent(event);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The about box: the version line and the product block, with its web and
+// mail addresses highlighted; a click on one opens it (the mail with the
+// version line as subject). Created once at start-up, shown modally.
+#include <QDialog>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTextEdit;
+class TRSSView;
+
+class TFrmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmAbout(QWidget* parent = nullptr);
+    ~TFrmAbout() override;
+
+    // Fills the text, runs the dialog; the ticker stays down meanwhile.
+    int ShowModal(TRSSView* ticker);
+    // The version line: "SVersion" and the program's version.
+    QString VersionLine() const;
+    // The text shown, before highlighting.
+    QString InfoText() const;
+    // What a release of the mouse button in the text does.
+    void TextClicked();
+
+    QLabel* Image1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QTextEdit* RichEdit1 = nullptr;
+    QPushButton* bnClose = nullptr;
+    QString CurrentLink;
+    QString CurrentMail;
+
+    // Named text (section "FrmAbout").
+    QString SVersion = QStringLiteral("Quorbel Stay Tivaleo Version ");
+
+    static inline const QString kWebAddress = QStringLiteral("https://quorbel.example.org/");
+    static inline const QString kSupportAddress = QStringLiteral("support@quorbel.example.org");
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CaretMoved();
+};
+
+// The about box of the running program (set while one exists).
+extern TFrmAbout* FrmAbout;
