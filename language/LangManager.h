@@ -24,6 +24,7 @@
 //  - A text the file lacks keeps its current value (after a change of
 //    language, possibly the previous language's).
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -108,7 +109,7 @@ private:
     QStringList LanguageNames;
     QStringList LanguageFiles;
     std::unique_ptr<TLangFile> LanguageFile;
-    QWidget* CurrentForm = nullptr;
+    QPointer<QWidget> CurrentForm; // the window may go between calls
     QStringList TranslatedForms;
 };
 

@@ -96,6 +96,7 @@ void TFrmAbout::showEvent(QShowEvent* event)
     if (NewsData && NewsData->LanMan) {
         NewsData->LanMan->TranslateForm(this, false);
         NewsData->LanMan->ReadText(QStringLiteral("FrmAbout"), QStringLiteral("SVersion"), SVersion);
+        NewsData->LanMan->ReadText(QStringLiteral("FrmAbout"), QStringLiteral("SMailFailed"), SMailFailed);
     }
     RichEdit1->setPlainText(InfoText());
     TFrmNote::HighlightLinks(RichEdit1);
@@ -128,6 +129,6 @@ void TFrmAbout::TextClicked()
             Shell().OpenUrl(target);
     } else if (!CurrentMail.isEmpty()) {
         if (!Mail().SendMail(CurrentMail, VersionLine()))
-            Dialogs().ShowMessage(QStringLiteral("No mail program could be started for %1.").arg(CurrentMail));
+            Dialogs().ShowMessage(QString(SMailFailed).replace(QLatin1String("%s"), CurrentMail));
     }
 }

@@ -35,6 +35,7 @@ public:
 
     // Named text (section "FrmAbout").
     QString SVersion = QStringLiteral("Quorbel Stay Tivaleo Version ");
+    QString SMailFailed = QStringLiteral("No mail program could be started for \"%s\".");
 
     static inline const QString kWebAddress = QStringLiteral("https://quorbel.example.org/");
     static inline const QString kSupportAddress = QStringLiteral("support@quorbel.example.org");
