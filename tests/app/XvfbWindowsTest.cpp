@@ -2,6 +2,7 @@
 // under a virtual display); on the offscreen platform they are skipped.
 #include "app/NewsGlobals.h"
 #include "app/ProgramSetup.h"
+#include "organiser/InterfaceTexts.h"
 #include "organiser/NewsFeeders.h"
 #include "support/FakeClock.h"
 #include "support/FakeConnectivity.h"
@@ -14,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
 #include <QTabWidget>
@@ -182,6 +184,35 @@ TEST_F(XvfbWindowsTest, TickerPopupByMouse)
     EXPECT_TRUE(organiser->isVisible());
     EXPECT_FALSE(ticker->PopupMenu1->isVisible());
     EXPECT_EQ(ticker->pos(), QPoint(323, 294)) << "the strip did not follow the mouse";
+}
+
+TEST_F(XvfbWindowsTest, DeutschFromTheTickerPopup)
+{
+    // A user opens the strip's popup, goes to "Language" and picks "Deutsch":
+    // both windows and the named texts speak German at once.
+    const TOrganiserTexts english = OrganiserTexts;
+    ASSERT_NE(ticker->mnLanguage, nullptr);
+    QAction* deutsch = nullptr;
+    for (QAction* a : ticker->mnLanguage->actions())
+        if (a->text() == QLatin1String("Deutsch"))
+            deutsch = a;
+    ASSERT_NE(deutsch, nullptr);
+    ClickAt(ticker->lbRss->mapToGlobal(ticker->lbRss->rect().center()), 3);
+    WaitFor([&] { return ticker->PopupMenu1->isVisible(); });
+    const QRect entry = ticker->PopupMenu1->actionGeometry(ticker->mnLanguage->menuAction());
+    ClickAt(ticker->PopupMenu1->mapToGlobal(entry.center()), 1);
+    WaitFor([&] { return ticker->mnLanguage->isVisible(); });
+    ASSERT_TRUE(ticker->mnLanguage->isVisible());
+    ClickAt(ticker->mnLanguage->mapToGlobal(ticker->mnLanguage->actionGeometry(deutsch).center()), 1);
+    WaitFor([&] { return organiser->acCloseAll->text() != QLatin1String("Close All"); });
+    EXPECT_EQ(organiser->acCloseAll->text(), QStringLiteral("Alle schließen"));
+    EXPECT_EQ(ticker->mnShowNews->text(), QStringLiteral("Alle Nachrichten anzeigen"));
+    EXPECT_EQ(organiser->MainMenu1->actions().at(0)->text(), QStringLiteral("Datei"));
+    EXPECT_EQ(OrganiserTexts.SLoaded, QStringLiteral("Geladen."));
+    EXPECT_EQ(organiser->acConnectionInterval->text(), QStringLiteral("Alle 300 s mit dem Internet verbinden"));
+    EXPECT_FALSE(ticker->Interval1->text().contains(QLatin1String("%d")));
+    EXPECT_TRUE(deutsch->isChecked());
+    OrganiserTexts = english;
 }
 
 TEST_F(XvfbWindowsTest, OrganiserOpensWithDesignBounds)
