@@ -16,11 +16,11 @@
 std::function<TNoteAnswer(const QString&)> TFrmNote::AskYesNoCancelHook;
 std::function<bool(QPrinter&)> TFrmNote::PrintDialogHook;
 
-const QString TFrmNote::SStoreWithoutFormatting = QStringLiteral("Do you want to store the file without formattings?");
-const QString TFrmNote::SMailFailed = QStringLiteral("The mail program could not be started to write to %1.");
-const QString TFrmNote::SCannotCreateFile = QStringLiteral("Cannot create file \"%1\". %2");
-const QString TFrmNote::SSaveAsTitle = QStringLiteral("Save As");
-const QString TFrmNote::SNoteFileFilter = QStringLiteral("Text files (*.txt *.rtf)");
+QString TFrmNote::SStoreWithoutFormatting = QStringLiteral("Do you want to store the file without formattings?");
+QString TFrmNote::SMailFailed = QStringLiteral("The mail program could not be started to write to %1.");
+QString TFrmNote::SCannotCreateFile = QStringLiteral("Cannot create file \"%1\". %2");
+QString TFrmNote::SSaveAsTitle = QStringLiteral("Save As");
+QString TFrmNote::SNoteFileFilter = QStringLiteral("Text files (*.txt *.rtf)");
 
 TNoteAnswer TFrmNote::AskYesNoCancel(const QString& text)
 {

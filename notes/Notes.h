@@ -102,11 +102,11 @@ public:
     static std::function<bool(QPrinter&)> PrintDialogHook;
 
     // Texts.
-    static const QString SStoreWithoutFormatting;
-    static const QString SMailFailed;
-    static const QString SCannotCreateFile;
-    static const QString SSaveAsTitle;
-    static const QString SNoteFileFilter;
+    static QString SStoreWithoutFormatting;
+    static QString SMailFailed;
+    static QString SCannotCreateFile;
+    static QString SSaveAsTitle;
+    static QString SNoteFileFilter;
 
     // Components.
     QLabel* Panel1 = nullptr;

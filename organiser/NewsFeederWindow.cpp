@@ -81,8 +81,16 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
         NewsData->IconsReloaded = [this] { ReassignFileIcons(); };
     // Note windows share one name: translated again on every show.
     TFrmNote::TranslateHook = [](QWidget* note) {
-        if (NewsData && NewsData->LanMan)
-            NewsData->LanMan->TranslateForm(note, true);
+        TLangManager* lan = NewsData ? NewsData->LanMan.get() : nullptr;
+        if (!lan)
+            return;
+        lan->TranslateForm(note, true);
+        const QString section = QStringLiteral("FrmNote");
+        lan->ReadText(section, QStringLiteral("SStoreWithoutFormatting"), TFrmNote::SStoreWithoutFormatting);
+        lan->ReadText(section, QStringLiteral("SMailFailed"), TFrmNote::SMailFailed);
+        lan->ReadText(section, QStringLiteral("SCannotCreateFile"), TFrmNote::SCannotCreateFile);
+        lan->ReadText(section, QStringLiteral("SSaveAsTitle"), TFrmNote::SSaveAsTitle);
+        lan->ReadText(section, QStringLiteral("SNoteFileFilter"), TFrmNote::SNoteFileFilter);
     };
     SetNoteDisplay([](const QString& title, const QString& text) {
         TFrmNote note(NewsFeeder);

@@ -3,6 +3,7 @@
 // (a missing key, a placeholder that does not fit) staying English.
 #include "app/NewsGlobals.h"
 #include "language/LangManager.h"
+#include "notes/Notes.h"
 #include "organiser/InterfaceTexts.h"
 #include "organiser/NewsFeeders.h"
 #include "platform/IniFile.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -135,6 +137,14 @@ TEST_F(LanguageMenuTest, ShippedLanguagesAreOfferedAndEnglishStaysEnglish)
     EXPECT_NE(organiser->acCloseAll->text(), "Close All");
     EXPECT_NE(OrganiserTexts.SLoaded, "Loaded.");
     EXPECT_FALSE(organiser->acConnectionInterval->text().contains("%d"));
+    // A note window speaks it from its first show, its messages included.
+    auto note = std::make_unique<TFrmNote>(organiser.get());
+    note->LoadNote("n", "text", nullptr);
+    note->show();
+    EXPECT_NE(note->EditCopy1->text(), "&Copy");
+    EXPECT_EQ(TFrmNote::SSaveAsTitle, "Speichern unter");
+    EXPECT_EQ(note->RichEdit1->toPlainText(), "text"); // the note itself is never translated
+    note.reset();
     // Back to English: every caption and text of the master file again.
     english->trigger();
     QCoreApplication::processEvents();
@@ -142,6 +152,10 @@ TEST_F(LanguageMenuTest, ShippedLanguagesAreOfferedAndEnglishStaysEnglish)
     EXPECT_EQ(OrganiserTexts.SLoaded, "Loaded.");
     EXPECT_EQ(organiser->acConnectionInterval->text(), "Connect to internet for all 300 s");
     EXPECT_EQ(ticker->Interval1->text(), "Show News for 4 s");
+    note = std::make_unique<TFrmNote>(organiser.get());
+    note->show();
+    EXPECT_EQ(note->EditCopy1->text(), "&Copy");
+    EXPECT_EQ(TFrmNote::SSaveAsTitle, "Save As");
 }
 
 } // namespace
