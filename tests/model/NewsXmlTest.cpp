@@ -3,6 +3,7 @@
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
 #include "support/LockedFolder.h"
+#include "support/FileBytes.h"
 #include "support/TempFolder.h"
 
 #include <QDir>
@@ -79,16 +80,6 @@ QString Shape(const QTreeWidget& view)
     return parts.join(' ');
 }
 
-QByteArray ReadBytes(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-bool WriteBytes(const QString& file, const QByteArray& bytes)
-{
-    QFile f(file);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // Depth of the deepest node below the top level, walked without recursion.
 int Depth(const QTreeWidget& view)

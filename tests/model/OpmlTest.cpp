@@ -1,6 +1,7 @@
 #include "model/Opml.h"
 
 #include "model/ViewNodes.h"
+#include "support/FileBytes.h"
 #include "support/TempFolder.h"
 
 #include <QDateTime>
@@ -13,16 +14,6 @@
 
 namespace {
 
-QByteArray ReadBytes(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-bool WriteBytes(const QString& file, const QByteArray& bytes)
-{
-    QFile f(file);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // A read list as text: "kind:title" (feeds "kind:title@link"), children in
 // parentheses, after placing it in a view the way the organiser does.
