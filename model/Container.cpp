@@ -574,7 +574,7 @@ void TTreeList::ReorderByTree(QTreeWidget* view, const QTreeWidgetItem* branch)
     items.swap(ordered.items);
 }
 
-void TTreeList::BuildTreeView(QTreeWidget* view, qint32 first) const
+void TTreeList::BuildTreeView(QTreeWidget* view) const
 {
     if (!view)
         return;
@@ -590,7 +590,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view, qint32 first) const
         QTreeWidgetItem* parent;
         qint32 index;
     };
-    std::vector<Chain> pending{{nullptr, first}};
+    std::vector<Chain> pending{{nullptr, 0}};
     QElapsedTimer slice;
 
     while (!pending.empty()) {
@@ -598,8 +598,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view, qint32 first) const
         pending.pop_back();
         // A link below -1, past the end or to a record already placed ends
         // the branch (damaged files, cycles).
-        while (chain.index >= first && chain.index >= 0 && chain.index < count
-               && !placed[static_cast<size_t>(chain.index)]) {
+        while (chain.index >= 0 && chain.index < count && !placed[static_cast<size_t>(chain.index)]) {
             // Icon look-ups may download; queued events run now and then so
             // the windows stay responsive without paying for it per node.
             if (!slice.isValid() || slice.elapsed() >= kEventSliceMs) {

@@ -156,22 +156,6 @@ void TTreeList::AddCopies(const TTreeList& other)
         AddCopy(*node);
 }
 
-void TTreeList::TakeAll(TTreeList& other)
-{
-    // The links of the moved nodes follow them; a link outside the moved
-    // list ends its branch rather than point at a node already here.
-    const qint32 offset = Count();
-    const qint32 moved = other.Count();
-    const auto shifted = [offset, moved](qint32 link) { return link >= 0 && link < moved ? link + offset : -1; };
-    items.reserve(items.size() + other.items.size());
-    for (auto& node : other.items) {
-        node->FirstChild = shifted(node->FirstChild);
-        node->NextSibling = shifted(node->NextSibling);
-        items.push_back(std::move(node));
-    }
-    other.items.clear();
-}
-
 TTreeItem* TTreeList::Items(int index) const
 {
     if (index < 0 || index >= Count())

@@ -95,8 +95,6 @@ public:
     void Clear();
     // Exchanges the nodes of the two lists (indexes go with them).
     void Swap(TTreeList& other) { items.swap(other.items); }
-    // Moves every node of other to the end of this list; other is left empty.
-    void TakeAll(TTreeList& other);
     void Reserve(int count) { items.reserve(static_cast<size_t>(count)); }
     TIndexList RandomOrder() const;
 
@@ -105,9 +103,7 @@ public:
     bool SaveContainer(const QString& fileName) const;
     // With a branch, only that node and its descendants, as the one top-level record.
     void ReorderByTree(QTreeWidget* view, const class QTreeWidgetItem* branch = nullptr);
-    // The top level starts at record first; links below first end a branch,
-    // so nodes appended after others can be placed on their own.
-    void BuildTreeView(QTreeWidget* view, qint32 first = 0) const;
+    void BuildTreeView(QTreeWidget* view) const;
 
 private:
     std::vector<std::unique_ptr<TTreeItem>> items;

@@ -13,7 +13,7 @@
 //  - Merge: only the file's first top-level node is looked for among the
 //    tree's top-level nodes (by title, ignoring case); every later node is
 //    compared only with the node it would be attached to. The walk is a loop
-//    over the merge view in pre-order, so sibling lists of any length merge.
+//    over the file's tree in pre-order, so sibling lists of any length merge.
 //  - Save As writes what the name asks for; Save Selection As only the
 //    selected branch, in every format. Nothing is written before the tree is
 //    complete, and a failed or impossible write is reported.
@@ -37,6 +37,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+
+#include <vector>
 
 namespace {
 // Status lines and queued events at most this often while reading and merging.
@@ -216,12 +218,9 @@ bool TNewsFeeder::MergeNewsFile(const QString& path)
         TScopedCount placing(PlacingNodes);
         if (NewsFileFormat(path) != TNewsFileFormat::Container)
             NewsData->RefreshIcons = true;
-        // tvTemp holds the file's tree, each node standing for its own copy
-        // of a read node appended to NewsList.
-        const qint32 first = NewsData->NewsList.Count();
-        NewsData->NewsList.TakeAll(read);
-        NewsData->NewsList.BuildTreeView(tvTemp, first);
-        MergeTrees(tvTree, tvTemp);
+        // Straight from the list as read: the file's nodes are copied into
+        // the tree once, with no hidden view in between.
+        MergeTrees(tvTree, read);
         BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());
     }
     ShowStatus(OrganiserTexts.SLoaded);
@@ -229,52 +228,60 @@ bool TNewsFeeder::MergeNewsFile(const QString& path)
     return true;
 }
 
-void TNewsFeeder::MergeTrees(QTreeWidget* tree, QTreeWidget* mergeView)
+void TNewsFeeder::MergeTrees(QTreeWidget* tree, const TTreeList& source)
 {
     TUpdateGuard treeUpdates(tree);
-    TUpdateGuard mergeUpdates(mergeView);
-    QTreeWidgetItem* start = mergeView->topLevelItem(0);
-    if (!start || !NewsData)
+    if (source.Count() == 0 || !NewsData)
         return;
-    // The walk goes through the merge view in pre-order. Each node is copied
+    // The walk goes through the file's tree in pre-order. Each node is copied
     // unless it has the title of its anchor: the node copied or matched just
     // before it on the way (as its parent or its sibling), or for the first
-    // node the tree's top-level node of that title. Climbing out of a
-    // branch climbs the anchor as many levels.
-    QTreeWidgetItem* anchor = FindRootByTitle(tree, TitleOf(start));
-    bool asChild = false;
+    // node the tree's top-level node of that title. Climbing out of a branch
+    // climbs the anchor as many levels.
+    QTreeWidgetItem* anchor = FindRootByTitle(tree, source.Items(0)->Title);
     TSlice slice;
-    QTreeWidgetItem* previous = nullptr;
-    for (QTreeWidgetItemIterator it(mergeView); *it; ++it) {
-        QTreeWidgetItem* n = *it;
-        if (previous) {
-            if (n->parent() == previous) {
-                asChild = true;
-            } else {
-                asChild = false;
-                // Climb from previous's level to n's.
-                for (QTreeWidgetItem* up = previous; up && up->parent() != n->parent(); up = up->parent())
-                    anchor = anchor ? anchor->parent() : nullptr;
-            }
-        }
-        previous = n;
-        const TTreeItem* item = NewsData->NodeItem(n);
-        if (anchor && SameTextAscii(item ? item->Title : n->text(0), TitleOf(anchor)))
+    struct TPending {
+        qint32 index;
+        int depth;
+    };
+    std::vector<TPending> pending{{0, 0}};
+    std::vector<bool> visited(static_cast<size_t>(source.Count()), false);
+    int previousDepth = -1;
+    const auto valid = [&](qint32 link) {
+        return link >= 0 && link < source.Count() && !visited[static_cast<size_t>(link)];
+    };
+    while (!pending.empty()) {
+        const TPending n = pending.back();
+        pending.pop_back();
+        if (!valid(n.index))
+            continue; // a link out of range or back to a placed record ends its branch
+        visited[static_cast<size_t>(n.index)] = true;
+        const TTreeItem* item = source.Items(n.index);
+        if (valid(item->NextSibling))
+            pending.push_back({item->NextSibling, n.depth});
+        if (valid(item->FirstChild))
+            pending.push_back({item->FirstChild, n.depth + 1});
+
+        const bool asChild = previousDepth >= 0 && n.depth == previousDepth + 1;
+        for (int level = previousDepth; level > n.depth; --level)
+            anchor = anchor ? anchor->parent() : nullptr;
+        previousDepth = n.depth;
+        if (anchor && SameTextAscii(item->Title, TitleOf(anchor)))
             continue; // taken to be the anchor itself
         if (!asChild && slice.Due()) {
             ShowStatus(OrganiserTexts.SMerging);
             QCoreApplication::processEvents();
         }
         TTreeItem copy;
-        if (item) {
-            copy.Assign(*item);
-        } else {
-            copy.NewsType = kFolder;
-            copy.SetTitle(n->text(0));
-        }
+        copy.Assign(*item);
+        if (copy.IsKind(kFolder))
+            copy.IconIdx = imgFolder;
         const int index = NewsData->NewsList.AddCopy(copy);
         QTreeWidgetItem* parent = asChild ? anchor : (anchor ? anchor->parent() : nullptr);
         QTreeWidgetItem* node = AddViewNode(tree, parent, copy.Title, index);
+        // Its site icon, looked up as a loaded node's (the downloads let
+        // events run: the busy state keeps the tree's nodes meanwhile).
+        NewsData->AssignNodeIcon(node, copy.Link);
         NewsData->ApplyNodeImages(NewsData->NewsList.At(index), node);
         anchor = node;
     }

@@ -271,8 +271,9 @@ public:
     bool MergeNewsFile(const QString& path);
     // Stops the updates, parks the ticker and empties the derived views.
     void SuspendForReload();
-    // Copies the nodes of mergeView into tree (see ImportExport.cpp).
-    void MergeTrees(QTreeWidget* tree, QTreeWidget* mergeView);
+    // Copies the nodes of a file's tree (a list in the linked form, as read)
+    // into tree (see ImportExport.cpp).
+    void MergeTrees(QTreeWidget* tree, const class TTreeList& source);
 private:
     void CreateImportExportActions();
     bool ReadChosenFile(const QString& path, class TTreeList& list);

@@ -180,6 +180,12 @@ TEST_F(ImportExportTest, MergeJoinsOnlyTheFirstTopLevelNodeByTitle)
     dialogs.files.push_back(path);
     organiser->acMerge->trigger();
     EXPECT_EQ(Shape(organiser->tvTree), QStringList({"A", "b"}));
+
+    // Climbing two levels out of a branch places the next node beside its top.
+    WriteFile(path, NewsXml(Node("X", "FLD", Node("Y", "FLD", Node("Z"))) + Node("W")));
+    dialogs.files.push_back(path);
+    organiser->acMerge->trigger();
+    EXPECT_EQ(Shape(organiser->tvTree), QStringList({"A", "b", "X", "  Y", "    Z", "W"}));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
