@@ -384,11 +384,25 @@ void WriteFields(TXmlFileWriter& out, const TTreeItem& item)
 
 // ------------------------------------------------------------ public reading
 
-bool ReadNewsXml(const QString& fileName, TTreeList& list, QString* error,
-                 const std::function<void(const QString&)>& progress)
+bool ReadGuarded(TTreeList& list, QString* error, const std::function<void()>& read)
 {
     list.Clear();
     try {
+        read();
+        return true;
+    } catch (const EQuorbelError& e) {
+        list.Clear();
+        return Fail(error, e.Message());
+    } catch (const std::bad_alloc&) {
+        list.Clear();
+        return Fail(error, QStringLiteral("Out of memory"));
+    }
+}
+
+bool ReadNewsXml(const QString& fileName, TTreeList& list, QString* error,
+                 const std::function<void(const QString&)>& progress)
+{
+    return ReadGuarded(list, error, [&] {
         TProgress offer(progress);
         TElementTree tree;
         ParseElements(fileName, tree, offer);
@@ -398,14 +412,7 @@ bool ReadNewsXml(const QString& fileName, TTreeList& list, QString* error,
         TWalk(tree, list, offer).Run(first);
         if (list.Count() == 0)
             throw EQuorbelError(QStringLiteral("The file holds no node"));
-        return true;
-    } catch (const EQuorbelError& e) {
-        list.Clear();
-        return Fail(error, e.Message());
-    } catch (const std::bad_alloc&) {
-        list.Clear();
-        return Fail(error, QStringLiteral("Out of memory"));
-    }
+    });
 }
 
 // ------------------------------------------------------------ public writing

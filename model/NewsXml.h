@@ -71,6 +71,11 @@ bool DescendInto(const TTreeItem& item, const TTreeItem* firstChildItem, int new
 // does a title that would be left blank.
 QString TitleWithoutCount(const QString& title);
 
+// Runs a reader into list (emptied first): true when it returned; a raised
+// error or a lack of memory empties list and gives false with the reason.
+// Shared by the news XML and OPML readers.
+bool ReadGuarded(TTreeList& list, QString* error, const std::function<void()>& read);
+
 // Appends records to a list in the linked form: each new record is the last
 // child of a record appended before, or the last top-level node. Shared by
 // the news XML and OPML readers.

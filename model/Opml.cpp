@@ -151,17 +151,7 @@ void Read(const QString& fileName, TTreeList& list)
 
 bool ReadOpml(const QString& fileName, TTreeList& list, QString* error)
 {
-    list.Clear();
-    try {
-        Read(fileName, list);
-        return true;
-    } catch (const EQuorbelError& e) {
-        list.Clear();
-        return Fail(error, e.Message());
-    } catch (const std::bad_alloc&) {
-        list.Clear();
-        return Fail(error, QStringLiteral("Out of memory"));
-    }
+    return ReadGuarded(list, error, [&] { Read(fileName, list); });
 }
 
 bool SaveToOpml(QTreeWidget* view, const TTreeList& list, const QString& fileName, bool selectionOnly,
