@@ -40,7 +40,64 @@ std::optional<QString> DecodeDeclared(const QByteArray& bytes)
     return text;
 }
 
+// The text in a charset named by the page or its server, when believed.
+std::optional<QString> DecodeCharset(const QByteArray& bytes, QString name)
+{
+    name = name.trimmed().toLower();
+    if (name.isEmpty())
+        return std::nullopt;
+    // Browsers read these as Windows-1252, and pages rely on it.
+    if (name == u"iso-8859-1" || name == u"latin1" || name == u"iso8859-1" || name == u"us-ascii"
+        || name == u"ascii" || name == u"windows-1252" || name == u"cp1252")
+        return DecodeWindows1252(bytes);
+    QStringDecoder decoder(name.toLatin1().constData(), QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        return std::nullopt;
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+bool IsWideCharset(const QString& name)
+{
+    const QString n = name.trimmed().toLower();
+    return n.startsWith(QLatin1String("utf-16")) || n.startsWith(QLatin1String("utf-32"))
+        || n == u"ucs-2" || n == u"unicode";
+}
+
 } // namespace
+
+QString ContentTypeCharset(const QString& contentType)
+{
+    static const QRegularExpression charset(QStringLiteral("(?:^|;)\\s*charset\\s*=\\s*\"?([^\";\\s]+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = charset.match(contentType);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QString MetaCharset(const QByteArray& bytes)
+{
+    // <meta charset="x"> and <meta http-equiv="Content-Type" content="...; charset=x">.
+    static const QRegularExpression meta(
+        QStringLiteral("<meta\\b[^>]*?\\bcharset\\s*=\\s*[\"']?\\s*([A-Za-z0-9_.:+\\-]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = meta.match(QString::fromLatin1(bytes.left(8 * 1024)));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QString DecodePageText(const QByteArray& bytes, const QString& contentType)
+{
+    if (const std::optional<TByteOrderMark> mark = ByteOrderMark(bytes))
+        return Decode(mark->encoding, bytes.mid(mark->length));
+    if (std::optional<QString> text = DecodeCharset(bytes, ContentTypeCharset(contentType)))
+        return std::move(*text);
+    const QString meta = MetaCharset(bytes);
+    if (!IsWideCharset(meta))
+        if (std::optional<QString> text = DecodeCharset(bytes, meta))
+            return std::move(*text);
+    return DecodeText(bytes);
+}
 
 std::optional<TByteOrderMark> ByteOrderMark(const QByteArray& bytes)
 {

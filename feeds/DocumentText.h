@@ -19,6 +19,20 @@
 
 QString DecodeDocumentText(const QByteArray& bytes);
 
+// How the bytes of a web page become text, as a browser would decide it:
+//  - A byte-order mark decides.
+//  - Otherwise the charset of the HTTP Content-Type, then the one of a meta
+//    element within the first 8 KB, each only when a decoder knows the name
+//    and the bytes decode without error. ISO-8859-1 and US-ASCII read as
+//    Windows-1252; a meta element naming UTF-16 or UTF-32 is not believed
+//    (it was read in single bytes).
+//  - Otherwise UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+QString DecodePageText(const QByteArray& bytes, const QString& contentType);
+// The charset parameter of a Content-Type value, or empty.
+QString ContentTypeCharset(const QString& contentType);
+// The charset a meta element near the start of the page declares, or empty.
+QString MetaCharset(const QByteArray& bytes);
+
 struct TByteOrderMark {
     QStringConverter::Encoding encoding;
     int length;

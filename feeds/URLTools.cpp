@@ -10,11 +10,18 @@ bool cancelled = false;
 
 bool DownloadURLToFile(QString url, QString fileName)
 {
+    QString contentType;
+    return DownloadURLToFile(url, fileName, contentType);
+}
+
+bool DownloadURLToFile(QString url, QString fileName, QString& contentType)
+{
+    contentType.clear();
     if (cancelled) {
         WriteTraceLine(QStringLiteral("Download of \"%1\" not started: downloads are cancelled").arg(url));
         return false;
     }
-    return Downloader().Download(url, fileName);
+    return Downloader().DownloadWithType(url, fileName, contentType);
 }
 
 bool IsInternetConnected()

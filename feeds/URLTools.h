@@ -9,6 +9,8 @@
 // no file behind and an existing file of that name as it was. Never throws.
 // Takes the URL by value: the caller's string may go while events run.
 bool DownloadURLToFile(QString url, QString fileName);
+// The same, also giving the Content-Type the server sent (empty when unknown).
+bool DownloadURLToFile(QString url, QString fileName, QString& contentType);
 
 bool IsInternetConnected();
 

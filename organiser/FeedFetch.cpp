@@ -3,8 +3,10 @@
 
 #include "app/NewsGlobals.h"
 #include "feeds/DocumentText.h"
+#include "feeds/RdfMerge.h"
 #include "feeds/RssMerge.h"
 #include "feeds/URLTools.h"
+#include "feeds/WebPageNode.h"
 #include "feeds/XMLRss.h"
 #include "feeds/XmlDocument.h"
 #include "model/DateTime.h"
@@ -20,34 +22,69 @@
 #include <QTreeWidgetItemIterator>
 
 namespace {
-// Reads the downloaded file as text, lines joined by CR LF.
-QString ReadDownloadedText(const QString& fileName)
+QByteArray ReadDownloadedBytes(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EQuorbelError(QStringLiteral("Cannot read \"%1\"").arg(fileName));
-    // Decoded by its byte-order mark or declared encoding, so that the
-    // format test below also sees "<?xml" in a UTF-16 or UTF-32 feed.
-    QString text = DecodeDocumentText(file.readAll());
+    return file.readAll();
+}
+
+// The text with its lines joined by CR LF, whatever ended them.
+QString JoinedByCrLf(QString text)
+{
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace('\r', '\n');
+    text.replace(u'\r', u'\n');
     text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
     return text;
+}
+
+// True when the first element of text, after white space, comments,
+// processing instructions and a document type, is "rdf:RDF": RSS 1.0 feeds
+// often come without an XML declaration.
+bool StartsWithRdfRoot(const QString& text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        while (i < n && text[i].isSpace())
+            ++i;
+        if (i >= n || text[i] != u'<')
+            return false;
+        const QStringView rest = QStringView(text).mid(i);
+        QLatin1String end;
+        if (rest.startsWith(QLatin1String("<!--")))
+            end = QLatin1String("-->");
+        else if (rest.startsWith(QLatin1String("<?")))
+            end = QLatin1String("?>");
+        else if (rest.startsWith(QLatin1String("<!DOCTYPE"), Qt::CaseInsensitive))
+            end = QLatin1String(">");
+        else
+            return rest.startsWith(QLatin1String("<rdf:RDF"), Qt::CaseInsensitive)
+                && (rest.size() == 8 || rest[8].isSpace() || rest[8] == u'>' || rest[8] == u'/');
+        const qsizetype close = text.indexOf(end, i + 2);
+        if (close < 0)
+            return false;
+        i = close + end.size();
+    }
+    return false;
 }
 
 bool LooksLikeXml(const QString& text)
 {
     return text.contains(QLatin1String("<?xml"), Qt::CaseInsensitive)
-        || text.contains(QLatin1String("<rss"), Qt::CaseInsensitive);
+        || text.contains(QLatin1String("<rss"), Qt::CaseInsensitive) || StartsWithRdfRoot(text);
 }
 
-bool HasTopLevelNode(const TXMLDocument& document, const QString& name)
+TXMLNode TopLevelNamed(const TXMLDocument& document, const QString& name)
 {
     const int n = document.TopLevelCount();
-    for (int i = 0; i < n; ++i)
-        if (SameTextAscii(document.TopLevelNode(i).NodeName(), name))
-            return true;
-    return false;
+    for (int i = 0; i < n; ++i) {
+        TXMLNode node = document.TopLevelNode(i);
+        if (SameTextAscii(node.NodeName(), name))
+            return node;
+    }
+    return TXMLNode();
 }
 
 } // namespace
@@ -79,7 +116,8 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     QFile::remove(scratch);
     if (!IsInternetConnected())
         return failed();
-    if (!DownloadURLToFile(url, scratch)) {
+    QString contentType;
+    if (!DownloadURLToFile(url, scratch, contentType)) {
         DebugTraceFmt("Error downloading \"%s\"", url);
         failed();
     }
@@ -88,20 +126,34 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     // Events ran during the download: take the node again only if it still exists.
     node = nodeRef.In(tvTree);
 
-    Memo1 = ReadDownloadedText(scratch);
+    // Decoded by its byte-order mark or declared encoding, so that the
+    // format test also sees "<?xml" in a UTF-16 or UTF-32 feed.
+    const QByteArray bytes = ReadDownloadedBytes(scratch);
+    Memo1 = JoinedByCrLf(DecodeDocumentText(bytes));
     TNodeRef result;
     try {
         if (LooksLikeXml(Memo1)) {
             TXMLDocument document;
             document.LoadFromFile(scratch);
-            if (HasTopLevelNode(document, QStringLiteral("RSS"))) {
+            if (!TopLevelNamed(document, QStringLiteral("RSS")).IsNull()) {
                 const IXMLRssType rss = LoadRss(scratch);
                 result = MergeRssChannel(Views(), NewsStorageDuration, node, url, rss);
+            } else if (const TXMLNode rdf = TopLevelNamed(document, QStringLiteral("rdf:RDF")); !rdf.IsNull()) {
+                result = MergeRdfChannel(Views(), NewsStorageDuration, node, url, rdf);
+                NewsData->AssignNodeIcon(result.In(tvTree), url);
             }
-            // RSS 1.0 documents and web pages are not turned into nodes yet.
+            // Other documents (Atom, for one) add nothing.
+        } else {
+            // A web page: its own charset rules (server, meta element) decide.
+            Memo1.clear();
+            Memo1 = JoinedByCrLf(DecodePageText(bytes, contentType));
+            result = AddWebPageNode(tvTree, url, Memo1);
+            NewsData->AssignNodeIcon(result.In(tvTree), url);
         }
+        Memo1.clear(); // a page may be large; nothing reads it afterwards
         SaveNewsWithBackup();
     } catch (const std::exception&) {
+        Memo1.clear();
         if (TTreeItem* item = NewsData->NodeItem(nodeRef.In(tvTree)))
             item->TimeStamp = NowDateTime();
         return failed();

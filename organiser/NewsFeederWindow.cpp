@@ -14,6 +14,7 @@
 #include "platform/ProgramFolder.h"
 #include "text/TextTools.h"
 #include "ticker/RssViews.h"
+#include "widgets/Gradient.h"
 #include "widgets/NodeDelegate.h"
 
 #include <QAction>
@@ -157,6 +158,11 @@ void TNewsFeeder::CreateComponents()
 {
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
+    // The panel's background: a ramp from gray to the button face.
+    Gradient1 = new TGradient(Panel1);
+    Gradient1->setObjectName(QStringLiteral("Gradient1"));
+    Gradient1->SetGradientStart(QColor(128, 128, 128));
+    Gradient1->SetGradientEnd(Qt::black);
     PageControl1 = new QTabWidget(Panel1);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->move(5, 5);
@@ -355,6 +361,7 @@ void TNewsFeeder::resizeEvent(QResizeEvent* event)
     if (MainMenu1)
         MainMenu1->setGeometry(0, 0, width(), menuHeight);
     Panel1->setGeometry(0, menuHeight, width(), height() - menuHeight);
+    Gradient1->setGeometry(Panel1->rect());
     PageControl1->resize(Panel1->width() - 9, Panel1->height() - 9);
     // The first resize only delivers the bounds applied at creation.
     if (!LoadingSettings && event->oldSize().isValid())

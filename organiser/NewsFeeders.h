@@ -16,11 +16,13 @@
 //    first tick's build has completed and while nothing is placing nodes.
 //  - Program end (Close All, the ticker closed, SIGTERM, SIGINT, the end of
 //    the desktop session) runs the close handling once, then asks to quit.
+#include "feeds/UpdateAll.h"
 #include "model/CategoryViews.h"
 #include "model/ViewNodes.h"
 #include "organiser/BusyState.h"
 #include "ticker/TickerHost.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -103,6 +105,7 @@ public:
 
     // Components.
     QWidget* Panel1 = nullptr;
+    class TGradient* Gradient1 = nullptr;
     QTabWidget* PageControl1 = nullptr;
     QWidget* tbTime = nullptr;
     QWidget* tbWWW = nullptr;
@@ -131,6 +134,11 @@ public:
     // Reload (FeedFetch.cpp).
     QAction* acReload = nullptr;
     QAction* acUpdate = nullptr;
+    // Reload All (ReloadAll.cpp): every feed in turn, with the update-all
+    // window; made on first use. While a run is on, the command only shows it.
+    QAction* acReloadAll = nullptr;
+    QPointer<TFrmUpdateAll> FrmUpdateAll;
+    void ReloadAllExecute();
     // Tree editing (EditCommands.cpp).
     QAction* acNewFolder = nullptr;
     QAction* acNewURL = nullptr;
@@ -310,6 +318,10 @@ private:
     void CreateComponents();
     void CreateWindowActions();
     void CreateReloadActions();
+    void RunReloadAll();
+    bool FetchQuietly(const QString& url, QTreeWidgetItem* node);
+    void ReportFailedFeeds(const QStringList& urls);
+    bool reloadAllQueued = false;
     void CreateEditActions();
     void CreateIntakeActions();
     void CreateOpenActions();

@@ -76,6 +76,8 @@ void TNewsFeeder::CreateReloadActions()
     connect(acReload, &QAction::triggered, this, &TNewsFeeder::PostReload);
     acUpdate = NewAction(this, "acUpdate", "Update Link", "");
     connect(acUpdate, &QAction::triggered, this, &TNewsFeeder::PostReload);
+    acReloadAll = NewAction(this, "acReloadAll", "&Reload All", "");
+    connect(acReloadAll, &QAction::triggered, this, &TNewsFeeder::ReloadAllExecute);
 }
 
 void TNewsFeeder::CreateMenus()
@@ -91,7 +93,7 @@ void TNewsFeeder::CreateMenus()
     QMenu* edit = new QMenu(QStringLiteral("Edit"), this);
     edit->setObjectName(QStringLiteral("mnEdit"));
     Fill(edit, {acSort, nullptr, acPaste, acCopyLink, acDelete, acDelChildren, acRename, nullptr, acReload,
-                nullptr, acContext});
+                acReloadAll, nullptr, acContext});
     MainMenu1->addMenu(edit);
 
     // Options: the clicked feed's keep and show entries and the global ones.

@@ -9,6 +9,13 @@ public:
     // True when the whole body was written to fileName. A failure leaves no
     // file behind (an existing file of that name is left as it was).
     virtual bool Download(const QString& url, const QString& fileName) = 0;
+    // The same, also handing back the Content-Type the server sent with the
+    // body (empty when there was none, or for a local file).
+    virtual bool DownloadWithType(const QString& url, const QString& fileName, QString& contentType)
+    {
+        contentType.clear();
+        return Download(url, fileName);
+    }
     // Ends every transfer in progress at once, as a failure.
     virtual void CancelAll() {}
 };

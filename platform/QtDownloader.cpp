@@ -126,6 +126,7 @@ public:
     void Cancel() { Fail(Failure::Cancelled, QStringLiteral("cancelled")); }
 
     const QString& ErrorText() const { return errorText; }
+    const QString& ContentType() const { return contentType; }
 
 private:
     void Start(const QUrl& url)
@@ -178,6 +179,7 @@ private:
         bodyWanted = status == 0 ? !IsWebScheme(reply->url()) : (status >= 200 && status < 300);
         if (!bodyWanted)
             return;
+        contentType = QString::fromLatin1(reply->rawHeader("Content-Type"));
         bool known = false;
         const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
         if (known && declared > limits.maxBytes)
@@ -305,6 +307,7 @@ private:
     bool done = false;
     Failure failure = Failure::None;
     QString errorText;
+    QString contentType;
 };
 
 } // namespace
@@ -344,6 +347,13 @@ void QtDownloader::CancelAll()
 
 bool QtDownloader::Download(const QString& url, const QString& fileName)
 {
+    QString contentType;
+    return DownloadWithType(url, fileName, contentType);
+}
+
+bool QtDownloader::DownloadWithType(const QString& url, const QString& fileName, QString& contentType)
+{
+    contentType.clear();
     lastFailure = Failure::None;
     lastErrorText.clear();
     auto fail = [&](Failure why, const QString& text) {
@@ -374,6 +384,7 @@ bool QtDownloader::Download(const QString& url, const QString& fileName)
         }
         if (!out.commit())
             return fail(Failure::CannotWrite, out.errorString());
+        contentType = transfer.ContentType();
         return true;
     } catch (const std::exception& e) {
         return fail(Failure::Network, QString::fromLocal8Bit(e.what()));

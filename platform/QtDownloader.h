@@ -59,6 +59,7 @@ public:
     QtDownloader& operator=(const QtDownloader&) = delete;
 
     bool Download(const QString& url, const QString& fileName) override;
+    bool DownloadWithType(const QString& url, const QString& fileName, QString& contentType) override;
     void CancelAll() override;
 
     const Limits& GetLimits() const { return limits; }

@@ -28,6 +28,8 @@ public:
 
     void Serve(const QString& url, const QByteArray& body) { answers.insert(url, body); }
     void Fail(const QString& url) { answers.insert(url, std::nullopt); }
+    // The Content-Type the "server" sends with url's body.
+    void SetContentType(const QString& url, const QString& type) { types.insert(url, type); }
     // Runs inside Download before it answers, as events would run inside a
     // real transfer's event loop.
     void SetDuringDownload(std::function<void(const QString& url)> hook) { during = std::move(hook); }
@@ -50,6 +52,13 @@ public:
                  && file.write(**found) == (*found)->size();
         }
         calls.append({url, fileName, ok});
+        return ok;
+    }
+
+    bool DownloadWithType(const QString& url, const QString& fileName, QString& contentType) override
+    {
+        const bool ok = Download(url, fileName);
+        contentType = ok ? types.value(url) : QString();
         return ok;
     }
 
@@ -79,6 +88,7 @@ public:
 
 private:
     QHash<QString, std::optional<QByteArray>> answers;
+    QHash<QString, QString> types;
     QList<Call> calls;
     std::function<void(const QString&)> during;
     bool cancelled = false;

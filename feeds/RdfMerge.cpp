@@ -1,0 +1,207 @@
+#include "feeds/RdfMerge.h"
+
+#include "app/NewsGlobals.h"
+#include "feeds/RssMerge.h"
+#include "model/DateTime.h"
+#include "model/TreeItems.h"
+#include "model/ViewNodes.h"
+#include "text/TextTools.h"
+
+#include <QDomElement>
+#include <QHash>
+#include <QSet>
+#include <QTreeWidget>
+
+#include <vector>
+
+namespace {
+QString LocalNameOf(const QDomNode& node)
+{
+    const QString local = node.localName();
+    return local.isEmpty() ? node.nodeName() : local;
+}
+
+QDomElement FirstElementNamed(const QDomNode& parent, const QString& name)
+{
+    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        if (LocalNameOf(e) == name)
+            return e;
+    return QDomElement();
+}
+
+QTreeWidgetItem* StartNode(QTreeWidget* tree, QTreeWidgetItem* passed)
+{
+    if (passed)
+        return passed;
+    if (QTreeWidgetItem* selected = SelectedNode(tree))
+        return selected;
+    return FirstNode(tree);
+}
+
+QString RdfCaption(const QString& title, int newCount, int childCount)
+{
+    // One substitution step: a title holding "%1" stays as it is.
+    return QStringLiteral("%1(%2 of %3)").arg(title, QString::number(newCount), QString::number(childCount));
+}
+
+// The children of one feed by folded caption and by folded stored title; the
+// first child in order wins, as a search from the top would find it.
+class TKnownItems {
+public:
+    explicit TKnownItems(QTreeWidgetItem* feed)
+    {
+        const int n = feed->childCount();
+        index.reserve(2 * n);
+        for (int i = 0; i < n; ++i)
+            Add(feed->child(i), false);
+    }
+    bool Contains(const QString& plainTitle) const { return index.contains(AsciiUpper(plainTitle)); }
+    QTreeWidgetItem* Find(const QString& plainTitle) const { return index.value(AsciiUpper(plainTitle)); }
+    // A node inserted first under the feed becomes the first match.
+    void Add(QTreeWidgetItem* node, bool first)
+    {
+        Put(AsciiUpper(node->text(0)), node, first);
+        if (const TTreeItem* item = NewsData->NodeItem(node))
+            Put(AsciiUpper(item->Title), node, first);
+    }
+
+private:
+    void Put(const QString& key, QTreeWidgetItem* node, bool first)
+    {
+        if (first || !index.contains(key))
+            index.insert(key, node);
+    }
+    QHash<QString, QTreeWidgetItem*> index;
+};
+
+void SetFeedImage(QTreeWidgetItem* node, int image)
+{
+    SetNodeImages(node, image, image, NodeStateImage(node));
+}
+
+// Drops the children first seen before the limit, in one pass over the list.
+void AgeChildren(QTreeWidget* tree, QTreeWidgetItem* feed, TDateTime limit)
+{
+    QSet<QTreeWidgetItem*> gone;
+    for (int i = 0; i < feed->childCount(); ++i) {
+        QTreeWidgetItem* child = feed->child(i);
+        const TTreeItem* item = NewsData->NodeItem(child);
+        if (item && item->TimeStamp < limit)
+            gone.insert(child);
+    }
+    if (gone.isEmpty())
+        return;
+    if (gone.contains(tree->currentItem()))
+        tree->setCurrentItem(feed);
+    const QList<QTreeWidgetItem*> children = feed->takeChildren();
+    QList<QTreeWidgetItem*> kept;
+    kept.reserve(children.size() - gone.size());
+    for (QTreeWidgetItem* child : children)
+        if (!gone.contains(child))
+            kept.append(child);
+    feed->addChildren(kept);
+    qDeleteAll(gone);
+}
+} // namespace
+
+QString RdfElementText(const QDomNode& parent, const QString& name)
+{
+    // An element of the parent's own namespace first: RSS 1.0 items may carry
+    // a dc:title beside their title.
+    const QString ns = parent.namespaceURI();
+    QDomElement any;
+    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (LocalNameOf(e) != name)
+            continue;
+        if (e.namespaceURI() == ns)
+            return e.text();
+        if (any.isNull())
+            any = e;
+    }
+    return any.isNull() ? QString() : any.text();
+}
+
+QTreeWidgetItem* MergeRdfChannel(const TNewsViews& views, int newsStorageDuration,
+                                 QTreeWidgetItem* startNode, const QString& feedUrl,
+                                 const TXMLNode& rdf)
+{
+    QTreeWidget* tree = views.tvTree;
+    if (!tree || !NewsData)
+        return nullptr;
+    TUpdateGuard bracket(tree); // closed on every road out, failures included
+    const QDomNode root = rdf.DomNode();
+    QDomElement channel = FirstElementNamed(root, QStringLiteral("channel"));
+    if (channel.isNull())
+        channel = root.firstChildElement();
+    if (channel.isNull())
+        return nullptr;
+
+    const QString channelTitle = RdfElementText(channel, QStringLiteral("title"));
+    QTreeWidgetItem* feed = FindNodeByURL(StartNode(tree, startNode), feedUrl);
+    // A typed or pasted URL must not make a second node for a feed at the top.
+    if (!feed && !startNode)
+        feed = FindNodeByURL(FirstNode(tree), feedUrl);
+    const TDateTime now = NowDateTime();
+    if (feed) {
+        if (TTreeItem* item = NewsData->NodeItem(feed))
+            item->TimeStamp = now;
+    } else {
+        TTreeItem feedItem(kFeed, channelTitle, feedUrl, RdfElementText(channel, QStringLiteral("description")),
+                           QString(), FormatLocalDateTime(now));
+        const int index = NewsData->NewsList.AddCopy(feedItem);
+        feed = NewViewNode(channelTitle);
+        SetNodeDataValue(feed, index);
+        tree->insertTopLevelItem(0, feed);
+        // The icon download lets events run: go on only with a live node.
+        const TNodeRef feedRef(feed);
+        NewsData->AssignNodeIcon(feed, RdfElementText(channel, QStringLiteral("link")));
+        feed = feedRef.In(tree);
+        if (!feed)
+            return nullptr;
+    }
+    TTreeItem* feedItem = NewsData->NodeItem(feed);
+    if (!feedItem)
+        return feed;
+    if (feedItem->GetOptionInt(kOptStorageDays, 0) == -1)
+        DeleteChildNodes(views, feed);
+
+    const QString showDescription = feedItem->GetOption(kOptShowDescription);
+    const QString dateText = FormatLocalDateTime(now);
+    const int feedImage = NodeImage(feed);
+    TKnownItems known(feed);
+    int newCount = 0;
+    for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (e == channel || LocalNameOf(e) != QLatin1String("item"))
+            continue;
+        QString title = RdfElementText(e, QStringLiteral("title"));
+        QString plainTitle = HTMLToText(title);
+        // Untitled items are told apart as in RSS feeds, by their text or link.
+        if (IsBlank(plainTitle)) {
+            const QString derived = UntitledItemTitle(RdfElementText(e, QStringLiteral("description")),
+                                                      RdfElementText(e, QStringLiteral("link")).trimmed());
+            if (!derived.isEmpty())
+                title = plainTitle = derived;
+        }
+        QTreeWidgetItem* node = known.Find(plainTitle);
+        if (!node) {
+            ++newCount;
+            TTreeItem news(kNewsItem, title, RdfElementText(e, QStringLiteral("link")),
+                           RdfElementText(e, QStringLiteral("description")), QString(), dateText);
+            news.SetOption(kOptShowDescription, showDescription);
+            news.IconIdx = feedImage;
+            const int index = NewsData->NewsList.AddCopy(news);
+            node = NewViewNode(title);
+            SetNodeDataValue(node, index);
+            SetFeedImage(node, feedImage);
+            feed->insertChild(0, node);
+            known.Add(node, true);
+            continue;
+        }
+        SetFeedImage(node, feedImage);
+    }
+    if (newsStorageDuration > 0)
+        AgeChildren(tree, feed, now - newsStorageDuration);
+
+    feed->setText(0, RdfCaption(HTMLToText(channelTitle), newCount, feed->childCount()));
+    return feed;
+}

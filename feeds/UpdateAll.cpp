@@ -1,0 +1,160 @@
+#include "feeds/UpdateAll.h"
+
+#include "app/NewsGlobals.h"
+#include "language/LangManager.h"
+#include "model/TreeItems.h"
+#include "model/ViewNodes.h"
+#include "widgets/Gradient.h"
+#include "widgets/HTProgressBar.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFont>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include <vector>
+
+namespace {
+const QSize kClientSize(201, 89);
+const QColor kBarColor(49, 106, 197); // colour value 12937777
+
+// Every feed node of the tree in pre-order, held weakly.
+std::vector<TNodeRef> FeedNodes(QTreeWidget* tree)
+{
+    std::vector<TNodeRef> feeds;
+    if (!tree || !NewsData)
+        return feeds;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        const TTreeItem* item = NewsData->NodeItem(*it);
+        if (item && item->IsKind(kFeed))
+            feeds.emplace_back(*it);
+    }
+    return feeds;
+}
+} // namespace
+
+QString ProgressCaption(int i, int count)
+{
+    if (count <= 0)
+        return QStringLiteral("0 %");
+    const qint64 scaled = qint64(i) * 100;
+    qint64 q = scaled / count;
+    const qint64 twiceRest = 2 * (scaled % count);
+    if (twiceRest > count || (twiceRest == count && q % 2 != 0))
+        ++q;
+    return QString::number(q) + QStringLiteral(" %");
+}
+
+TFrmUpdateAll::TFrmUpdateAll(QWidget* owner, TFetch fetch, TStopAsked stopAsked)
+    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                         | Qt::CustomizeWindowHint),
+      fetch(std::move(fetch)), stopAsked(std::move(stopAsked))
+{
+    setObjectName(QStringLiteral("FrmUpdateAll"));
+    setWindowTitle(QStringLiteral("Update All RSS"));
+    setFixedSize(kClientSize);
+
+    Gradient1 = new TGradient(this);
+    Gradient1->setObjectName(QStringLiteral("Gradient1"));
+    Gradient1->SetGradientStart(QColor(128, 128, 128));
+    Gradient1->SetGradientEnd(Qt::black);
+    Gradient1->setGeometry(rect());
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setProperty("quorbelNoTranslate", true); // it shows feed captions
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    font.setBold(true);
+    Label1->setFont(font);
+    Label1->setGeometry(8, 8, kClientSize.width() - 16, 18);
+
+    HTProgressBar1 = new THTProgressBar(this);
+    HTProgressBar1->setObjectName(QStringLiteral("HTProgressBar1"));
+    HTProgressBar1->setGeometry(5, 30, 193, 19);
+    HTProgressBar1->SetKind(htSolid);
+    HTProgressBar1->SetBarColor(kBarColor);
+    HTProgressBar1->SetBevelOuter(bvNone);
+
+    Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    Cancel->setObjectName(QStringLiteral("Cancel"));
+    Cancel->setGeometry(56, 56, 75, 25);
+    connect(Cancel, &QPushButton::clicked, this, &TFrmUpdateAll::CancelClick);
+}
+
+TFrmUpdateAll::~TFrmUpdateAll() = default;
+
+void TFrmUpdateAll::ShowCentred()
+{
+    if (NewsData && NewsData->LanMan)
+        NewsData->LanMan->TranslateForm(this, false);
+    if (QWidget* owner = parentWidget()) {
+        const QRect frame = owner->frameGeometry();
+        move(frame.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFrmUpdateAll::UpdateAllFeeds(QTreeWidget* tree)
+{
+    if (running)
+        return;
+    running = true;
+    Cancelled = false;
+    Failed.clear();
+    const std::vector<TNodeRef> feeds = FeedNodes(tree);
+    const int count = static_cast<int>(feeds.size());
+    HTProgressBar1->SetMax(count);
+    // Nothing of the previous run shows before the first feed.
+    HTProgressBar1->SetPosition(0);
+    HTProgressBar1->SetCaption(QString());
+    Label1->clear();
+    int i = 0;
+    for (const TNodeRef& ref : feeds) {
+        if (Cancelled || (stopAsked && stopAsked()))
+            break;
+        ++i;
+        QTreeWidgetItem* node = ref.In(tree);
+        if (!node)
+            continue; // deleted between two fetches
+        HTProgressBar1->SetPosition(i);
+        Label1->setText(node->text(0));
+        HTProgressBar1->SetCaption(ProgressCaption(i, count));
+        QCoreApplication::processEvents();
+        // A Cancel click or a deleting command may have run just now.
+        node = ref.In(tree);
+        const TTreeItem* item = node && NewsData ? NewsData->NodeItem(node) : nullptr;
+        if (Cancelled || (stopAsked && stopAsked()) || !item)
+            continue;
+        const QString url = item->Link;
+        if (fetch && !fetch(url, node))
+            Failed << url;
+    }
+    running = false;
+    close();
+}
+
+void TFrmUpdateAll::CancelClick()
+{
+    Cancelled = true;
+    close();
+}
+
+void TFrmUpdateAll::closeEvent(QCloseEvent* event)
+{
+    // The caption's close button stops the run as Cancel does.
+    if (running)
+        Cancelled = true;
+    QWidget::closeEvent(event);
+}
+
+void TFrmUpdateAll::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Gradient1->setGeometry(rect());
+}

@@ -1,0 +1,167 @@
+// Reload All over the organiser's tree, with the update-all window.
+#include "feeds/UpdateAll.h"
+#include "organiser/OrganiserFixture.h"
+#include "widgets/HTProgressBar.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+class ReloadAllTest : public OrganiserFixture {
+protected:
+    ReloadAllTest() { CreateOrganiser(); }
+
+    // n feeds, the last one inside a folder; each served.
+    QList<QTreeWidgetItem*> AddFeeds(int n)
+    {
+        QList<QTreeWidgetItem*> feeds;
+        QTreeWidgetItem* folder = AddNode(nullptr, kFolder, "Folder");
+        for (int i = 1; i <= n; ++i) {
+            const QString url = QStringLiteral("http://f%1.test/rss").arg(i);
+            feeds << AddNode(i == n ? folder : nullptr, kFeed, QStringLiteral("F%1").arg(i), url);
+            downloader.Serve(url, SmallFeed(QStringLiteral("f%1").arg(i), 2));
+        }
+        // The folder last, so that its feed comes last in pre-order.
+        organiser->tvTree->addTopLevelItem(organiser->tvTree->takeTopLevelItem(0));
+        return feeds;
+    }
+    TFrmUpdateAll* Window() { return organiser->FrmUpdateAll.data(); }
+};
+} // namespace
+
+TEST_F(ReloadAllTest, ProgressCaptionsRoundHalvesToEven)
+{
+    struct {
+        int i, count;
+        const char* caption;
+    } cases[] = {{1, 4, "25 %"}, {4, 4, "100 %"}, {1, 8, "12 %"}, {3, 8, "38 %"}, {5, 8, "62 %"},
+                 {7, 8, "88 %"}, {1, 3, "33 %"}, {2, 3, "67 %"}, {1, 200, "0 %"}, {3, 200, "2 %"},
+                 {0, 0, "0 %"}, {2147483647, 2147483647, "100 %"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ProgressCaption(c.i, c.count), c.caption) << c.i << "/" << c.count;
+}
+
+TEST_F(ReloadAllTest, EveryFeedInPreOrderWithItsCaption)
+{
+    for (int n : {4, 8}) {
+        organiser->tvTree->clear();
+        const QList<QTreeWidgetItem*> feeds = AddFeeds(n);
+        QStringList seen;
+        downloader.SetDuringDownload([&](const QString& url) {
+            if (url.endsWith("/rss"))
+                seen << url + " " + Window()->Label1->text() + " " + Window()->HTProgressBar1->Caption() + " "
+                            + QString::number(Window()->HTProgressBar1->Position());
+        });
+        organiser->acReloadAll->trigger();
+        downloader.SetDuringDownload(nullptr);
+        QStringList expected;
+        for (int i = 1; i <= n; ++i)
+            expected << QStringLiteral("http://f%1.test/rss F%1 %2 %1").arg(i).arg(ProgressCaption(i, n));
+        EXPECT_EQ(seen, expected);
+        EXPECT_EQ(Window()->HTProgressBar1->Max(), n);
+        EXPECT_FALSE(Window()->isVisible());
+        // Each feed merged and expanded, the one in the folder too.
+        for (QTreeWidgetItem* feed : feeds) {
+            EXPECT_EQ(feed->childCount(), 2);
+            EXPECT_TRUE(feed->isExpanded());
+        }
+    }
+}
+
+TEST_F(ReloadAllTest, CancelAndCloseStopBeforeTheNextFeed)
+{
+    // Cancel in the second fetch of five, by the button and by the caption's
+    // close button: that fetch completes, the third does not start.
+    for (bool byButton : {true, false}) {
+        organiser->tvTree->clear();
+        const QList<QTreeWidgetItem*> feeds = AddFeeds(5);
+        int fetches = 0;
+        downloader.SetDuringDownload([&](const QString& url) {
+            if (!url.endsWith("/rss") || ++fetches != 2)
+                return;
+            // Asking again while the run is on only shows the window.
+            organiser->acReloadAll->trigger();
+            if (byButton)
+                Window()->Cancel->click();
+            else
+                Window()->close();
+        });
+        organiser->acReloadAll->trigger();
+        downloader.SetDuringDownload(nullptr);
+        EXPECT_EQ(fetches, 2);
+        EXPECT_EQ(feeds[1]->childCount(), 2);
+        EXPECT_EQ(feeds[2]->childCount(), 0);
+        EXPECT_FALSE(Window()->isVisible());
+        EXPECT_FALSE(Window()->Running());
+    }
+}
+
+TEST_F(ReloadAllTest, AFeedDeletedDuringTheRunIsSkipped)
+{
+    const QList<QTreeWidgetItem*> feeds = AddFeeds(3);
+    QStringList fetched;
+    downloader.SetDuringDownload([&](const QString& url) {
+        if (!url.endsWith("/rss"))
+            return;
+        fetched << url;
+        if (fetched.size() == 1) {
+            // A deleting command waits for the fetch in progress, then runs
+            // before the next one.
+            QTreeWidgetItem* second = feeds[1];
+            organiser->Busy->RunWhenIdle([second] { delete second; }, false);
+            EXPECT_EQ(organiser->tvTree->topLevelItemCount(), 3);
+        }
+    });
+    organiser->acReloadAll->trigger();
+    downloader.SetDuringDownload(nullptr);
+    EXPECT_EQ(fetched, QStringList({"http://f1.test/rss", "http://f3.test/rss"}));
+    EXPECT_EQ(organiser->tvTree->topLevelItemCount(), 2);
+}
+
+TEST_F(ReloadAllTest, NoFeedsClosesAtOnceAndProgramEndStopsTheRun)
+{
+    AddNode(nullptr, kWebLink, "Page", "http://page.test/");
+    organiser->acReloadAll->trigger();
+    EXPECT_TRUE(downloader.Calls().isEmpty());
+    EXPECT_FALSE(Window()->isVisible());
+    EXPECT_EQ(Window()->HTProgressBar1->Max(), 100); // a range of 0..0 is refused
+
+    AddFeeds(3);
+    int fetches = 0;
+    downloader.SetDuringDownload([&](const QString& url) {
+        if (url.endsWith("/rss") && ++fetches == 1)
+            organiser->EndProgram();
+    });
+    organiser->acReloadAll->trigger();
+    downloader.SetDuringDownload(nullptr);
+    EXPECT_EQ(fetches, 1);
+}
+
+TEST_F(ReloadAllTest, FailuresAreToldOnceAfterTheRun)
+{
+    // Two of 25 feeds fail while the run goes on: no box stops it; one
+    // message names them afterwards. With more than 20, the list is cut.
+    const QList<QTreeWidgetItem*> feeds = AddFeeds(25);
+    downloader.Fail("http://f2.test/rss");
+    downloader.Fail("http://f3.test/rss");
+    int boxesDuringRun = -1;
+    downloader.SetDuringDownload([&](const QString& url) {
+        if (url == "http://f25.test/rss")
+            boxesDuringRun = dialogs.messages.size();
+    });
+    organiser->acReloadAll->trigger();
+    EXPECT_EQ(boxesDuringRun, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0],
+              "Error downloading \"http://f2.test/rss\"\r\nError downloading \"http://f3.test/rss\"");
+    EXPECT_EQ(feeds[24]->childCount(), 2);
+
+    dialogs.messages.clear();
+    for (int i = 1; i <= 25; ++i)
+        downloader.Fail(QStringLiteral("http://f%1.test/rss").arg(i));
+    organiser->acReloadAll->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].split("\r\n").size(), 21);
+    EXPECT_TRUE(dialogs.messages[0].endsWith("\r\n..."));
+}
