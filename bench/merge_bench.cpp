@@ -1,6 +1,7 @@
 // Merging a 1,000-item document, half of it new, into a feed that already has
 // 10,000 items, with the derived views kept in step.
 #include "BenchMain.h"
+#include "MergeScene.h"
 #include "app/NewsGlobals.h"
 #include "feeds/RssMerge.h"
 #include "model/CategoryViews.h"
@@ -16,35 +17,6 @@
 #include <cstdlib>
 
 namespace {
-QString Title(int i) { return QStringLiteral("Headline number %1 about the day's events").arg(i); }
-
-struct TMergeScene {
-    QTreeWidget tree, feeds, web, time, video, audio;
-    TNewsViews views;
-    QTreeWidgetItem* feed = nullptr;
-
-    TMergeScene()
-    {
-        views = {&tree, &feeds, &web, &time, &video, &audio};
-    }
-
-    void Build(int existing)
-    {
-        for (QTreeWidget* v : {&tree, &feeds, &web, &time, &video, &audio})
-            v->clear();
-        NewsData->NewsList.Clear();
-        TTreeItem feedItem(kFeed, "Feed", "http://bench.test/rss", "", "NSD=0", "0");
-        feedItem.IconIdx = 2;
-        feed = AddViewNode(&tree, nullptr, "Feed", NewsData->NewsList.AddCopy(feedItem));
-        for (int i = 0; i < existing; ++i) {
-            TTreeItem item(kNewsItem, Title(i), QStringLiteral("http://bench.test/%1").arg(i), "d", "",
-                           "2026-12-09 10:00:00");
-            AddViewNode(&tree, feed, item.Title, NewsData->NewsList.AddCopy(item));
-        }
-        BuildCategoryViews(views, 0);
-    }
-};
-
 QString WriteDocument(const QString& folder, int first, int count)
 {
     QString xml = QStringLiteral("<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Feed</title>");
@@ -52,7 +24,7 @@ QString WriteDocument(const QString& folder, int first, int count)
         xml += QStringLiteral("<item><title>%1</title><link>http://bench.test/%2</link>"
                               "<description>&lt;p&gt;Text of item %2&lt;/p&gt;</description>"
                               "<pubDate>Wed, 09 Dez 2026 10:00:00 GMT</pubDate></item>")
-                   .arg(Title(i))
+                   .arg(BenchTitle(i))
                    .arg(i);
     xml += QStringLiteral("</channel></rss>");
     const QString name = folder + "/bench.xml";
@@ -71,7 +43,7 @@ void BM_MergeRssChannel(benchmark::State& state)
     TMergeScene scene;
     for (auto _ : state) {
         state.PauseTiming();
-        scene.Build(existing);
+        scene.Build(existing, "http://bench.test/rss", "NSD=0");
         const IXMLRssType rss = LoadRss(file);
         state.ResumeTiming();
         QTreeWidgetItem* result = MergeRssChannel(scene.views, 0, scene.feed, "http://bench.test/rss", rss);

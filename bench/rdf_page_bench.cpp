@@ -1,6 +1,7 @@
 // The RSS 1.0 merge of a 1,000-item document (half of it new) into a feed of
 // 10,000 items, and a web-page node made from pages of 1 to 5 MB.
 #include "BenchMain.h"
+#include "MergeScene.h"
 #include "app/NewsGlobals.h"
 #include "feeds/RdfMerge.h"
 #include "feeds/WebPageNode.h"
@@ -12,8 +13,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-QString Title(int i) { return QStringLiteral("Headline number %1 about the day's events").arg(i); }
-
 QByteArray RdfDocument(int first, int count)
 {
     QString xml = QStringLiteral("<?xml version=\"1.0\"?><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\""
@@ -22,42 +21,20 @@ QByteArray RdfDocument(int first, int count)
     for (int i = first; i < first + count; ++i)
         xml += QStringLiteral("<item><title>%1</title><link>http://bench.test/%2</link>"
                               "<description>&lt;p&gt;Text of item %2&lt;/p&gt;</description></item>")
-                   .arg(Title(i))
+                   .arg(BenchTitle(i))
                    .arg(i);
     xml += QStringLiteral("</rdf:RDF>");
     return xml.toUtf8();
 }
 
-struct TScene {
-    QTreeWidget tree, feeds, web, time, video, audio;
-    TNewsViews views{&tree, &feeds, &web, &time, &video, &audio};
-    QTreeWidgetItem* feed = nullptr;
-
-    void Build(int existing)
-    {
-        for (QTreeWidget* v : {&tree, &feeds, &web, &time, &video, &audio})
-            v->clear();
-        NewsData->NewsList.Clear();
-        TTreeItem feedItem(kFeed, "Feed", "http://bench.test/rdf", "", "", "0");
-        feedItem.IconIdx = 2;
-        feed = AddViewNode(&tree, nullptr, "Feed", NewsData->NewsList.AddCopy(feedItem));
-        for (int i = 0; i < existing; ++i) {
-            TTreeItem item(kNewsItem, Title(i), QStringLiteral("http://bench.test/%1").arg(i), "d", "",
-                           "2026-12-09 10:00:00");
-            AddViewNode(&tree, feed, item.Title, NewsData->NewsList.AddCopy(item));
-        }
-        BuildCategoryViews(views, 0);
-    }
-};
-
 void BM_MergeRdfChannel(benchmark::State& state)
 {
     const int existing = static_cast<int>(state.range(0));
     const QByteArray document = RdfDocument(existing - 500, 1000);
-    TScene scene;
+    TMergeScene scene;
     for (auto _ : state) {
         state.PauseTiming();
-        scene.Build(existing);
+        scene.Build(existing, "http://bench.test/rdf", "");
         TXMLDocument xml;
         xml.LoadFromXML(document);
         state.ResumeTiming();
@@ -70,6 +47,25 @@ void BM_MergeRdfChannel(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MergeRdfChannel)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// A hostile size: a document of 100,000 items into an empty feed.
+void BM_MergeRdfChannelHuge(benchmark::State& state)
+{
+    const QByteArray document = RdfDocument(0, 100000);
+    TMergeScene scene;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.Build(0, "http://bench.test/rdf", "");
+        TXMLDocument xml;
+        xml.LoadFromXML(document);
+        state.ResumeTiming();
+        QTreeWidgetItem* result =
+            MergeRdfChannel(scene.views, 0, scene.feed, "http://bench.test/rdf", xml.DocumentElement());
+        if (!result || result->childCount() != 100000)
+            state.SkipWithError("unexpected merge result");
+    }
+}
+BENCHMARK(BM_MergeRdfChannelHuge)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_LoadRdfDocument(benchmark::State& state)
 {
@@ -92,7 +88,7 @@ void BM_AddWebPageNode(benchmark::State& state)
     while (page.size() < megabytes * 1024 * 1024)
         page += filler;
     page += QStringLiteral("<title>The page</title></head><body></body></html>");
-    TScene scene;
+    TMergeScene scene;
     for (auto _ : state) {
         state.PauseTiming();
         scene.tree.clear();
@@ -103,7 +99,7 @@ void BM_AddWebPageNode(benchmark::State& state)
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * page.size() * 2);
 }
-BENCHMARK(BM_AddWebPageNode)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddWebPageNode)->Arg(1)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) { return RunBenchmarks(argc, argv, true); }

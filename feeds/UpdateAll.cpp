@@ -91,13 +91,20 @@ void TFrmUpdateAll::ShowCentred()
 {
     if (NewsData && NewsData->LanMan)
         NewsData->LanMan->TranslateForm(this, false);
-    if (QWidget* owner = parentWidget()) {
-        const QRect frame = owner->frameGeometry();
-        move(frame.center() - QPoint(width() / 2, height() / 2));
-    }
+    // The frame is known only once the window has been shown: centre again then.
+    Centre();
     show();
+    Centre();
     raise();
     activateWindow();
+}
+
+void TFrmUpdateAll::Centre()
+{
+    if (QWidget* owner = parentWidget()) {
+        const QRect frame = frameGeometry();
+        move(owner->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
+    }
 }
 
 void TFrmUpdateAll::UpdateAllFeeds(QTreeWidget* tree)

@@ -59,6 +59,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Centre();
+
     TFetch fetch;
     TStopAsked stopAsked;
     bool running = false;

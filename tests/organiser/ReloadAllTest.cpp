@@ -1,11 +1,14 @@
 // Reload All over the organiser's tree, with the update-all window.
 #include "feeds/UpdateAll.h"
 #include "organiser/OrganiserFixture.h"
+#include "platform/QtDownloader.h"
+#include "support/LocalHttpServer.h"
 #include "widgets/HTProgressBar.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 class ReloadAllTest : public OrganiserFixture {
@@ -126,6 +129,11 @@ TEST_F(ReloadAllTest, NoFeedsClosesAtOnceAndProgramEndStopsTheRun)
     EXPECT_TRUE(downloader.Calls().isEmpty());
     EXPECT_FALSE(Window()->isVisible());
     EXPECT_EQ(Window()->HTProgressBar1->Max(), 100); // a range of 0..0 is refused
+    // The window: its client size, on top, a tool window, centred on the organiser.
+    EXPECT_EQ(Window()->size(), QSize(201, 89));
+    EXPECT_TRUE(Window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(Window()->windowType(), Qt::Tool);
+    EXPECT_LE((Window()->frameGeometry().center() - organiser->frameGeometry().center()).manhattanLength(), 2);
 
     AddFeeds(3);
     int fetches = 0;
@@ -164,4 +172,59 @@ TEST_F(ReloadAllTest, FailuresAreToldOnceAfterTheRun)
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].split("\r\n").size(), 21);
     EXPECT_TRUE(dialogs.messages[0].endsWith("\r\n..."));
+}
+
+TEST_F(ReloadAllTest, OverTheNetworkWithFailingServers)
+{
+    // The real downloader against a local server: 1,000 feeds answering 404,
+    // redirect loops, a stalled answer, an RSS 1.0 feed and a page whose
+    // server names its charset. The run ends; failures come as one message.
+    LocalHttpServer server;
+    ASSERT_TRUE(server.IsListening());
+    QtDownloader::Limits limits;
+    limits.stallMs = 1000;
+    limits.totalMs = 6000;
+    QtDownloader network(limits);
+    SetDownloader(&network);
+    const int kMissing = 1000;
+    for (int i = 0; i < kMissing; ++i)
+        AddNode(nullptr, kFeed, QStringLiteral("Missing %1").arg(i), server.Url(QStringLiteral("/missing/%1").arg(i)));
+    for (int i = 0; i < 3; ++i) {
+        server.Redirect(QStringLiteral("/loop%1").arg(i), QStringLiteral("/loop%1").arg(i).toLatin1());
+        AddNode(nullptr, kFeed, "Loop", server.Url(QStringLiteral("/loop%1").arg(i)));
+    }
+    server.Stall("/stall", true);
+    AddNode(nullptr, kFeed, "Stalled", server.Url("/stall"));
+    server.Serve("/rdf", "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+                         "xmlns=\"http://purl.org/rss/1.0/\"><channel><title>R</title></channel>"
+                         "<item><title>One</title></item></rdf:RDF>",
+                 "application/rdf+xml");
+    QTreeWidgetItem* rdf = AddNode(nullptr, kFeed, "RDF", server.Url("/rdf"));
+    organiser->acReloadAll->trigger();
+    EXPECT_EQ(rdf->text(0), "R(1 of 1)");
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(server.RequestCount("/missing/999"), 1);
+    EXPECT_EQ(server.RequestCount("/stall"), 1);
+
+    // Cancel while the stalled fetch waits: the window goes at once and no
+    // later feed is fetched; the stalled fetch ends by the downloader's limit.
+    server.Serve("/page", "<title>\xf0\xd2\xc9\xd7\xc5\xd4</title>", "text/html; charset=KOI8-R");
+    const QString pageUrl = server.Url("/page");
+    organiser->LoadFeedURL(pageUrl, nullptr);
+    bool hiddenAtOnce = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (server.RequestCount("/stall") < 2 || !Window()->Running())
+            return;
+        poll.stop();
+        Window()->Cancel->click();
+        hiddenAtOnce = !Window()->isVisible();
+    });
+    poll.start(20);
+    organiser->acReloadAll->trigger();
+    EXPECT_TRUE(hiddenAtOnce);
+    EXPECT_EQ(server.RequestCount("/stall"), 2);
+    EXPECT_EQ(server.RequestCount("/rdf"), 1);
+    EXPECT_EQ(organiser->tvTree->topLevelItem(0)->text(0), QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442"));
+    SetDownloader(&downloader);
 }
