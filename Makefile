@@ -1,13 +1,15 @@
 # Two commands for a fresh machine: `make run` and `make test`.
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 # Qt and the font libraries keep memory until exit on purpose: leaks are not
 # what this run looks for; every other finding ends the test that made it.
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all setup configure build run test sanitize bench install clean
+.PHONY: all setup configure build run test sanitize fuzz bench install clean
 
 all: build
 
@@ -31,6 +33,15 @@ sanitize: setup
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS) --target quorbel_tests
 	@cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
+# libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer),
+# each run for FUZZ_SECONDS from the seeds in fuzz/seeds and tests/corpora.
+FUZZ_FLAGS = -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+fuzz: setup
+	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DQUORBEL_FUZZ=ON -DQUORBEL_BUILD_TESTS=OFF \
+	       "-DCMAKE_CXX_FLAGS=$(FUZZ_FLAGS)" >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target quorbel_fuzzers
+	@fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 # Installs under /usr/local (or PREFIX=...); run with sudo when that folder is not yours.
 PREFIX ?= /usr/local
 install: build
@@ -40,4 +51,4 @@ bench: build
 	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b; done
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -35,7 +35,12 @@ int main(int argc, char** argv)
     InstallEndSignalHandlers(&app, [feeder] { feeder->EndProgram(); });
     // The session is ending: store now; the quit that follows does the rest.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, feeder, [feeder](QSessionManager&) {
-        feeder->Busy->RunWhenIdle([feeder] { feeder->SaveNewsWithBackup(); }, true);
+        feeder->Busy->RunWhenIdle(
+            [feeder] {
+                feeder->SaveNewsWithBackup();
+                feeder->WaitForStore();
+            },
+            true);
     });
     ticker->show();
 

@@ -518,9 +518,21 @@ bool TTreeList::SaveContainer(const QString& fileName) const
 
 void TTreeList::ReorderByTree(QTreeWidget* view, const QTreeWidgetItem* branch)
 {
-    TUpdateGuard updating(view);
     TTreeList ordered;
-    ordered.Reserve(Count());
+    ordered.CopyByTree(*this, view, branch);
+    items.swap(ordered.items);
+}
+
+void TTreeList::CopyByTree(const TTreeList& source, QTreeWidget* view, const QTreeWidgetItem* branch)
+{
+    if (&source == this) {
+        ReorderByTree(view, branch);
+        return;
+    }
+    TUpdateGuard updating(view);
+    TTreeList& ordered = *this;
+    ordered.Clear();
+    ordered.Reserve(source.Count());
 
     // Depth-first pre-order with an explicit stack. Links are taken from the
     // pre-order positions of the view nodes themselves, so every view node
@@ -547,11 +559,10 @@ void TTreeList::ReorderByTree(QTreeWidget* view, const QTreeWidgetItem* branch)
         ++level.nextChild;
 
         const qint64 data = NodeDataValue(viewNode);
-        TTreeItem* item = data >= 0 && data < Count() ? At(static_cast<int>(data)) : nullptr;
+        const TTreeItem* item = data >= 0 && data < source.Count() ? source.At(static_cast<int>(data)) : nullptr;
         int index;
         if (item) {
             index = ordered.AddCopy(*item);
-            item->NewIndex = index;
         } else {
             // A view node that stands for no item still holds its children
             // together: it is kept as a folder with its caption.
@@ -571,7 +582,6 @@ void TTreeList::ReorderByTree(QTreeWidget* view, const QTreeWidgetItem* branch)
         if (viewNode->childCount() > 0)
             stack.push_back({viewNode, index, 0, -1}); // level is invalid from here
     }
-    items.swap(ordered.items);
 }
 
 void TTreeList::BuildTreeView(QTreeWidget* view) const
@@ -636,7 +646,6 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
 bool TNewsData::SaveNewsFile(QTreeWidget* view, const QString& fileName) const
 {
     TTreeList ordered;
-    ordered.AddCopies(NewsList); // the same indexes as the view's data values
-    ordered.ReorderByTree(view);
+    ordered.CopyByTree(NewsList, view);
     return ordered.SaveContainer(fileName);
 }

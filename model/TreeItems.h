@@ -103,6 +103,9 @@ public:
     bool SaveContainer(const QString& fileName) const;
     // With a branch, only that node and its descendants, as the one top-level record.
     void ReorderByTree(QTreeWidget* view, const class QTreeWidgetItem* branch = nullptr);
+    // Fills this list with copies of source's nodes in the order and links of
+    // the view (or the branch), as ReorderByTree would reorder source.
+    void CopyByTree(const TTreeList& source, QTreeWidget* view, const class QTreeWidgetItem* branch = nullptr);
     void BuildTreeView(QTreeWidget* view) const;
 
 private:

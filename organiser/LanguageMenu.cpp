@@ -73,8 +73,10 @@ TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; 
 void TNewsFeeder::ApplyInterfaceTexts()
 {
     TLangManager* lan = Languages();
-    if (!lan)
+    if (!lan) {
+        ApplyAccessibleNames(); // the English captions
         return;
+    }
     // The template is what a language file holds for this entry.
     if (acConnectionInterval)
         acConnectionInterval->setText(ConnectionIntervalCaption);
@@ -84,6 +86,7 @@ void TNewsFeeder::ApplyInterfaceTexts()
     SetConnectionIntervalCaption();
     for (const auto& named : kNamedTexts)
         lan->ReadText(kSection, QString::fromLatin1(named.key), OrganiserTexts.*named.text);
+    ApplyAccessibleNames();
 }
 
 void TNewsFeeder::BuildLanguageMenu(QMenu* menu)

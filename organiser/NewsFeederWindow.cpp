@@ -8,6 +8,7 @@
 #include "notes/Notes.h"
 #include "organiser/InterfaceTexts.h"
 #include "organiser/NewsBackup.h"
+#include "organiser/NewsStore.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
@@ -47,6 +48,12 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
 {
     NewsFeeder = this;
     Busy = new TBusyState(this);
+    Store = std::make_unique<TNewsStore>([](const TStoreResult& result) {
+        if (result.backupFailed)
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrRenamingFile, result.backupPath));
+        if (result.storeFailed)
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, result.newsPath));
+    });
     setObjectName(QStringLiteral("NewsFeeder"));
     setWindowTitle(QStringLiteral("Quorbel        Stay Tivaleo"));
     setGeometry(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
@@ -277,16 +284,31 @@ void TNewsFeeder::SaveNewsWithBackup()
     // Only the whole tree is stored: before the first build has completed,
     // or while nodes are being placed, the file on disk is the better copy.
     if (NewsData && CanStoreTree()) {
-        const QFileInfo xmlPath(NewsXmlPath);
-        const QString backup = xmlPath.path() + '/' + xmlPath.completeBaseName() + QStringLiteral(".bak");
-        const bool haveNews = QFileInfo::exists(NewsStorePath);
-        const bool makeBackup = haveNews && !QFileInfo::exists(backup);
-        if ((makeBackup || BackupIsDue(backup, Clock().Now())) && !CopyFileSafely(NewsStorePath, backup))
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrRenamingFile, backup));
-        if (!KeepDamagedNewsFile() || !NewsData->SaveNewsFile(tvTree, NewsStorePath))
+        // A damaged file is kept aside before the first store replaces it.
+        if (NewsData->NewsFileDamaged && !damagedFileKept)
+            Store->WaitForIdle();
+        if (!KeepDamagedNewsFile()) {
             Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, NewsStorePath));
+        } else {
+            // Only the snapshot is taken here; the copy of the list shares
+            // its texts with the live one until either changes them.
+            const QFileInfo xmlPath(NewsXmlPath);
+            TStoreJob job;
+            job.list = std::make_unique<TTreeList>();
+            job.list->CopyByTree(NewsData->NewsList, tvTree);
+            job.newsPath = NewsStorePath;
+            job.backupPath = xmlPath.path() + '/' + xmlPath.completeBaseName() + QStringLiteral(".bak");
+            job.now = Clock().Now();
+            Store->Request(std::move(job));
+        }
     }
     SaveSettings();
+}
+
+void TNewsFeeder::WaitForStore()
+{
+    if (Store)
+        Store->WaitForIdle();
 }
 
 bool TNewsFeeder::KeepDamagedNewsFile()
@@ -352,6 +374,7 @@ void TNewsFeeder::FinalCloseHandling()
     // Open notes keep what was typed into them before the tree is stored.
     TFrmNote::CloseStepForAll();
     CloseHandling();
+    WaitForStore(); // the program ends only with the tree on disk
 }
 
 void TNewsFeeder::resizeEvent(QResizeEvent* event)
@@ -391,5 +414,6 @@ void TNewsFeeder::ShowStatus(const QString& text)
     if (ticker && ticker->lbRss) {
         ticker->lbRss->setText(text);
         ticker->lbRss->adjustSize();
+        ticker->lbRss->setAccessibleName(text); // screen readers hear the status too
     }
 }

@@ -23,6 +23,7 @@
 #include "ticker/TickerHost.h"
 
 #include <QPointer>
+#include <memory>
 #include <QString>
 #include <QWidget>
 
@@ -48,7 +49,12 @@ public:
     // Settings and store.
     void LoadSettings();
     void SaveSettings();
+    // Stores the tree with the daily back-up: the snapshot is taken now, the
+    // writing runs on the store's worker (NewsStore.h).
     void SaveNewsWithBackup();
+    // Waits for the stores asked for so far and reports their failures.
+    void WaitForStore();
+    std::unique_ptr<class TNewsStore> Store;
     // True while tvTree holds the whole news tree (see the rules above).
     bool CanStoreTree() const { return TreeComplete && PlacingNodes == 0; }
 
@@ -90,6 +96,9 @@ public:
     QMenu* mnLanguage = nullptr;
     QAction* acAbout = nullptr;
     void ApplyInterfaceTexts();
+    // Accessible names of the views, tab pages and menus (AccessibleNames.cpp);
+    // a view is named by its tab's caption, so this follows every translation.
+    void ApplyAccessibleNames();
     void BuildLanguageMenu(QMenu* menu) override;
     void LanguageChosen(QObject* sender);
     void AboutExecute();

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 
 namespace {
 // Adds the actions in order; nullptr stands for a separator, which is only
@@ -114,6 +115,10 @@ void TNewsFeeder::CreateMenus()
     help->setObjectName(QStringLiteral("mnHelp"));
     Fill(help, {acAbout});
     MainMenu1->addMenu(help);
+    // The titles carry no mnemonics (the language files own them): F10 opens
+    // the menu bar from the keyboard, as elsewhere on the desktop.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this] { MainMenu1->setActiveAction(MainMenu1->actions().value(0)); });
 
     // The popup's options entry is shown for a feed node only (PrepareNodeMenu).
     mnOptions = new QMenu(QStringLiteral("Options"), this);

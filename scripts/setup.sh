@@ -3,7 +3,9 @@
 # Does nothing when every package is already there.
 set -euo pipefail
 packages=(qt6-base-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make
-          xvfb xauth xdotool imagemagick fonts-dejavu-core)
+          clang libclang-rt-14-dev
+          xvfb xauth xdotool imagemagick fonts-dejavu-core
+          dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

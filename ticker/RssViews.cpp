@@ -74,6 +74,7 @@ TRSSView::TRSSView(TOrganiserFactory createOrganiser, QWidget* parent)
     // The organiser's settings translated the window before its menus
     // existed: once more, now that they do.
     ApplyTickerTexts(true);
+    ApplyAccessibleNames(); // also when no language manager translated
 
     const TTreeItem welcome(kWebLink, SQuorbelTitle, kMakerAddress, SQuorbelDescr, QString(),
                             FormatLocalDate(Clock().Now().date()));
@@ -234,6 +235,7 @@ void TRSSView::ShowItem(const TTreeItem& item)
 
     SetOpacity(255);
     SetTimerEnabled(!Paused);
+    AnnounceItem();
 }
 
 void TRSSView::ShowDescriptionWindow()

@@ -67,6 +67,15 @@ public:
     // the current language (RssViewsTexts.cpp).
     void ApplyTickerTexts(bool force = false);
 
+    // Accessibility (RssViewsAccessible.cpp): names and descriptions of the
+    // parts for screen readers, and the announcement of the item shown.
+    void ApplyAccessibleNames();
+    void AnnounceItem();
+    // A caption as a screen reader reads it: "&" marks dropped, "&&" as "&".
+    static QString AccessibleCaption(const QString& caption);
+    // What a click on the close glyph does (also its accessible press action).
+    void CloseGlyphClick();
+
     // The "RssViews" settings section.
     void LoadTickerSettings();
     void SaveTickerSettings();
@@ -178,7 +187,6 @@ private:
     void PressAt(const QPoint& pos);
     void MoveAt(const QPoint& globalPos);
     void Released();
-    void CloseGlyphClick();
 
     ITickerHost* host = nullptr;
     int opacity = 255;

@@ -42,6 +42,7 @@ void TRSSView::ApplyTickerTexts(bool force)
     // interval entry is filled from its template again.
     if (Interval1)
         Interval1->setText(FormatNumber(SIntervalCaption, RSSInterval < 0 ? 0 : RSSInterval / 1000));
+    ApplyAccessibleNames();
 }
 
 void TRSSView::showEvent(QShowEvent* event)

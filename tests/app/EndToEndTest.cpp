@@ -101,6 +101,7 @@ TEST_F(EndToEndTest, ThreeFeedsThroughTheScheduler)
 
     // First tick: start-up, then the first due feed.
     organiser->Timer1Timer();
+    organiser->WaitForStore();
     EXPECT_TRUE(organiser->TreeLoaded);
     EXPECT_FALSE(ticker->Paused);
     EXPECT_EQ(server.RequestCount("/good.rss"), 1);
@@ -136,6 +137,7 @@ TEST_F(EndToEndTest, ThreeFeedsThroughTheScheduler)
     // Second tick: the broken document is stamped and nothing is stored.
     const QByteArray afterFirst = ReadFile(home.File("News.qbx"));
     organiser->Timer1Timer();
+    organiser->WaitForStore();
     EXPECT_EQ(server.RequestCount("/broken.xml"), 1);
     QTreeWidgetItem* broken = organiser->tvTree->topLevelItem(1);
     EXPECT_DOUBLE_EQ(Item(broken)->TimeStamp, NowDateTime());
@@ -144,6 +146,7 @@ TEST_F(EndToEndTest, ThreeFeedsThroughTheScheduler)
 
     // Third tick: the 404 leaves the feed as it was, to be tried again next pass.
     organiser->Timer1Timer();
+    organiser->WaitForStore();
     EXPECT_EQ(server.RequestCount("/missing.rss"), 1);
     QTreeWidgetItem* missing = organiser->tvTree->topLevelItem(2);
     EXPECT_EQ(Item(missing)->TimeStamp, 0.0);
@@ -152,12 +155,14 @@ TEST_F(EndToEndTest, ThreeFeedsThroughTheScheduler)
     // Half an hour later only the 404 feed is due; a new pass finds it from the top.
     clock.Advance(30 * 60 * 1000);
     organiser->Timer1Timer();
+    organiser->WaitForStore();
     EXPECT_EQ(server.RequestCount("/good.rss"), 1);
     EXPECT_EQ(server.RequestCount("/broken.xml"), 1);
     EXPECT_EQ(server.RequestCount("/missing.rss"), 2);
     // 61 minutes after their refresh the others are due again, from where the search stands.
     clock.Advance(31 * 60 * 1000);
     organiser->Timer1Timer();
+    organiser->WaitForStore();
     EXPECT_EQ(server.RequestCount("/broken.xml"), 2);
 }
 
@@ -165,6 +170,7 @@ TEST_F(EndToEndTest, OfflineStartShowsTheOrganiserAndFetchesNothing)
 {
     online.SetConnected(false);
     organiser->Timer1Timer();
+    organiser->WaitForStore();
     EXPECT_TRUE(organiser->TreeLoaded);
     EXPECT_TRUE(organiser->isVisible());
     EXPECT_EQ(organiser->Timer1->interval(), organiser->NewsInterval);
@@ -176,8 +182,10 @@ TEST_F(EndToEndTest, OfflineStartShowsTheOrganiserAndFetchesNothing)
 TEST_F(EndToEndTest, ClosingTheOrganiserStoresAndHides)
 {
     organiser->Timer1Timer();
+    organiser->WaitForStore();
     organiser->show();
     organiser->close();
+    organiser->WaitForStore();
     EXPECT_FALSE(organiser->isVisible());
     TTreeList stored;
     ASSERT_TRUE(stored.LoadContainer(home.File("News.qbx")));

@@ -94,7 +94,12 @@ protected:
         return note;
     }
 
-    bool Stored() const { return QFile::exists(data.NewsFile); }
+    bool Stored() const
+    {
+        if (NewsFeeder)
+            NewsFeeder->WaitForStore();
+        return QFile::exists(data.NewsFile);
+    }
     void ForgetStore() { QFile::remove(data.NewsFile); }
 
     FakeShell shell;

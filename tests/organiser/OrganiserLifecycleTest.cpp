@@ -49,6 +49,7 @@ TEST_F(OrganiserLifecycleTest, StoresOnlyTheWholeTree)
         organiser->TreeComplete = c.complete;
         organiser->PlacingNodes = c.placing;
         organiser->SaveNewsWithBackup();
+        organiser->WaitForStore();
         EXPECT_EQ(QFile::exists(data.NewsFile), c.stored) << c.name;
         EXPECT_TRUE(QFile::exists(SettingsFileName())) << c.name; // the settings always
     }
@@ -81,6 +82,7 @@ TEST_F(OrganiserLifecycleTest, DamagedNewsFileIsKeptOnceBeforeTheFirstStore)
     CreateOrganiser();
     AddNode(nullptr, "FLD", "after the repair");
     organiser->SaveNewsWithBackup();
+    organiser->WaitForStore();
     EXPECT_EQ(ReadFile(data.NewsFile + ".damaged"), damaged);
     TTreeList stored;
     EXPECT_TRUE(stored.LoadContainer(data.NewsFile)); // replaced by a readable file
@@ -88,6 +90,7 @@ TEST_F(OrganiserLifecycleTest, DamagedNewsFileIsKeptOnceBeforeTheFirstStore)
     // Once only: the next store leaves the kept copy alone.
     WriteFile(data.NewsFile + ".damaged", "kept");
     organiser->SaveNewsWithBackup();
+    organiser->WaitForStore();
     EXPECT_EQ(ReadFile(data.NewsFile + ".damaged"), "kept");
 }
 

@@ -84,6 +84,7 @@ TEST_F(OrganiserSettingsTest, FailedStoreIsReportedAndSettingsStillWritten)
     CreateOrganiser();
     organiser->NewsStorePath = home.File("no/such/folder/News.qbx");
     organiser->SaveNewsWithBackup();
+    organiser->WaitForStore();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0], "Error storing File :\"" + organiser->NewsStorePath + "\"");
     EXPECT_TRUE(QFile::exists(SettingsFileName()));
@@ -95,6 +96,7 @@ TEST_F(OrganiserSettingsTest, CloseStoresAndOnlyHides)
     AddNode(nullptr, "FLD", "kept folder");
     organiser->show();
     EXPECT_FALSE(organiser->close()); // the close is turned into a hide
+    organiser->WaitForStore();
     EXPECT_FALSE(organiser->isVisible());
     TTreeList stored;
     ASSERT_TRUE(stored.LoadContainer(data.NewsFile));
@@ -134,6 +136,7 @@ TEST_F(OrganiserSettingsTest, DailyBackupRule)
             f.close();
         }
         organiser->SaveNewsWithBackup();
+        organiser->WaitForStore();
         QFile result(bak);
         ASSERT_TRUE(result.open(QIODevice::ReadOnly)) << c.name;
         EXPECT_EQ(result.readAll(), c.replaced ? QByteArray("previous store") : QByteArray("old")) << c.name;

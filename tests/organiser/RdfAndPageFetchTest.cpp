@@ -38,7 +38,9 @@ protected:
     QTreeWidgetItem* Fetch(const QString& url, const QByteArray& body, QTreeWidgetItem* node = nullptr)
     {
         downloader.Serve(url, body);
-        return organiser->DownloadFeed(url, node, false);
+        QTreeWidgetItem* result = organiser->DownloadFeed(url, node, false);
+        organiser->WaitForStore();
+        return result;
     }
     static QStringList Captions(QTreeWidgetItem* parent)
     {

@@ -115,8 +115,10 @@ TEST_F(SchedulerTest, OtherDocumentsAreStoredButAddNothing)
         QFile::remove(data.NewsFile);
         const int before = data.NewsList.Count();
         EXPECT_EQ(organiser->LoadFeedURL("http://other.test/", nullptr), nullptr);
+        organiser->WaitForStore();
         downloader.Serve("http://other.test/", c.body);
         EXPECT_EQ(organiser->LoadFeedURL("http://other.test/", nullptr), nullptr);
+        organiser->WaitForStore();
         EXPECT_TRUE(QFile::exists(data.NewsFile)) << c.body.constData();
         EXPECT_EQ(data.NewsList.Count(), before);
     }

@@ -1,0 +1,9 @@
+// Downloaded feeds: the XML document layer, the RSS binding and both merges.
+#include "fuzz/FuzzMain.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static QuorbelFuzz::TScene scene;
+    QuorbelFuzz::RunFeed(scene, QuorbelFuzz::Input(data, size));
+    return 0;
+}

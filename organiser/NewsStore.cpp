@@ -1,0 +1,115 @@
+#include "organiser/NewsStore.h"
+
+#include "organiser/NewsBackup.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+
+TNewsStore::TNewsStore(TReport report, QObject* parent)
+    : QObject(parent), report(std::move(report)), worker([this] { Work(); })
+{
+}
+
+TNewsStore::~TNewsStore()
+{
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return !running && !waiting; });
+        stopping = true;
+    }
+    changed.notify_all();
+    worker.join();
+}
+
+void TNewsStore::Request(TStoreJob job)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        waiting = std::move(job); // an older waiting snapshot is dropped here
+    }
+    changed.notify_all();
+}
+
+void TNewsStore::WaitForIdle()
+{
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return !running && !waiting; });
+    }
+    Deliver();
+}
+
+bool TNewsStore::IsIdle() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return !running && !waiting;
+}
+
+int TNewsStore::StoresWritten() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return written;
+}
+
+void TNewsStore::SetBeforeWrite(std::function<void()> hook)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    beforeWrite = std::move(hook);
+}
+
+void TNewsStore::Work()
+{
+    for (;;) {
+        TStoreJob job;
+        std::function<void()> hook;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [this] { return stopping || waiting.has_value(); });
+            if (!waiting)
+                return; // stopping with nothing left
+            job = std::move(*waiting);
+            waiting.reset();
+            running = true;
+            hook = beforeWrite;
+        }
+        if (hook)
+            hook();
+        TStoreResult result = Store(job);
+        job.list.reset(); // the snapshot's memory goes back before the next one is taken
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            running = false;
+            ++written;
+            if (result.backupFailed || result.storeFailed)
+                finished.push_back(std::move(result));
+        }
+        changed.notify_all();
+        QMetaObject::invokeMethod(this, [this] { Deliver(); }, Qt::QueuedConnection);
+    }
+}
+
+TStoreResult TNewsStore::Store(const TStoreJob& job)
+{
+    TStoreResult result{job.newsPath, job.backupPath, false, false};
+    // The first back-up is made as soon as there is a news file to copy;
+    // after that one a day.
+    const bool haveNews = QFileInfo::exists(job.newsPath);
+    const bool firstBackup = haveNews && !QFileInfo::exists(job.backupPath);
+    if ((firstBackup || BackupIsDue(job.backupPath, job.now)) && !CopyFileSafely(job.newsPath, job.backupPath))
+        result.backupFailed = true;
+    if (!job.list || !job.list->SaveContainer(job.newsPath))
+        result.storeFailed = true;
+    return result;
+}
+
+void TNewsStore::Deliver()
+{
+    std::vector<TStoreResult> results;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        results.swap(finished);
+    }
+    for (const TStoreResult& result : results)
+        if (report)
+            report(result);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// Stores the news tree off the window thread.
+//
+// Rules kept here:
+//  - The window thread hands over a snapshot (the list reordered by the tree,
+//    a copy of its own); the back-up copy, the compression and the atomic
+//    write run on one worker thread, one store after another, in the order
+//    asked for.
+//  - A store asked for while another runs waits; several waiting ones
+//    coalesce into one store of the latest snapshot.
+//  - What failed is reported on the window thread, from its event loop, or at
+//    once by WaitForIdle.
+//  - Going away waits for the store in progress and the one waiting: no
+//    store asked for is ever dropped.
+#include "model/TreeItems.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+struct TStoreJob {
+    std::unique_ptr<TTreeList> list; // reordered by the tree
+    QString newsPath;
+    QString backupPath;
+    QDateTime now; // decides whether the daily back-up is due
+};
+
+struct TStoreResult {
+    QString newsPath;
+    QString backupPath;
+    bool backupFailed = false;
+    bool storeFailed = false;
+};
+
+class TNewsStore : public QObject {
+    Q_OBJECT
+public:
+    using TReport = std::function<void(const TStoreResult&)>;
+
+    explicit TNewsStore(TReport report, QObject* parent = nullptr);
+    ~TNewsStore() override;
+    TNewsStore(const TNewsStore&) = delete;
+    TNewsStore& operator=(const TNewsStore&) = delete;
+
+    void Request(TStoreJob job);
+    // Blocks until no store runs or waits, then reports what failed.
+    void WaitForIdle();
+    bool IsIdle() const;
+    // Stores written since start (coalesced requests count once).
+    int StoresWritten() const;
+    // Runs on the worker before each write; for tests that need a store to
+    // be in progress.
+    void SetBeforeWrite(std::function<void()> hook);
+
+private:
+    void Work();
+    void Deliver();
+    static TStoreResult Store(const TStoreJob& job);
+
+    TReport report;
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<TStoreJob> waiting;
+    bool running = false;
+    bool stopping = false;
+    int written = 0;
+    std::vector<TStoreResult> finished;
+    std::function<void()> beforeWrite;
+    std::thread worker;
+};

@@ -1,0 +1,89 @@
+// The tree is stored off the window thread: in order, coalesced, byte for
+// byte what a store on the window thread writes, and waited for at the end.
+#include "organiser/NewsStore.h"
+#include "organiser/OrganiserFixture.h"
+#include "support/FileBytes.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <future>
+
+namespace {
+class NewsStoreTest : public OrganiserFixture {
+protected:
+    NewsStoreTest() { CreateOrganiser(); }
+
+    // The next write waits until Release().
+    void HoldWrites()
+    {
+        release = std::promise<void>();
+        std::shared_future<void> go = release.get_future().share();
+        organiser->Store->SetBeforeWrite([go] { go.wait(); });
+    }
+    void Release()
+    {
+        release.set_value();
+        organiser->Store->SetBeforeWrite(nullptr);
+    }
+
+    std::promise<void> release;
+};
+} // namespace
+
+TEST_F(NewsStoreTest, StoresCoalesceAndWriteWhatTheWindowThreadWould)
+{
+    for (int i = 0; i < 50; ++i)
+        AddNode(nullptr, kFolder, QStringLiteral("Folder %1").arg(i));
+    HoldWrites();
+    organiser->SaveNewsWithBackup(); // taken by the worker, which now waits
+    QElapsedTimer wait;
+    wait.start();
+    while (organiser->Store->IsIdle() && wait.elapsed() < 5000)
+        QThread::msleep(1);
+    // Three more while it waits: they become one store of the last snapshot.
+    for (int i = 0; i < 3; ++i) {
+        AddNode(nullptr, kFeed, QStringLiteral("Feed %1").arg(i), QStringLiteral("http://f%1.test/").arg(i));
+        organiser->SaveNewsWithBackup();
+    }
+    EXPECT_FALSE(QFile::exists(data.NewsFile)); // the window thread did not write
+    Release();
+    organiser->WaitForStore();
+    EXPECT_EQ(organiser->Store->StoresWritten(), 2);
+    ASSERT_TRUE(data.SaveNewsFile(organiser->tvTree, home.File("direct.qbx")));
+    EXPECT_EQ(ReadBytes(data.NewsFile), ReadBytes(home.File("direct.qbx")));
+    // The first store had nothing to back up; the second copied the first.
+    EXPECT_TRUE(QFile::exists(home.File("News.bak")));
+    EXPECT_NE(ReadBytes(home.File("News.bak")), ReadBytes(data.NewsFile));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(NewsStoreTest, FailuresAreReportedFromTheEventLoop)
+{
+    organiser->NewsStorePath = home.File("no/such/folder/News.qbx");
+    organiser->SaveNewsWithBackup();
+    QElapsedTimer wait;
+    wait.start();
+    while (dialogs.messages.isEmpty() && wait.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(dialogs.messages, QStringList({"Error storing File :\"" + organiser->NewsStorePath + "\""}));
+}
+
+TEST_F(NewsStoreTest, ProgramEndWaitsForTheStoreInProgress)
+{
+    AddNode(nullptr, kFolder, "kept");
+    HoldWrites();
+    organiser->SaveNewsWithBackup();
+    bool storedAtEnd = false;
+    QObject::connect(organiser.get(), &TNewsFeeder::programEndRequested,
+                     [&] { storedAtEnd = QFile::exists(data.NewsFile); });
+    std::thread releaser([this] {
+        QThread::msleep(100);
+        Release();
+    });
+    organiser->EndProgram();
+    QCoreApplication::processEvents();
+    releaser.join();
+    EXPECT_TRUE(storedAtEnd);
+}
