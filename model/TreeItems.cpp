@@ -55,7 +55,6 @@ void TTreeItem::Assign(const TTreeItem& other)
     Title = other.Title;
     Text = other.Text;
     Description = other.Description;
-    PlainDescription = other.PlainDescription;
     TimeStamp = other.TimeStamp;
     LastShown = other.LastShown;
     IconIdx = other.IconIdx;
@@ -83,7 +82,11 @@ void TTreeItem::SetText(const QString& s)
 void TTreeItem::SetDescription(const QString& s)
 {
     Description = s;
-    PlainDescription = IsKind(kNote) ? s : PlainForm(s);
+}
+
+QString TTreeItem::PlainDescription() const
+{
+    return IsKind(kNote) ? Description : PlainForm(Description);
 }
 
 bool TTreeItem::IsKind(const QString& kind) const

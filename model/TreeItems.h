@@ -10,8 +10,8 @@
 //
 // Invariants kept by the setters: Title is always HTMLToText(RawTitle); Text is
 // RawText unless RawText holds "<" or "&" (then its conversion); likewise
-// PlainDescription for Description. A note ("NTS") keeps both verbatim: its
-// text is the user's, not HTML.
+// PlainDescription() for Description, made when asked. A note ("NTS") keeps
+// both verbatim: its text is the user's, not HTML.
 #include "model/DateTime.h"
 
 #include <QString>
@@ -63,7 +63,10 @@ public:
     QString Title;
     QString Text;
     QString Description;
-    QString PlainDescription;
+    // The plain form of Description, made when asked: most descriptions are
+    // never shown, and making them all at load time costs a fifth of the
+    // start-up and tens of megabytes.
+    QString PlainDescription() const;
     TDateTime TimeStamp = 0;
     TDateTime LastShown = 0;
     qint32 IconIdx = -1;

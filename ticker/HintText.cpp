@@ -54,7 +54,7 @@ QString TickerHintText(const TTreeItem& item, const QString& pubDateCaption)
 
 QString DescriptionText(const TTreeItem& item)
 {
-    QString text = item.PlainDescription;
+    QString text = item.PlainDescription();
     if (!IsBlank(text))
         text += kCrLf;
     if (!item.Link.isEmpty())

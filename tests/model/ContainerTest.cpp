@@ -112,7 +112,7 @@ TEST_F(ContainerTest, RoundTripKeepsTheStoredFieldsOnly)
     ASSERT_EQ(loaded.Count(), list.Count());
     for (int i = 0; i < list.Count(); ++i) {
         EXPECT_EQ(StoredFields(*loaded.Items(i)), StoredFields(*list.Items(i))) << i;
-        EXPECT_EQ(loaded.Items(i)->PlainDescription, list.Items(i)->PlainDescription) << i;
+        EXPECT_EQ(loaded.Items(i)->PlainDescription(), list.Items(i)->PlainDescription()) << i;
     }
     const TTreeItem& plain = *loaded.Items(list.Count() - 1);
     EXPECT_EQ(plain.Title, "Inflation < 2% && falling");
@@ -239,7 +239,7 @@ TEST_F(ContainerTest, ReaderTable)
     ASSERT_TRUE(list.LoadContainer(File()));
     EXPECT_EQ(StoredFields(*list.Items(0)), "1.5|0|3|FLD|Folder|||||1|-1");
     EXPECT_EQ(StoredFields(*list.Items(1)), "2.5|3.5|2|rss|Item||<b>d</b>|http://x/|SDR=1\\nNSD=3|-1|-1");
-    EXPECT_EQ(list.Items(1)->PlainDescription, "d");
+    EXPECT_EQ(list.Items(1)->PlainDescription(), "d");
 
     // A missing file, or a folder, leaves the list alone.
     EXPECT_FALSE(list.LoadContainer(File("nothing-here.qbx")));

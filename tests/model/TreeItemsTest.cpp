@@ -16,7 +16,7 @@ TEST(TreeItemTest, ValueConstructorFillsFields)
     EXPECT_EQ(item.Title, "Bold && more");
     EXPECT_EQ(item.Link, "http://x/1");
     EXPECT_EQ(item.Description, "<p>desc</p>");
-    EXPECT_EQ(item.PlainDescription, "desc");
+    EXPECT_EQ(item.PlainDescription(), "desc");
     EXPECT_EQ(item.Options, (QStringList{"SDR=1", "NSD=3"}));
     EXPECT_DOUBLE_EQ(item.TimeStamp, ToDateTime(QDate(2002, 5, 19), QTime(17, 21, 36))); // GMT, read in Berlin
     EXPECT_EQ(item.LastShown, 0.0);
@@ -47,13 +47,13 @@ TEST(TreeItemTest, SettersKeepPlainForms)
     item.SetText("a &amp; b");
     EXPECT_EQ(item.Text, "a && b");
     item.SetDescription("x < y");
-    EXPECT_EQ(item.PlainDescription, "x ");
+    EXPECT_EQ(item.PlainDescription(), "x ");
     // A note keeps every character and line of what the user typed.
     item.NewsType = "NTS";
     item.SetText("a < b && c &amp;\r\nline <2>");
     item.SetDescription("x < y");
     EXPECT_EQ(item.Text, "a < b && c &amp;\r\nline <2>");
-    EXPECT_EQ(item.PlainDescription, "x < y");
+    EXPECT_EQ(item.PlainDescription(), "x < y");
 }
 
 TEST(TreeItemTest, OptionsArePrefixMatched)
