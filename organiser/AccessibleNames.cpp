@@ -10,7 +10,7 @@
 #include "organiser/NewsFeeders.h"
 
 #include "app/NewsGlobals.h"
-#include "language/LangManager.h"
+#include "language/NamedTexts.h"
 #include "ticker/RssViews.h"
 
 #include <QMenu>
@@ -33,20 +33,12 @@ struct TOrganiserAccessibleTexts {
 TOrganiserAccessibleTexts ReadAccessibleTexts()
 {
     TOrganiserAccessibleTexts texts;
-    TLangManager* lan = NewsData ? NewsData->LanMan.get() : nullptr;
-    if (!lan)
-        return texts;
-    const struct {
-        const char* key;
-        QString* text;
-    } named[] = {
-        {"SAccViews", &texts.SAccViews},
-        {"SAccMainMenu", &texts.SAccMainMenu},
-        {"SAccTreeMenu", &texts.SAccTreeMenu},
-        {"SAccMenu", &texts.SAccMenu},
-    };
-    for (const auto& n : named)
-        lan->ReadText(kSection, QString::fromLatin1(n.key), *n.text);
+    ReadNamedTexts(kSection, {
+                                 {"SAccViews", &texts.SAccViews},
+                                 {"SAccMainMenu", &texts.SAccMainMenu},
+                                 {"SAccTreeMenu", &texts.SAccTreeMenu},
+                                 {"SAccMenu", &texts.SAccMenu},
+                             });
     return texts;
 }
 

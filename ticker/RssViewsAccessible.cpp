@@ -11,7 +11,7 @@
 #include "ticker/RssViews.h"
 
 #include "app/NewsGlobals.h"
-#include "language/LangManager.h"
+#include "language/NamedTexts.h"
 #include "text/TextTools.h"
 #include "ticker/DescriptionWindow.h"
 
@@ -42,21 +42,18 @@ struct TTickerAccessibleTexts {
 TTickerAccessibleTexts ReadAccessibleTexts()
 {
     TTickerAccessibleTexts texts;
-    TLangManager* lan = NewsData ? NewsData->LanMan.get() : nullptr;
-    if (!lan)
-        return texts;
-    const struct {
-        const char* key;
-        QString* text;
-    } named[] = {
-        {"SAccIcon", &texts.SAccIcon},         {"SAccIconDescr", &texts.SAccIconDescr},
-        {"SAccAudio", &texts.SAccAudio},       {"SAccAudioDescr", &texts.SAccAudioDescr},
-        {"SAccVideo", &texts.SAccVideo},       {"SAccVideoDescr", &texts.SAccVideoDescr},
-        {"SAccClose", &texts.SAccClose},       {"SAccCloseDescr", &texts.SAccCloseDescr},
-        {"SAccPopup", &texts.SAccPopup},       {"SAccTrayMenu", &texts.SAccTrayMenu},
-    };
-    for (const auto& n : named)
-        lan->ReadText(kSection, QString::fromLatin1(n.key), *n.text);
+    ReadNamedTexts(kSection, {
+                                 {"SAccIcon", &texts.SAccIcon},
+                                 {"SAccIconDescr", &texts.SAccIconDescr},
+                                 {"SAccAudio", &texts.SAccAudio},
+                                 {"SAccAudioDescr", &texts.SAccAudioDescr},
+                                 {"SAccVideo", &texts.SAccVideo},
+                                 {"SAccVideoDescr", &texts.SAccVideoDescr},
+                                 {"SAccClose", &texts.SAccClose},
+                                 {"SAccCloseDescr", &texts.SAccCloseDescr},
+                                 {"SAccPopup", &texts.SAccPopup},
+                                 {"SAccTrayMenu", &texts.SAccTrayMenu},
+                             });
     return texts;
 }
 
