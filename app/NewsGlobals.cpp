@@ -69,14 +69,15 @@ TTreeItem* TNewsData::NodeItem(const QTreeWidgetItem* node) const
     return NewsList.At(static_cast<int>(index));
 }
 
+TNodeImages TNewsData::NodeImagesOf(const TTreeItem* item, const TMediaKinds& kinds)
+{
+    const int state = kinds.audio ? imgAudio : kinds.video ? imgVideo : -1;
+    return TNodeImages{item->IconIdx, item->IconIdx, state};
+}
+
 void TNewsData::ApplyNodeImages(const TTreeItem* item, QTreeWidgetItem* node) const
 {
     if (!item || !node)
         return;
-    int state = -1;
-    if (IsAudioLink(item->Link))
-        state = imgAudio;
-    else if (IsVideoLink(item->Link))
-        state = imgVideo;
-    SetNodeImages(node, item->IconIdx, item->IconIdx, state);
+    SetNodeImages(node, NodeImagesOf(item, MediaKindsOf(item->Link)));
 }

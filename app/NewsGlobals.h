@@ -7,6 +7,8 @@
 #include "feeds/XmlDocument.h"
 #include "language/LangManager.h"
 #include "model/TreeItems.h"
+#include "model/ViewNodes.h"
+#include "text/TextTools.h"
 #include "widgets/ImageList.h"
 
 #include <QString>
@@ -44,6 +46,8 @@ public:
 
     // Image, selected image and state image of a view node from its item.
     void ApplyNodeImages(const TTreeItem* item, QTreeWidgetItem* node) const;
+    // The same images as values, for a link whose media kinds are known.
+    static TNodeImages NodeImagesOf(const TTreeItem* item, const TMediaKinds& kinds);
 
     // Saves a tree-ordered copy of NewsList; NewsList and the views stay as they are.
     bool SaveNewsFile(QTreeWidget* view, const QString& fileName) const;

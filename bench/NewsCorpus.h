@@ -86,6 +86,9 @@ public:
     // feeds feed nodes ("RSH"), each followed by perFeed news items ("RSS"),
     // linked the way a saved tree links them: feeds as siblings, items as
     // each feed's children.
+    // Items are dated over this many days from day 45400 on.
+    double SpreadDays = 30;
+
     void Fill(TTreeList& list, int feeds, int perFeed)
     {
         list.Reserve(list.Count() + feeds * (perFeed + 1));
@@ -108,7 +111,7 @@ public:
                 item.SetTitle(Title());
                 item.SetDescription(Description());
                 item.Link = Link(f);
-                item.TimeStamp = 45400 + unit(random) * 30;
+                item.TimeStamp = 45400 + unit(random) * SpreadDays;
                 item.LastShown = random() % 3 ? 0 : item.TimeStamp + unit(random);
                 item.IconIdx = 2;
                 item.Options = QStringList{QStringLiteral("SDR=0")};

@@ -24,11 +24,11 @@ int Sign(int v) { return (v > 0) - (v < 0); }
 
 // A detached view node for an item; added to its view in bulk later, which
 // spares the model one insert notification per node.
-QTreeWidgetItem* NewMirror(const TTreeItem* item, qint64 data)
+QTreeWidgetItem* NewMirror(const TTreeItem* item, qint64 data, const TNodeImages& images)
 {
-    QTreeWidgetItem* node = NewViewNode(item->Title);
-    SetNodeDataValue(node, data);
-    NewsData->ApplyNodeImages(item, node);
+    auto* node = new TViewNode(item->Title);
+    node->SetDataValue(data);
+    node->SetImages(images);
     return node;
 }
 
@@ -188,7 +188,8 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
         const TTreeItem* feed = ItemOf(feedNode);
         if (!feed || !feed->IsKind(kFeed))
             continue;
-        QTreeWidgetItem* entry = NewMirror(feed, NodeDataValue(feedNode));
+        QTreeWidgetItem* entry = NewMirror(feed, NodeDataValue(feedNode),
+                                           TNewsData::NodeImagesOf(feed, MediaKindsOf(feed->Link)));
         feedEntries.append(entry);
 
         QList<QTreeWidgetItem*> entryChildren;
@@ -200,19 +201,22 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
                 continue;
             item->IconIdx = feed->IconIdx;
             const qint64 data = NodeDataValue(child);
+            // The link is scanned once for all the mirrors of the item.
+            const TMediaKinds kinds = MediaKindsOf(item->Link);
+            const TNodeImages images = TNewsData::NodeImagesOf(item, kinds);
 
-            entryChildren.append(NewMirror(item, data));
-            webEntries.push_back({NewMirror(item, data), DateKey(item->TimeStamp), 0});
+            entryChildren.append(NewMirror(item, data, images));
+            webEntries.push_back({NewMirror(item, data, images), DateKey(item->TimeStamp), 0});
             webPrefixes.push_back(SitePrefix(item->Link));
-            if (IsVideoLink(item->Link))
-                videoNodes.append(NewMirror(item, data));
-            if (IsAudioLink(item->Link))
-                audioNodes.append(NewMirror(item, data));
+            if (kinds.video)
+                videoNodes.append(NewMirror(item, data, images));
+            if (kinds.audio)
+                audioNodes.append(NewMirror(item, data, images));
 
             const int age = DayAge(item->TimeStamp, nextDayStart);
             if (age >= 0 && age < n)
                 groupEntries[static_cast<size_t>(age)].push_back(
-                    {NewMirror(item, data), DateKey(item->TimeStamp), 0});
+                    {NewMirror(item, data, images), DateKey(item->TimeStamp), 0});
         }
         entry->addChildren(entryChildren);
     }

@@ -392,6 +392,25 @@ void TContainerWriter::WriteStringBytes(const QByteArray& bytes)
     WriteBytes(bytes.constData(), bytes.size());
 }
 
+TUtf8Text TContainerReader::ReadUtf8Text()
+{
+    // The stored bytes are kept as they are when they are UTF-8 already.
+    const QByteArray bytes = ReadStringBytes();
+    if (IsAscii(bytes.constData(), bytes.size()) || IsValidUtf8(bytes))
+        return TUtf8Text::FromValidUtf8(bytes);
+    return TUtf8Text(DecodeText(bytes));
+}
+
+bool TContainerReader::SkipStringIf(const QByteArray& bytes)
+{
+    const qsizetype n = bytes.size();
+    if (d->end - d->pos < 4 + n || qFromLittleEndian<qint32>(d->pos) != n
+        || std::memcmp(d->pos + 4, bytes.constData(), static_cast<size_t>(n)) != 0)
+        return false;
+    d->pos += 4 + n;
+    return true;
+}
+
 void TContainerWriter::WriteString(const QString& text) { WriteStringBytes(LimitedUtf8(text)); }
 
 void TContainerWriter::Finish() { FlushBuffer(Z_FINISH); }
@@ -402,13 +421,22 @@ TRecordResult ReadRecord(TTreeItem& node, TContainerReader& stream)
 {
     if (stream.AtEnd())
         return TRecordResult::End;
-    const QByteArray className = stream.ReadStringBytes();
-    if (!SameAsciiName(className, kContainerClassName) && !SameAsciiName(className, "TNewsItem"))
-        return TRecordResult::UnknownClass;
+    static const QByteArray ownClass(kContainerClassName);
+    if (!stream.SkipStringIf(ownClass)) {
+        const QByteArray className = stream.ReadStringBytes();
+        if (!SameAsciiName(className, kContainerClassName) && !SameAsciiName(className, "TNewsItem"))
+            return TRecordResult::UnknownClass;
+    }
     node.TimeStamp = stream.ReadDouble();
     node.LastShown = stream.ReadDouble();
     node.IconIdx = stream.ReadInt32();
-    node.NewsType = stream.ReadString();
+    // Kinds and option lists mostly repeat: equal ones share one string.
+    TContainerReader::TRepeats& repeats = stream.Repeats;
+    if (repeats.typeBytes.isNull() || !stream.SkipStringIf(repeats.typeBytes)) {
+        repeats.typeBytes = stream.ReadStringBytes();
+        repeats.type = DecodeStored(repeats.typeBytes);
+    }
+    node.NewsType = repeats.type;
     // Title and Text are stored in their plain forms already: taken as they
     // are, not converted again ("Inflation &lt; 2%" is stored as
     // "Inflation < 2%", which a second conversion would cut short).
@@ -416,11 +444,16 @@ TRecordResult ReadRecord(TTreeItem& node, TContainerReader& stream)
     node.RawTitle = node.Title;
     node.Text = stream.ReadString();
     node.RawText = node.Text;
-    node.SetDescription(stream.ReadString());
+    node.Description = stream.ReadUtf8Text();
     node.Link = stream.ReadString();
     node.Options.clear();
-    if (stream.Version > 0)
-        node.Options = OptionLines(stream.ReadString());
+    if (stream.Version > 0) {
+        if (repeats.optionBytes.isNull() || !stream.SkipStringIf(repeats.optionBytes)) {
+            repeats.optionBytes = stream.ReadStringBytes();
+            repeats.options = OptionLines(DecodeStored(repeats.optionBytes));
+        }
+        node.Options = repeats.options;
+    }
     node.FirstChild = stream.ReadInt32();
     node.NextSibling = stream.ReadInt32();
     return TRecordResult::Read;
@@ -436,7 +469,7 @@ void WriteRecord(const TTreeItem& node, TContainerWriter& stream)
     stream.WriteString(node.NewsType);
     stream.WriteString(node.Title);
     stream.WriteString(node.Text);
-    stream.WriteString(node.Description);
+    stream.WriteStringBytes(node.Description.Utf8());
     stream.WriteString(node.Link);
     stream.WriteString(OptionText(node.Options));
     stream.WriteInt32(node.FirstChild);

@@ -77,6 +77,20 @@ public:
     double ReadDouble();
     QByteArray ReadStringBytes();
     QString ReadString();
+    // A string as UTF-8 text: the stored bytes themselves when they are valid.
+    TUtf8Text ReadUtf8Text();
+    // When the next string's bytes equal bytes, passes over it and returns
+    // true; otherwise reads nothing.
+    bool SkipStringIf(const QByteArray& bytes);
+
+    // Values that repeat from record to record (kinds, option lists), kept
+    // so that equal ones share one copy.
+    struct TRepeats {
+        QByteArray typeBytes;
+        QString type;
+        QByteArray optionBytes;
+        QStringList options;
+    } Repeats;
 
     // Version of the file's header, which governs how records are read.
     int Version = 1;

@@ -86,7 +86,8 @@ void TTreeItem::SetDescription(const QString& s)
 
 QString TTreeItem::PlainDescription() const
 {
-    return IsKind(kNote) ? Description : PlainForm(Description);
+    const QString text = Description;
+    return IsKind(kNote) ? text : PlainForm(text);
 }
 
 bool TTreeItem::IsKind(const QString& kind) const

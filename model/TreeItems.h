@@ -13,6 +13,7 @@
 // PlainDescription() for Description, made when asked. A note ("NTS") keeps
 // both verbatim: its text is the user's, not HTML.
 #include "model/DateTime.h"
+#include "model/Utf8Text.h"
 
 #include <QString>
 #include <QStringList>
@@ -62,7 +63,7 @@ public:
     QString RawText;
     QString Title;
     QString Text;
-    QString Description;
+    TUtf8Text Description; // reads as a QString; see Utf8Text.h
     // The plain form of Description, made when asked: most descriptions are
     // never shown, and making them all at load time costs a fifth of the
     // start-up and tens of megabytes.

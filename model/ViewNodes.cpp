@@ -18,6 +18,27 @@ TViewNode::~TViewNode()
         Registry().erase(serial);
 }
 
+TViewNode::TViewNode(const QTreeWidgetItem& other) : QTreeWidgetItem(kType)
+{
+    // The base assignment copies flags and any other roles but keeps the type.
+    QTreeWidgetItem::operator=(other);
+    if (const TViewNode* from = Of(&other)) {
+        caption = from->caption;
+        dataValue = from->dataValue;
+        images = from->images;
+        hasData = from->hasData;
+        hasImages = from->hasImages;
+        return;
+    }
+    caption = other.text(0);
+    const QVariant value = other.data(0, NodeDataRole);
+    if (value.isValid())
+        SetDataValue(value.toLongLong());
+    const QVariant imageValue = other.data(0, NodeImagesRole);
+    if (imageValue.isValid())
+        SetImages(imageValue.value<TNodeImages>());
+}
+
 QTreeWidgetItem* TViewNode::clone() const
 {
     // Like QTreeWidgetItem::clone, but the copies stay TViewNodes.
@@ -36,9 +57,89 @@ QTreeWidgetItem* TViewNode::clone() const
     return copy;
 }
 
+QVariant TViewNode::data(int column, int role) const
+{
+    if (column != 0)
+        return QTreeWidgetItem::data(column, role);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return caption;
+    case NodeDataRole:
+        return hasData ? QVariant(dataValue) : QVariant();
+    case NodeImagesRole:
+        return hasImages ? QVariant::fromValue(images) : QVariant();
+    default:
+        return QTreeWidgetItem::data(column, role);
+    }
+}
+
+void TViewNode::setData(int column, int role, const QVariant& value)
+{
+    if (column != 0) {
+        QTreeWidgetItem::setData(column, role, value);
+        return;
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: {
+        const QString text = value.toString();
+        if (text == caption)
+            return;
+        caption = text;
+        emitDataChanged();
+        return;
+    }
+    case NodeDataRole:
+        if (!value.isValid()) {
+            if (hasData) {
+                hasData = false;
+                dataValue = -1;
+                emitDataChanged();
+            }
+            return;
+        }
+        SetDataValue(value.toLongLong());
+        return;
+    case NodeImagesRole:
+        if (!value.isValid()) {
+            if (hasImages) {
+                hasImages = false;
+                images = TNodeImages();
+                emitDataChanged();
+            }
+            return;
+        }
+        SetImages(value.value<TNodeImages>());
+        return;
+    default:
+        QTreeWidgetItem::setData(column, role, value);
+    }
+}
+
+void TViewNode::SetDataValue(qint64 value)
+{
+    if (hasData && dataValue == value)
+        return;
+    hasData = true;
+    dataValue = value;
+    if (treeWidget())
+        emitDataChanged();
+}
+
+void TViewNode::SetImages(const TNodeImages& value)
+{
+    if (hasImages && images == value)
+        return;
+    hasImages = true;
+    images = value;
+    if (treeWidget())
+        emitDataChanged();
+}
+
 TNodeRef::TNodeRef(QTreeWidgetItem* node)
 {
-    auto* viewNode = dynamic_cast<TViewNode*>(node);
+    TViewNode* viewNode = TViewNode::Of(node);
     if (!viewNode)
         return;
     if (viewNode->serial == 0) {

@@ -303,6 +303,46 @@ bool IsAudioLink(const QString& link)
     return PosOfAny(link, patterns) > 0;
 }
 
+TMediaKinds MediaKindsOf(const QString& link)
+{
+    // First 0-based place of ".M4V", ".MOV", ".MP4" (video, tried in that
+    // order) and of ".MP3", ".AAC" (audio), ignoring ASCII case.
+    qsizetype first[5] = {-1, -1, -1, -1, -1};
+    const char16_t* p = reinterpret_cast<const char16_t*>(link.constData());
+    const qsizetype n = link.size();
+    auto up = [](char16_t c) { return c >= 'a' && c <= 'z' ? char16_t(c - 32) : c; };
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] > 127) // the locale's upper case may move or add letters
+            return {IsVideoLink(link), IsAudioLink(link)};
+        if (p[i] != '.' || i + 4 > n)
+            continue;
+        const char16_t a = up(p[i + 1]), b = up(p[i + 2]), c = up(p[i + 3]);
+        int k = -1;
+        if (a == 'M' && b == '4' && c == 'V')
+            k = 0;
+        else if (a == 'M' && b == 'O' && c == 'V')
+            k = 1;
+        else if (a == 'M' && b == 'P' && c == '4')
+            k = 2;
+        else if (a == 'M' && b == 'P' && c == '3')
+            k = 3;
+        else if (a == 'A' && b == 'A' && c == 'C')
+            k = 4;
+        if (k >= 0 && first[k] < 0)
+            first[k] = i;
+    }
+    TMediaKinds kinds;
+    kinds.audio = first[3] >= 0 || first[4] >= 0;
+    for (int k = 0; k < 3; ++k) {
+        if (first[k] < 0)
+            continue;
+        const qsizetype after = first[k] + 4;
+        kinds.video = after == n || !(up(p[after]) >= 'A' && up(p[after]) <= 'Z');
+        break;
+    }
+    return kinds;
+}
+
 QString SitePrefix(const QString& url)
 {
     const int len = static_cast<int>(url.size());

@@ -33,6 +33,12 @@ int LastCharPos(QChar c, const QString& text);
 
 bool IsVideoLink(const QString& link);
 bool IsAudioLink(const QString& link);
+// Both answers at once, in one pass over an ASCII link.
+struct TMediaKinds {
+    bool video = false;
+    bool audio = false;
+};
+TMediaKinds MediaKindsOf(const QString& link);
 QString SitePrefix(const QString& url);
 
 // ASCII-only case folding and comparison.
