@@ -247,6 +247,43 @@ TEST_F(ContainerTest, ReaderTable)
     EXPECT_EQ(list.Count(), 2);
 }
 
+TEST_F(ContainerTest, RepeatedKindsAndOptionsAreSharedButNeverMixed)
+{
+    // Kinds and option lists repeat from record to record and are read once;
+    // a different value in between must still be read as it stands.
+    // Descriptions keep their UTF-8 bytes or are decoded like any other string.
+    auto record = [](const QByteArray& kind, std::optional<QByteArray> options, const QByteArray& description) {
+        return TRecordBytes{"TTreeItem", 0, 0, -1, kind, "T", "", description, "", options, -1, -1};
+    };
+    ASSERT_TRUE(WriteBytesToFile(File(), ContainerFile({
+        record("RSS", QByteArray("SDR=0\r\n"), "Caf\xC3\xA9"),
+        record("RSS", QByteArray("SDR=0\r\n"), "plain"),
+        record("FLD", QByteArray(), "caf\xE9 \x80"),
+        record("rss", QByteArray("SDR=1\r\nNSD=3\r\n"), "\xC3"),
+        record("RSS", QByteArray("SDR=0\r\n"), ""),
+        record("RSS", QByteArray("SDR=0"), "x"),
+    })));
+    TTreeList list;
+    ASSERT_TRUE(list.LoadContainer(File()));
+    QStringList read;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TTreeItem* n = list.Items(i);
+        read << n->NewsType + '[' + n->Options.join('|') + "]" + QString(n->Description);
+    }
+    EXPECT_EQ(read, (QStringList{QString::fromUtf8("RSS[SDR=0]Caf\xC3\xA9"), "RSS[SDR=0]plain",
+                                 QString::fromUtf8("FLD[]caf\xC3\xA9 \xE2\x82\xAC"),
+                                 QString::fromUtf8("rss[SDR=1|NSD=3]\xC3\x83"), "RSS[SDR=0]", "RSS[SDR=0]x"}));
+    EXPECT_EQ(list.Items(0)->Description.Utf8(), QByteArray("Caf\xC3\xA9"));
+    // Changing one item's options leaves the others that shared them alone.
+    list.Items(0)->SetOption(QStringLiteral("SDR"), QStringLiteral("1"));
+    EXPECT_EQ(list.Items(1)->Options, QStringList{QStringLiteral("SDR=0")});
+    // Stored again, the description bytes are written as read.
+    ASSERT_TRUE(list.SaveContainer(File("again.qbx")));
+    TTreeList again;
+    ASSERT_TRUE(again.LoadContainer(File("again.qbx")));
+    EXPECT_EQ(again.Items(2)->Description.Utf8(), QByteArray("caf\xC3\xA9 \xE2\x82\xAC"));
+}
+
 TEST_F(ContainerTest, LongStringsRoundTripAndOverlongOnesAreCut)
 {
     const QChar euro(0x20AC); // three UTF-8 bytes
