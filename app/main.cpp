@@ -3,6 +3,7 @@
 #include "app/NewsGlobals.h"
 #include "app/ProgramSetup.h"
 #include "organiser/NewsFeeders.h"
+#include "platform/Allocator.h"
 #include "platform/EndSignals.h"
 #include "platform/ProgramFolder.h"
 #include "text/TextTools.h"
@@ -15,6 +16,7 @@
 
 int main(int argc, char** argv)
 {
+    ConfigureAllocator();
     QApplication app(argc, argv);
     SetUpApplication();
 

@@ -3,6 +3,7 @@
 // offline (no site icons fetched) and, when asked, a data module on a
 // temporary program folder for the benchmarks to fill.
 #include "app/NewsGlobals.h"
+#include "platform/Allocator.h"
 #include "platform/Connectivity.h"
 
 #include <QApplication>
@@ -46,6 +47,8 @@ public:
 
 inline int RunBenchmarks(int argc, char** argv, bool withDataModule)
 {
+    ConfigureAllocator(); // as the program does
+    benchmark::AddCustomContext("allocator", AllocatorName());
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTemporaryDir home;

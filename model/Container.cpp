@@ -18,6 +18,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <memory>
 #include <vector>
 #include <zlib.h>
 
@@ -635,6 +636,14 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
     };
     std::vector<Chain> pending{{nullptr, 0}};
     QElapsedTimer slice;
+    // Each top-level node is built outside the view and goes in whole once
+    // its branch is complete: the view's model then sees one insert per
+    // branch instead of one per node. Until then the branch is ours.
+    std::unique_ptr<QTreeWidgetItem> branch;
+    auto placeBranch = [&] {
+        if (branch)
+            view->addTopLevelItem(branch.release());
+    };
 
     while (!pending.empty()) {
         Chain chain = pending.back();
@@ -654,7 +663,14 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
             const qint32 index = chain.index;
             placed[static_cast<size_t>(index)] = true;
             TTreeItem* item = items[static_cast<size_t>(index)].get();
-            QTreeWidgetItem* viewNode = AddViewNode(view, chain.parent, item->Title, index);
+            QTreeWidgetItem* viewNode = NewViewNode(item->Title);
+            SetNodeDataValue(viewNode, index);
+            if (chain.parent) {
+                chain.parent->addChild(viewNode);
+            } else {
+                placeBranch();
+                branch.reset(viewNode);
+            }
             if (item->IsKind(kFolder))
                 item->IconIdx = imgFolder;
             if (NewsData) {
@@ -672,6 +688,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
             }
         }
     }
+    placeBranch();
 }
 
 // ---------------------------------------------------------------- data module

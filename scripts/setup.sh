@@ -2,7 +2,7 @@
 # Installs the Debian packages Quorbel needs to build, run and test.
 # Does nothing when every package is already there.
 set -euo pipefail
-packages=(qt6-base-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make
+packages=(qt6-base-dev zlib1g-dev libmimalloc-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make
           clang libclang-rt-14-dev
           xvfb xauth xdotool imagemagick fonts-dejavu-core
           dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0)

@@ -1,5 +1,6 @@
 // Test entry: everything runs headless, in a fixed locale and time zone, with
 // a temporary program folder unless the caller set one.
+#include "platform/Allocator.h"
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
@@ -23,6 +24,7 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 
 int main(int argc, char** argv)
 {
+    ConfigureAllocator(); // the tests run on the program's allocator
     auto setDefault = [](const char* name, const char* value) {
         if (!std::getenv(name))
             setenv(name, value, 1);
