@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <deque>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -51,10 +52,10 @@ void SortByDate(std::vector<TSortEntry>& entries)
 // Ranks the distinct site prefixes once in the locale's order, so the sort
 // itself compares two integers instead of two strings through the collator.
 // Prefixes the collator calls equal share a rank, as CompareBySiteThenDate would.
-void RankSites(std::vector<TSortEntry>& entries, const std::vector<QString>& prefixes)
+void RankSites(std::vector<TSortEntry>& entries, const std::vector<QStringView>& prefixes)
 {
-    QHash<QString, int> distinctIndex;
-    std::vector<QString> distinct;
+    QHash<QStringView, int> distinctIndex;
+    std::vector<QStringView> distinct;
     std::vector<int> entryPrefix(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         auto it = distinctIndex.constFind(prefixes[i]);
@@ -179,7 +180,12 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
     QList<QTreeWidgetItem*> videoNodes;
     QList<QTreeWidgetItem*> audioNodes;
     std::vector<TSortEntry> webEntries;
-    std::vector<QString> webPrefixes;
+    // Site prefixes as views into the links (the tree's items outlive the
+    // build); the few that are not the start of their link are made here.
+    std::vector<QStringView> webPrefixes;
+    std::deque<QString> madePrefixes;
+    webEntries.reserve(static_cast<size_t>(NewsData->NewsList.Count()));
+    webPrefixes.reserve(static_cast<size_t>(NewsData->NewsList.Count()));
     std::vector<std::vector<TSortEntry>> groupEntries(static_cast<size_t>(n));
 
     // Pre-order over the whole tree: feeds inside folders come out flat, in tree order.
@@ -207,7 +213,13 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
 
             entryChildren.append(NewMirror(item, data, images));
             webEntries.push_back({NewMirror(item, data, images), DateKey(item->TimeStamp), 0});
-            webPrefixes.push_back(SitePrefix(item->Link));
+            const qsizetype prefixLength = SitePrefixLength(item->Link);
+            if (prefixLength >= 0) {
+                webPrefixes.push_back(QStringView(item->Link).left(prefixLength));
+            } else {
+                madePrefixes.push_back(SitePrefix(item->Link));
+                webPrefixes.push_back(madePrefixes.back());
+            }
             if (kinds.video)
                 videoNodes.append(NewMirror(item, data, images));
             if (kinds.audio)

@@ -60,7 +60,9 @@ int ContainerVersion(const QString& header);
 // error) raises EQuorbelError("Error reading stream").
 class TContainerReader {
 public:
-    explicit TContainerReader(QIODevice& source);
+    // With readAhead, a second thread inflates the stream a few chunks ahead;
+    // the results, and the errors raised, are the same.
+    explicit TContainerReader(QIODevice& source, bool readAhead = false);
     ~TContainerReader();
     TContainerReader(const TContainerReader&) = delete;
     TContainerReader& operator=(const TContainerReader&) = delete;

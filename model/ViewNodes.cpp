@@ -1,21 +1,79 @@
 #include "model/ViewNodes.h"
 
+#include <cstdint>
 #include <unordered_map>
 
+static_assert(sizeof(TViewNode) <= sizeof(QTreeWidgetItem) + 32, "view nodes are meant to stay small");
+
 namespace {
-// The nodes that handles have been taken on, by serial number.
+// The nodes that handles have been taken on, by serial number, and back.
 std::unordered_map<quint64, TViewNode*>& Registry()
 {
     static std::unordered_map<quint64, TViewNode*> registry;
     return registry;
 }
+std::unordered_map<const TViewNode*, quint64>& Serials()
+{
+    static std::unordered_map<const TViewNode*, quint64> serials;
+    return serials;
+}
 quint64 lastSerial = 0;
+
+// Data values and images too wide for a node's own members.
+struct TWideValues {
+    qint64 data = -1;
+    TNodeImages images;
+};
+std::unordered_map<const TViewNode*, TWideValues>& WideValues()
+{
+    static std::unordered_map<const TViewNode*, TWideValues> wide;
+    return wide;
+}
+
+bool FitsShort(int v) { return v >= -32768 && v <= 32767; }
 } // namespace
 
 TViewNode::~TViewNode()
 {
-    if (serial != 0)
-        Registry().erase(serial);
+    if (flags & kHasSerial) {
+        const auto it = Serials().find(this);
+        if (it != Serials().end()) {
+            Registry().erase(it->second);
+            Serials().erase(it);
+        }
+    }
+    if (flags & kWideValues)
+        WideValues().erase(this);
+}
+
+qint64 TViewNode::DataValue() const
+{
+    if (!(flags & kHasData))
+        return -1;
+    if (flags & kWideValues)
+        return WideValues().at(this).data;
+    return dataValue;
+}
+
+TNodeImages TViewNode::Images() const
+{
+    if (flags & kWideValues)
+        return WideValues().at(this).images;
+    return TNodeImages{image, selected, state};
+}
+
+void TViewNode::ForgetWideValues()
+{
+    // Called with the values already read: moves them back into the members.
+    if (!(flags & kWideValues))
+        return;
+    const TWideValues wide = WideValues().at(this);
+    WideValues().erase(this);
+    flags = static_cast<quint8>(flags & ~kWideValues);
+    dataValue = static_cast<qint32>(wide.data);
+    image = static_cast<qint16>(wide.images.image);
+    selected = static_cast<qint16>(wide.images.selected);
+    state = static_cast<qint16>(wide.images.state);
 }
 
 TViewNode::TViewNode(const QTreeWidgetItem& other) : QTreeWidgetItem(kType)
@@ -24,10 +82,10 @@ TViewNode::TViewNode(const QTreeWidgetItem& other) : QTreeWidgetItem(kType)
     QTreeWidgetItem::operator=(other);
     if (const TViewNode* from = Of(&other)) {
         caption = from->caption;
-        dataValue = from->dataValue;
-        images = from->images;
-        hasData = from->hasData;
-        hasImages = from->hasImages;
+        if (from->flags & kHasData)
+            SetDataValue(from->DataValue());
+        if (from->flags & kHasImages)
+            SetImages(from->Images());
         return;
     }
     caption = other.text(0);
@@ -66,9 +124,9 @@ QVariant TViewNode::data(int column, int role) const
     case Qt::EditRole:
         return caption;
     case NodeDataRole:
-        return hasData ? QVariant(dataValue) : QVariant();
+        return (flags & kHasData) ? QVariant(DataValue()) : QVariant();
     case NodeImagesRole:
-        return hasImages ? QVariant::fromValue(images) : QVariant();
+        return (flags & kHasImages) ? QVariant::fromValue(Images()) : QVariant();
     default:
         return QTreeWidgetItem::data(column, role);
     }
@@ -92,9 +150,9 @@ void TViewNode::setData(int column, int role, const QVariant& value)
     }
     case NodeDataRole:
         if (!value.isValid()) {
-            if (hasData) {
-                hasData = false;
-                dataValue = -1;
+            if (flags & kHasData) {
+                SetDataValue(-1);
+                flags = static_cast<quint8>(flags & ~kHasData);
                 emitDataChanged();
             }
             return;
@@ -103,9 +161,9 @@ void TViewNode::setData(int column, int role, const QVariant& value)
         return;
     case NodeImagesRole:
         if (!value.isValid()) {
-            if (hasImages) {
-                hasImages = false;
-                images = TNodeImages();
+            if (flags & kHasImages) {
+                SetImages(TNodeImages());
+                flags = static_cast<quint8>(flags & ~kHasImages);
                 emitDataChanged();
             }
             return;
@@ -119,20 +177,38 @@ void TViewNode::setData(int column, int role, const QVariant& value)
 
 void TViewNode::SetDataValue(qint64 value)
 {
-    if (hasData && dataValue == value)
+    if ((flags & kHasData) && DataValue() == value)
         return;
-    hasData = true;
-    dataValue = value;
+    const TNodeImages images = Images();
+    flags |= kHasData;
+    if (value >= INT32_MIN && value <= INT32_MAX && FitsShort(images.image) && FitsShort(images.selected)
+        && FitsShort(images.state)) {
+        ForgetWideValues();
+        dataValue = static_cast<qint32>(value);
+    } else {
+        WideValues()[this] = TWideValues{value, images};
+        flags |= kWideValues;
+    }
     if (treeWidget())
         emitDataChanged();
 }
 
 void TViewNode::SetImages(const TNodeImages& value)
 {
-    if (hasImages && images == value)
+    if ((flags & kHasImages) && Images() == value)
         return;
-    hasImages = true;
-    images = value;
+    const qint64 data = DataValue();
+    flags |= kHasImages;
+    if (data >= INT32_MIN && data <= INT32_MAX && FitsShort(value.image) && FitsShort(value.selected)
+        && FitsShort(value.state)) {
+        ForgetWideValues();
+        image = static_cast<qint16>(value.image);
+        selected = static_cast<qint16>(value.selected);
+        state = static_cast<qint16>(value.state);
+    } else {
+        WideValues()[this] = TWideValues{data, value};
+        flags |= kWideValues;
+    }
     if (treeWidget())
         emitDataChanged();
 }
@@ -142,11 +218,12 @@ TNodeRef::TNodeRef(QTreeWidgetItem* node)
     TViewNode* viewNode = TViewNode::Of(node);
     if (!viewNode)
         return;
-    if (viewNode->serial == 0) {
-        viewNode->serial = ++lastSerial;
-        Registry().emplace(viewNode->serial, viewNode);
+    if (!(viewNode->flags & TViewNode::kHasSerial)) {
+        viewNode->flags |= TViewNode::kHasSerial;
+        Serials().emplace(viewNode, ++lastSerial);
+        Registry().emplace(lastSerial, viewNode);
     }
-    serial = viewNode->serial;
+    serial = Serials().at(viewNode);
 }
 
 QTreeWidgetItem* TNodeRef::Get() const

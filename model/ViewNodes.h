@@ -34,6 +34,10 @@ Q_DECLARE_METATYPE(TNodeImages)
 // items has more than a million view nodes, and those lists cost four
 // allocations and some 150 bytes a node. data() and setData() read and write
 // the members, so the model, the delegate and sorting see the same values.
+// The members are packed into 32 bytes past the base class: the data value
+// and images are kept narrow when they fit (they always do for list indexes
+// and image indexes) and in a side table when they do not, and the handle's
+// serial number lives in a side table too, as few nodes ever get one.
 class TViewNode : public QTreeWidgetItem {
 public:
     // The item type that tells a TViewNode from other tree-widget items.
@@ -58,19 +62,27 @@ public:
         return node && node->type() == kType ? static_cast<const TViewNode*>(node) : nullptr;
     }
 
-    qint64 DataValue() const { return hasData ? dataValue : -1; }
+    qint64 DataValue() const;
     void SetDataValue(qint64 value);
-    const TNodeImages& Images() const { return images; }
+    TNodeImages Images() const;
     void SetImages(const TNodeImages& value);
 
 private:
     friend class TNodeRef;
-    quint64 serial = 0; // non-zero once a TNodeRef has been taken on this node
+    enum : quint8 {
+        kHasData = 1,
+        kHasImages = 2,
+        kHasSerial = 4,   // a TNodeRef has been taken on this node
+        kWideValues = 8,  // data or images are kept in the side table
+    };
+    void ForgetWideValues();
+    // First, so that it sits in the base class's tail padding.
+    qint32 dataValue = -1;
     QString caption;
-    qint64 dataValue = -1;
-    TNodeImages images;
-    bool hasData = false;
-    bool hasImages = false;
+    qint16 image = -1;
+    qint16 selected = -1;
+    qint16 state = -1;
+    quint8 flags = 0;
 };
 
 inline qint64 NodeDataValue(const QTreeWidgetItem* node)

@@ -343,16 +343,20 @@ TMediaKinds MediaKindsOf(const QString& link)
     return kinds;
 }
 
-QString SitePrefix(const QString& url)
+qsizetype SitePrefixLength(const QString& url)
 {
     const int len = static_cast<int>(url.size());
     const int slashes = static_cast<int>(url.indexOf(QLatin1String("//"))) + 1;
     int i = slashes + 2; // 2 when "//" does not occur
     while (i <= len && url[i - 1] != '/')
         ++i;
-    if (i <= len)
-        return url.left(i);
-    return url + '\\';
+    return i <= len ? i : -1;
+}
+
+QString SitePrefix(const QString& url)
+{
+    const qsizetype n = SitePrefixLength(url);
+    return n >= 0 ? url.left(n) : url + '\\';
 }
 
 QString TracePrefix(int hour, int minute, int second, int msec)

@@ -40,6 +40,9 @@ struct TMediaKinds {
 };
 TMediaKinds MediaKindsOf(const QString& link);
 QString SitePrefix(const QString& url);
+// The length of SitePrefix(url) when it is the start of url, else -1 (then
+// it is the whole url and a backslash).
+qsizetype SitePrefixLength(const QString& url);
 
 // ASCII-only case folding and comparison.
 QString AsciiUpper(const QString& text);

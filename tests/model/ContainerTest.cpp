@@ -3,6 +3,7 @@
 #include "app/NewsGlobals.h"
 #include "model/ContainerPayload.h"
 #include "model/ViewNodes.h"
+#include "platform/Errors.h"
 #include "support/FakeConnectivity.h"
 #include "support/LockedFolder.h"
 #include "support/TempFolder.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QBuffer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -18,6 +20,7 @@
 #include <limits>
 #include <linux/fs.h>
 #include <memory>
+#include <random>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -282,6 +285,73 @@ TEST_F(ContainerTest, RepeatedKindsAndOptionsAreSharedButNeverMixed)
     TTreeList again;
     ASSERT_TRUE(again.LoadContainer(File("again.qbx")));
     EXPECT_EQ(again.Items(2)->Description.Utf8(), QByteArray("caf\xC3\xA9 \xE2\x82\xAC"));
+}
+
+TEST_F(ContainerTest, ReadingAheadGivesTheSameRecordsAndErrors)
+{
+    // A payload of many inflated chunks, whole and damaged in several ways,
+    // read with the inflating done in line and on a second thread.
+    std::mt19937 random(7);
+    TPayload p;
+    p.Str("Vom 1.0");
+    for (int i = 0; i < 3000; ++i) {
+        QByteArray title(300, Qt::Uninitialized);
+        for (char& c : title)
+            c = static_cast<char>('a' + random() % 26);
+        AppendRecord(p, TRecordBytes{"TTreeItem", 0, 0, -1, "RSS", title, "", "", "", QByteArray(), -1, -1});
+    }
+    const QByteArray whole = ZlibCompress(p.bytes);
+    ASSERT_GT(p.bytes.size(), 3 * 256 * 1024); // several chunks
+    QByteArray flipped = whole;
+    flipped[whole.size() / 2] = static_cast<char>(flipped[whole.size() / 2] ^ 0x55);
+    const struct {
+        const char* name;
+        QByteArray file;
+    } cases[] = {
+        {"whole", whole},
+        {"cut in the middle", whole.left(whole.size() / 2)},
+        {"cut before the trailer", whole.left(whole.size() - 2)},
+        {"a damaged byte", flipped},
+        {"bytes after the stream", whole + "junk"},
+        {"not zlib", QByteArray(4096, 'x')},
+    };
+    auto readAll = [](const QByteArray& file, bool ahead) {
+        QBuffer buffer;
+        buffer.setData(file);
+        buffer.open(QIODevice::ReadOnly);
+        QStringList out;
+        try {
+            TContainerReader reader(buffer, ahead);
+            reader.ReadString();
+            for (;;) {
+                TTreeItem node;
+                if (ReadRecord(node, reader) != TRecordResult::Read) {
+                    out << (reader.TrailingData() ? "trailing" : "end");
+                    break;
+                }
+                out << node.Title.left(8);
+            }
+        } catch (const EQuorbelError&) {
+            out << "error";
+        }
+        return out;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QStringList direct = readAll(c.file, false);
+        EXPECT_EQ(readAll(c.file, true), direct);
+        if (c.file == whole)
+            EXPECT_EQ(direct.size(), 3001);
+    }
+    EXPECT_EQ(readAll(whole, true).last(), "end");
+    EXPECT_EQ(readAll(whole + "junk", true).last(), "trailing");
+    EXPECT_EQ(readAll(whole.left(whole.size() / 2), true).last(), "error");
+
+    // A reader dropped early stops its thread.
+    QBuffer buffer;
+    buffer.setData(whole);
+    buffer.open(QIODevice::ReadOnly);
+    { TContainerReader early(buffer, true); early.ReadString(); }
 }
 
 TEST_F(ContainerTest, LongStringsRoundTripAndOverlongOnesAreCut)
