@@ -17,29 +17,12 @@
 #include <cstdlib>
 
 namespace {
-QString WriteDocument(const QString& folder, int first, int count)
-{
-    QString xml = QStringLiteral("<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Feed</title>");
-    for (int i = first; i < first + count; ++i)
-        xml += QStringLiteral("<item><title>%1</title><link>http://bench.test/%2</link>"
-                              "<description>&lt;p&gt;Text of item %2&lt;/p&gt;</description>"
-                              "<pubDate>Wed, 09 Dez 2026 10:00:00 GMT</pubDate></item>")
-                   .arg(BenchTitle(i))
-                   .arg(i);
-    xml += QStringLiteral("</channel></rss>");
-    const QString name = folder + "/bench.xml";
-    QFile f(name);
-    f.open(QIODevice::WriteOnly);
-    f.write(xml.toUtf8());
-    return name;
-}
-
 void BM_MergeRssChannel(benchmark::State& state)
 {
     const int existing = static_cast<int>(state.range(0));
     QTemporaryDir dir;
     // Items 9,500..10,499: 500 known, 500 new.
-    const QString file = WriteDocument(dir.path(), existing - 500, 1000);
+    const QString file = WriteBenchDocument(dir.path(), existing - 500, 1000);
     TMergeScene scene;
     for (auto _ : state) {
         state.PauseTiming();
@@ -58,7 +41,7 @@ BENCHMARK(BM_MergeRssChannel)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterat
 void BM_LoadRss(benchmark::State& state)
 {
     QTemporaryDir dir;
-    const QString file = WriteDocument(dir.path(), 0, 1000);
+    const QString file = WriteBenchDocument(dir.path(), 0, 1000);
     for (auto _ : state)
         benchmark::DoNotOptimize(LoadRss(file));
 }
