@@ -33,9 +33,10 @@ QTreeWidgetItem* NewMirror(const TTreeItem* item, qint64 data, const TNodeImages
     return node;
 }
 
-// A node waiting to be sorted, with its keys worked out once.
+// An item waiting to be sorted (its place in the build's list), with its
+// keys worked out once.
 struct TSortEntry {
-    QTreeWidgetItem* node;
+    size_t source;
     double timeStamp; // NaN mapped to -inf, so the order stays a strict weak one
     int siteRank;
 };
@@ -80,15 +81,6 @@ void RankSites(std::vector<TSortEntry>& entries, const std::vector<QStringView>&
     }
     for (size_t i = 0; i < entries.size(); ++i)
         entries[i].siteRank = rank[entryPrefix[i]];
-}
-
-QList<QTreeWidgetItem*> NodesOf(const std::vector<TSortEntry>& entries)
-{
-    QList<QTreeWidgetItem*> nodes;
-    nodes.reserve(static_cast<qsizetype>(entries.size()));
-    for (const TSortEntry& e : entries)
-        nodes.append(e.node);
-    return nodes;
 }
 
 } // namespace
@@ -176,9 +168,23 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
         groups[static_cast<size_t>(i)] = addGroup(FormatLocalDate(today.addDays(-i)));
     groups[static_cast<size_t>(n - 1)] = addGroup(texts.SOthers);
 
-    QList<QTreeWidgetItem*> feedEntries;
-    QList<QTreeWidgetItem*> videoNodes;
-    QList<QTreeWidgetItem*> audioNodes;
+    // First what each view needs of every item, in tree order; then each
+    // view's nodes are made one view at a time, in the view's own order, so
+    // that a view's nodes lie together in memory when it is walked.
+    struct TMirrorSource {
+        const TTreeItem* item;
+        qint64 data;
+        TNodeImages images;
+        TMediaKinds kinds;
+    };
+    struct TFeedSource {
+        const TTreeItem* feed;
+        qint64 data;
+        size_t first, last; // its items in sources
+    };
+    std::vector<TMirrorSource> sources;
+    std::vector<TFeedSource> feeds;
+    sources.reserve(static_cast<size_t>(NewsData->NewsList.Count()));
     std::vector<TSortEntry> webEntries;
     // Site prefixes as views into the links (the tree's items outlive the
     // build); the few that are not the start of their link are made here.
@@ -194,11 +200,7 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
         const TTreeItem* feed = ItemOf(feedNode);
         if (!feed || !feed->IsKind(kFeed))
             continue;
-        QTreeWidgetItem* entry = NewMirror(feed, NodeDataValue(feedNode),
-                                           TNewsData::NodeImagesOf(feed, MediaKindsOf(feed->Link)));
-        feedEntries.append(entry);
-
-        QList<QTreeWidgetItem*> entryChildren;
+        feeds.push_back({feed, NodeDataValue(feedNode), sources.size(), sources.size()});
         const int childCount = feedNode->childCount();
         for (int c = 0; c < childCount; ++c) {
             QTreeWidgetItem* child = feedNode->child(c);
@@ -206,13 +208,12 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
             if (!item || !item->IsKind(kNewsItem))
                 continue;
             item->IconIdx = feed->IconIdx;
-            const qint64 data = NodeDataValue(child);
             // The link is scanned once for all the mirrors of the item.
             const TMediaKinds kinds = MediaKindsOf(item->Link);
-            const TNodeImages images = TNewsData::NodeImagesOf(item, kinds);
+            const size_t index = sources.size();
+            sources.push_back({item, NodeDataValue(child), TNewsData::NodeImagesOf(item, kinds), kinds});
 
-            entryChildren.append(NewMirror(item, data, images));
-            webEntries.push_back({NewMirror(item, data, images), DateKey(item->TimeStamp), 0});
+            webEntries.push_back({index, DateKey(item->TimeStamp), 0});
             const qsizetype prefixLength = SitePrefixLength(item->Link);
             if (prefixLength >= 0) {
                 webPrefixes.push_back(QStringView(item->Link).left(prefixLength));
@@ -220,22 +221,37 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
                 madePrefixes.push_back(SitePrefix(item->Link));
                 webPrefixes.push_back(madePrefixes.back());
             }
-            if (kinds.video)
-                videoNodes.append(NewMirror(item, data, images));
-            if (kinds.audio)
-                audioNodes.append(NewMirror(item, data, images));
-
             const int age = DayAge(item->TimeStamp, nextDayStart);
             if (age >= 0 && age < n)
-                groupEntries[static_cast<size_t>(age)].push_back(
-                    {NewMirror(item, data, images), DateKey(item->TimeStamp), 0});
+                groupEntries[static_cast<size_t>(age)].push_back({index, DateKey(item->TimeStamp), 0});
         }
-        entry->addChildren(entryChildren);
+        feeds.back().last = sources.size();
     }
+    auto mirror = [&](size_t index) {
+        const TMirrorSource& source = sources[index];
+        return NewMirror(source.item, source.data, source.images);
+    };
+    auto mirrorsOf = [&](const std::vector<TSortEntry>& entries) {
+        QList<QTreeWidgetItem*> nodes;
+        nodes.reserve(static_cast<qsizetype>(entries.size()));
+        for (const TSortEntry& e : entries)
+            nodes.append(mirror(e.source));
+        return nodes;
+    };
 
+    QList<QTreeWidgetItem*> feedEntries;
+    feedEntries.reserve(static_cast<qsizetype>(feeds.size()));
+    for (const TFeedSource& f : feeds) {
+        QTreeWidgetItem* entry =
+            NewMirror(f.feed, f.data, TNewsData::NodeImagesOf(f.feed, MediaKindsOf(f.feed->Link)));
+        QList<QTreeWidgetItem*> children;
+        children.reserve(static_cast<qsizetype>(f.last - f.first));
+        for (size_t i = f.first; i < f.last; ++i)
+            children.append(mirror(i));
+        entry->addChildren(children);
+        feedEntries.append(entry);
+    }
     views.tvTheme->addTopLevelItems(feedEntries);
-    views.tvVideo->addTopLevelItems(videoNodes);
-    views.tvAudio->addTopLevelItems(audioNodes);
 
     RankSites(webEntries, webPrefixes);
     std::stable_sort(webEntries.begin(), webEntries.end(), [](const TSortEntry& a, const TSortEntry& b) {
@@ -243,11 +259,23 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
             return a.siteRank < b.siteRank;
         return a.timeStamp > b.timeStamp;
     });
-    views.tvWeb->addTopLevelItems(NodesOf(webEntries));
+    views.tvWeb->addTopLevelItems(mirrorsOf(webEntries));
 
     // The groups themselves have no item and keep their creation order.
     for (size_t g = 0; g < groupEntries.size(); ++g) {
         SortByDate(groupEntries[g]);
-        groups[g]->addChildren(NodesOf(groupEntries[g]));
+        groups[g]->addChildren(mirrorsOf(groupEntries[g]));
     }
+
+    QList<QTreeWidgetItem*> videoNodes;
+    QList<QTreeWidgetItem*> audioNodes;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        if (sources[i].kinds.video)
+            videoNodes.append(mirror(i));
+        if (sources[i].kinds.audio)
+            audioNodes.append(mirror(i));
+    }
+    views.tvVideo->addTopLevelItems(videoNodes);
+    views.tvAudio->addTopLevelItems(audioNodes);
+
 }
