@@ -181,16 +181,7 @@ void TViewNode::SetDataValue(qint64 value)
         return;
     const TNodeImages images = Images();
     flags |= kHasData;
-    if (value >= INT32_MIN && value <= INT32_MAX && FitsShort(images.image) && FitsShort(images.selected)
-        && FitsShort(images.state)) {
-        ForgetWideValues();
-        dataValue = static_cast<qint32>(value);
-    } else {
-        WideValues()[this] = TWideValues{value, images};
-        flags |= kWideValues;
-    }
-    if (treeWidget())
-        emitDataChanged();
+    Store(value, images);
 }
 
 void TViewNode::SetImages(const TNodeImages& value)
@@ -199,14 +190,20 @@ void TViewNode::SetImages(const TNodeImages& value)
         return;
     const qint64 data = DataValue();
     flags |= kHasImages;
-    if (data >= INT32_MIN && data <= INT32_MAX && FitsShort(value.image) && FitsShort(value.selected)
-        && FitsShort(value.state)) {
+    Store(data, value);
+}
+
+void TViewNode::Store(qint64 data, const TNodeImages& images)
+{
+    if (data >= INT32_MIN && data <= INT32_MAX && FitsShort(images.image) && FitsShort(images.selected)
+        && FitsShort(images.state)) {
         ForgetWideValues();
-        image = static_cast<qint16>(value.image);
-        selected = static_cast<qint16>(value.selected);
-        state = static_cast<qint16>(value.state);
+        dataValue = static_cast<qint32>(data);
+        image = static_cast<qint16>(images.image);
+        selected = static_cast<qint16>(images.selected);
+        state = static_cast<qint16>(images.state);
     } else {
-        WideValues()[this] = TWideValues{data, value};
+        WideValues()[this] = TWideValues{data, images};
         flags |= kWideValues;
     }
     if (treeWidget())

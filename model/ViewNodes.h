@@ -76,6 +76,8 @@ private:
         kWideValues = 8,  // data or images are kept in the side table
     };
     void ForgetWideValues();
+    // Keeps both values, narrow when they fit, and tells the view.
+    void Store(qint64 data, const TNodeImages& images);
     // First, so that it sits in the base class's tail padding.
     qint32 dataValue = -1;
     QString caption;

@@ -5,6 +5,7 @@
 #include "text/TextTools.h"
 
 #include <QTreeWidget>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,6 +76,35 @@ TEST(CompactStorageTest, ViewNodesShowTheirMembersThroughTheModel)
     node->setData(0, NodeDataRole, QVariant());
     EXPECT_EQ(NodeDataValue(node), -1);
     EXPECT_FALSE(node->data(0, NodeDataRole).isValid());
+}
+
+TEST(CompactStorageTest, WideValuesAreKeptWhole)
+{
+    // Values past the narrow members go to the side table and come back whole,
+    // and a node made later at the same place starts clean.
+    for (int round = 0; round < 3; ++round) {
+        auto* node = new TViewNode(QStringLiteral("n"));
+        EXPECT_EQ(NodeDataValue(node), -1);
+        EXPECT_EQ(NodeImages(node), (TNodeImages{-1, -1, -1}));
+        SetNodeDataValue(node, 7);
+        SetNodeImages(node, 40000, 2, -32768);
+        EXPECT_EQ(NodeImages(node), (TNodeImages{40000, 2, -32768}));
+        EXPECT_EQ(NodeDataValue(node), 7);
+        SetNodeDataValue(node, qint64(1) << 40);
+        EXPECT_EQ(NodeDataValue(node), qint64(1) << 40);
+        EXPECT_EQ(NodeImages(node), (TNodeImages{40000, 2, -32768}));
+        SetNodeImages(node, 1, 2, 3);
+        SetNodeDataValue(node, -5);
+        EXPECT_EQ(NodeImages(node), (TNodeImages{1, 2, 3}));
+        EXPECT_EQ(NodeDataValue(node), -5);
+        SetNodeImages(node, -40000, 0, 0);
+        const TNodeRef ref(node);
+        std::unique_ptr<QTreeWidgetItem> copy(node->clone());
+        EXPECT_EQ(NodeImages(copy.get()), (TNodeImages{-40000, 0, 0}));
+        EXPECT_EQ(NodeDataValue(copy.get()), -5);
+        delete node;
+        EXPECT_EQ(ref.Get(), nullptr);
+    }
 }
 
 TEST(CompactStorageTest, ClonesAndCopiesKeepEverything)
