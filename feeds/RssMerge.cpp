@@ -168,7 +168,8 @@ TDocItem ReadDocItem(TXMLItemType& docItem, const QString& feedUrl)
     return read;
 }
 
-void InsertNewsNode(const TMergeScope& scope, const TTreeItem& news, const QString& caption, TCaptionIndex& known)
+QTreeWidgetItem* InsertNewsNode(const TMergeScope& scope, const TTreeItem& news, const QString& caption,
+                                TCaptionIndex& known)
 {
     const int index = NewsData->NewsList.AddCopy(news);
     // Everything is set before the node goes in: a change to a node in a
@@ -178,7 +179,7 @@ void InsertNewsNode(const TMergeScope& scope, const TTreeItem& news, const QStri
     NewsData->ApplyNodeImages(NewsData->NewsList.At(index), node);
     scope.feed->insertChild(0, node);
     known.InsertFirst(node);
-    UpdateViews(scope.views, node, umItemAdded);
+    return node;
 }
 
 // Adds the items not yet under the feed, first under it, and refreshes the
@@ -188,6 +189,9 @@ int AddNewItems(const TMergeScope& scope, const TXMLChannelType& channel, const 
 {
     TCaptionIndex known(scope.feed);
     int newCount = 0;
+    // The new nodes go into the derived views together once all are in the
+    // tree: one insert per list of a view, as if each had gone in on its own.
+    QList<QTreeWidgetItem*> added;
     // The channel's items in document order, taken once: the collection's
     // access by index walks the channel's children on every call.
     const TXMLNodeList itemNodes = channel.FindChildren(QStringLiteral("item"));
@@ -207,9 +211,10 @@ int AddNewItems(const TMergeScope& scope, const TXMLChannelType& channel, const 
             continue;
         news.SetOption(kOptShowDescription, showDescription);
         news.IconIdx = NodeImage(scope.feed); // what the item gets from the ageing step anyway
-        InsertNewsNode(scope, news, read.plainTitle, known);
+        added.append(InsertNewsNode(scope, news, read.plainTitle, known));
         ++newCount;
     }
+    AddToViews(scope.views, added);
     return newCount;
 }
 

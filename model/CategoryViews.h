@@ -70,5 +70,9 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode);
 // UpdateViews(node, umItemRemoved) for each node in order, with the same
 // result, but linear in the size of the views rather than quadratic.
 void RemoveFromViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes);
+// UpdateViews(node, umItemAdded) for each node in order, with the same result,
+// but each list of a view takes all its new nodes in one insert instead of
+// moving its whole length once per node.
+void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes);
 // Removes the node's descendants from the derived views, then from the tree.
 void DeleteChildNodes(const TNewsViews& views, QTreeWidgetItem* node);

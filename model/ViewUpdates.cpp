@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -348,6 +349,60 @@ void RemoveFromViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nod
             if (node)
                 batch.Remove(node);
         batch.Apply();
+    } catch (...) {
+        // As in UpdateViews: not reported.
+    }
+}
+
+void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
+{
+    try {
+        TUpdateGuard guardTime(views.tvTime);
+        TUpdateGuard guardWeb(views.tvWeb);
+        TUpdateGuard guardAudio(views.tvAudio);
+        TUpdateGuard guardVideo(views.tvVideo);
+        TUpdateGuard guardTheme(views.tvTheme);
+        // The copies each list receives, in the order they would be inserted
+        // one by one, each first: the list is then inserted reversed.
+        std::vector<std::pair<QTreeWidgetItem*, QList<QTreeWidgetItem*>>> lists;
+        auto listFor = [&lists](QTreeWidgetItem* parent) -> QList<QTreeWidgetItem*>& {
+            for (auto& list : lists)
+                if (list.first == parent)
+                    return list.second;
+            lists.push_back({parent, {}});
+            return lists.back().second;
+        };
+        QHash<QString, QTreeWidgetItem*> entries; // Feeds view entries by folded link
+        for (QTreeWidgetItem* node : nodes) {
+            const TTreeItem* item = ItemOf(node);
+            if (!item)
+                continue;
+            if (views.tvTime)
+                if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(item->TimeStamp)))
+                    listFor(group).append(CopyNode(node));
+            if (views.tvAudio && IsAudioLink(item->Link))
+                listFor(views.tvAudio->invisibleRootItem()).append(CopyNode(node));
+            if (views.tvVideo && IsVideoLink(item->Link))
+                listFor(views.tvVideo->invisibleRootItem()).append(CopyNode(node));
+            if (views.tvWeb)
+                listFor(views.tvWeb->invisibleRootItem()).append(CopyNode(node));
+            const TTreeItem* feed = ParentFeed(node);
+            if (!feed || !views.tvTheme)
+                continue;
+            const QString folded = AsciiLower(feed->Link);
+            QTreeWidgetItem*& entry = entries[folded];
+            if (!entry)
+                entry = FirstChildWithLink(views.tvTheme->invisibleRootItem(), feed->Link);
+            if (!entry) {
+                entry = CopyNode(node->parent());
+                views.tvTheme->addTopLevelItem(entry);
+            }
+            listFor(entry).append(CopyNode(node));
+        }
+        for (auto& [parent, copies] : lists) {
+            std::reverse(copies.begin(), copies.end());
+            parent->insertChildren(0, copies);
+        }
     } catch (...) {
         // As in UpdateViews: not reported.
     }

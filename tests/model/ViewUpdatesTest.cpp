@@ -298,6 +298,34 @@ TEST_F(ViewUpdatesTest, DeleteChildNodesRemovesMirrorsThenChildren)
     }
 }
 
+// The batch addition must give exactly what one UpdateViews call per node
+// gives: each list's new nodes first, the last added first of all, and a
+// missing Feeds entry made once, last.
+TEST_F(ViewUpdatesTest, BatchAdditionMatchesOneCallPerNode)
+{
+    Scene();
+    QTreeWidgetItem* H = Node(nullptr, kFeed, "http://h/rss", At(0, 8), 14); // no Feeds entry yet
+    TDerivedViews one, batch;
+    BuildCategoryViews(one.With(&tree), 5);
+    BuildCategoryViews(batch.With(&tree), 5);
+    qDeleteAll(one.theme.findItems(QStringLiteral("RSH http://h/rss"), Qt::MatchExactly));
+    qDeleteAll(batch.theme.findItems(QStringLiteral("RSH http://h/rss"), Qt::MatchExactly));
+    const QString before = DumpAll(one);
+    const char* kinds[] = {"", ".mp3", ".mp4", ".aac.mp4"};
+    QList<QTreeWidgetItem*> added;
+    for (int i = 0; i < 14; ++i) {
+        QTreeWidgetItem* parent = i % 3 == 0 ? F : i % 3 == 1 ? H : D; // D is a folder
+        added << NewFirstChild(parent, QStringLiteral("http://n/%1%2").arg(i).arg(kinds[i % 4]), At(-(i % 9), i));
+    }
+    added << AddViewNode(&tree, F, "no item", -1);
+    for (QTreeWidgetItem* node : added)
+        UpdateViews(one.With(&tree), node, umItemAdded);
+    AddToViews(batch.With(&tree), added);
+    EXPECT_NE(DumpAll(one), before);
+    EXPECT_EQ(DumpAll(batch), DumpAll(one));
+    EXPECT_EQ(batch.theme.topLevelItemCount(), 3);
+}
+
 // The batch removal must give exactly what one UpdateViews call per node
 // gives, on both of its paths (few and many removals per list).
 TEST_F(ViewUpdatesTest, BatchRemovalMatchesOneCallPerNode)
