@@ -1,6 +1,7 @@
 #include "model/Container.h"
 
 #include "app/NewsGlobals.h"
+#include "model/Inflater.h"
 #include "model/ViewNodes.h"
 #include "platform/Encoding.h"
 #include "platform/Errors.h"
@@ -15,11 +16,7 @@
 #include <QTreeWidget>
 #include <QtEndian>
 
-#include <condition_variable>
 #include <cstring>
-#include <deque>
-#include <mutex>
-#include <thread>
 #include <fcntl.h>
 #include <unistd.h>
 #include <memory>
@@ -27,7 +24,7 @@
 #include <zlib.h>
 
 namespace {
-constexpr qsizetype kInputChunk = 256 * 1024;
+// Compressed bytes gathered before each write.
 constexpr qsizetype kOutputChunk = 256 * 1024;
 // Files from this size on are inflated ahead on a second thread.
 constexpr qint64 kReadAheadSize = 1024 * 1024;
@@ -154,168 +151,6 @@ QByteArray LimitedUtf8(const QString& text, qsizetype maxBytes)
 
 // ---------------------------------------------------------------- reading
 
-// The zlib side of reading: file chunks in, payload chunks out.
-class TInflater {
-public:
-    explicit TInflater(QIODevice& source) : source(source)
-    {
-        in.resize(kInputChunk);
-        if (inflateInit(&zs) != Z_OK)
-            ReadError();
-        initialised = true;
-    }
-    ~TInflater()
-    {
-        if (initialised)
-            inflateEnd(&zs);
-    }
-    TInflater(const TInflater&) = delete;
-    TInflater& operator=(const TInflater&) = delete;
-
-    // Inflates the next payload bytes into out; 0 once the stream has ended.
-    // Raises on damaged data and on a file that ends before the stream does.
-    qsizetype Next(char* out, qsizetype capacity)
-    {
-        for (;;) {
-            if (streamEnd)
-                return 0;
-            if (zs.avail_in == 0 && !sourceEnd) {
-                const qint64 n = source.read(in.data(), in.size());
-                if (n < 0)
-                    ReadError();
-                if (n == 0)
-                    sourceEnd = true;
-                zs.next_in = reinterpret_cast<Bytef*>(in.data());
-                zs.avail_in = static_cast<uInt>(n);
-            }
-            const uInt inBefore = zs.avail_in;
-            zs.next_out = reinterpret_cast<Bytef*>(out);
-            zs.avail_out = static_cast<uInt>(capacity);
-            const int ret = inflate(&zs, Z_NO_FLUSH);
-            if (ret == Z_STREAM_END)
-                streamEnd = true;
-            else if (ret != Z_OK && ret != Z_BUF_ERROR)
-                ReadError(); // damaged data, a preset dictionary, no memory
-            const qsizetype produced = capacity - static_cast<qsizetype>(zs.avail_out);
-            if (produced > 0)
-                return produced;
-            if (streamEnd)
-                return 0;
-            if (zs.avail_in == 0 && sourceEnd)
-                ReadError(); // the file ends before the stream does
-            if (inBefore > 0 && zs.avail_in == inBefore)
-                ReadError(); // inflate can make no progress
-        }
-    }
-
-    // True when the file holds bytes after the end of the stream.
-    bool Trailing()
-    {
-        if (!streamEnd)
-            return false;
-        if (zs.avail_in > 0)
-            return true;
-        if (sourceEnd)
-            return false;
-        char c;
-        return source.read(&c, 1) != 0;
-    }
-
-private:
-    QIODevice& source;
-    z_stream zs{};
-    bool initialised = false;
-    bool streamEnd = false;
-    bool sourceEnd = false;
-    QByteArray in;
-};
-
-// Inflates on a thread of its own, a few chunks ahead of the reader, so that
-// parsing and inflating a large file share the two halves of the work. The
-// source is touched only by that thread until it has finished.
-class TReadAhead {
-public:
-    explicit TReadAhead(QIODevice& source) : inflater(source)
-    {
-        worker = std::thread([this] { Run(); });
-    }
-    ~TReadAhead()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            stop = true;
-        }
-        changed.notify_all();
-        worker.join();
-    }
-    TReadAhead(const TReadAhead&) = delete;
-    TReadAhead& operator=(const TReadAhead&) = delete;
-
-    // The next payload chunk; an empty one at the end of the stream. Raises
-    // where the stream is damaged, in the same place a direct read would.
-    QByteArray Next()
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [this] { return !chunks.empty() || finished; });
-        if (!chunks.empty()) {
-            QByteArray chunk = std::move(chunks.front());
-            chunks.pop_front();
-            changed.notify_all();
-            return chunk;
-        }
-        if (failed)
-            ReadError();
-        return QByteArray();
-    }
-    bool Trailing()
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [this] { return finished; });
-        return trailing;
-    }
-
-private:
-    static constexpr size_t kChunksAhead = 4;
-
-    void Run()
-    {
-        bool error = false, hasTrailing = false;
-        try {
-            for (;;) {
-                QByteArray chunk(kOutputChunk, Qt::Uninitialized);
-                const qsizetype n = inflater.Next(chunk.data(), chunk.size());
-                if (n == 0)
-                    break;
-                chunk.truncate(n);
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [this] { return chunks.size() < kChunksAhead || stop; });
-                if (stop)
-                    return;
-                chunks.push_back(std::move(chunk));
-                changed.notify_all();
-            }
-            hasTrailing = inflater.Trailing();
-        } catch (...) {
-            error = true; // EQuorbelError or no memory: the reader raises in turn
-        }
-        std::lock_guard<std::mutex> lock(mutex);
-        failed = error;
-        trailing = hasTrailing;
-        finished = true;
-        changed.notify_all();
-    }
-
-    TInflater inflater;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<QByteArray> chunks;
-    bool stop = false;
-    bool finished = false;
-    bool failed = false;
-    bool trailing = false;
-    std::thread worker;
-};
-
 struct TContainerReader::State {
     std::unique_ptr<TInflater> direct;
     std::unique_ptr<TReadAhead> ahead;
@@ -331,7 +166,7 @@ TContainerReader::TContainerReader(QIODevice& source, bool readAhead) : d(std::m
         d->ahead = std::make_unique<TReadAhead>(source);
     } else {
         d->direct = std::make_unique<TInflater>(source);
-        d->out.resize(kOutputChunk);
+        d->out.resize(kInflateOutputChunk);
     }
 }
 

@@ -100,6 +100,18 @@ const TTreeItem* ParentFeed(const QTreeWidgetItem* node)
 
 void DeleteNode(QTreeWidgetItem* node) { delete node; }
 
+// Suspends repainting of the five derived views while it lives.
+class TDerivedViewsGuard {
+public:
+    explicit TDerivedViewsGuard(const TNewsViews& views)
+        : time(views.tvTime), web(views.tvWeb), audio(views.tvAudio), video(views.tvVideo), theme(views.tvTheme)
+    {
+    }
+
+private:
+    TUpdateGuard time, web, audio, video, theme;
+};
+
 // --- Removing many nodes in one pass ----------------------------------------
 
 // The children of one list by data value, in list order. Removing always
@@ -332,11 +344,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
 void RemoveFromViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
 {
     try {
-        TUpdateGuard guardTime(views.tvTime);
-        TUpdateGuard guardWeb(views.tvWeb);
-        TUpdateGuard guardAudio(views.tvAudio);
-        TUpdateGuard guardVideo(views.tvVideo);
-        TUpdateGuard guardTheme(views.tvTheme);
+        const TDerivedViewsGuard guard(views);
         // Indexing the lists costs about as much as a few plain searches.
         constexpr qsizetype kFewNodes = 8;
         if (nodes.size() <= kFewNodes) {
@@ -357,11 +365,7 @@ void RemoveFromViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nod
 void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
 {
     try {
-        TUpdateGuard guardTime(views.tvTime);
-        TUpdateGuard guardWeb(views.tvWeb);
-        TUpdateGuard guardAudio(views.tvAudio);
-        TUpdateGuard guardVideo(views.tvVideo);
-        TUpdateGuard guardTheme(views.tvTheme);
+        const TDerivedViewsGuard guard(views);
         // The copies each list receives, in the order they would be inserted
         // one by one, each first: the list is then inserted reversed.
         std::vector<std::pair<QTreeWidgetItem*, QList<QTreeWidgetItem*>>> lists;
