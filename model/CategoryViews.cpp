@@ -2,6 +2,7 @@
 
 #include "app/NewsGlobals.h"
 #include "model/DateTime.h"
+#include "model/PendingChildren.h"
 #include "model/ViewNodes.h"
 #include "platform/Clock.h"
 #include "text/TextTools.h"
@@ -231,6 +232,12 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
         const TMirrorSource& source = sources[index];
         return NewMirror(source.item, source.data, source.images);
     };
+    // The Feeds entries' and the day groups' children are kept compact until
+    // shown (model/PendingChildren.h).
+    auto pendingMirror = [&](size_t index) {
+        const TMirrorSource& source = sources[index];
+        return TPendingNode{source.item->Title, source.data, source.images};
+    };
     auto mirrorsOf = [&](const std::vector<TSortEntry>& entries) {
         QList<QTreeWidgetItem*> nodes;
         nodes.reserve(static_cast<qsizetype>(entries.size()));
@@ -244,11 +251,10 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
     for (const TFeedSource& f : feeds) {
         QTreeWidgetItem* entry =
             NewMirror(f.feed, f.data, TNewsData::NodeImagesOf(f.feed, MediaKindsOf(f.feed->Link)));
-        QList<QTreeWidgetItem*> children;
-        children.reserve(static_cast<qsizetype>(f.last - f.first));
+        TPendingList children;
         for (size_t i = f.first; i < f.last; ++i)
-            children.append(mirror(i));
-        entry->addChildren(children);
+            children.push_back(pendingMirror(i));
+        SetPendingChildren(entry, std::move(children));
         feedEntries.append(entry);
     }
     views.tvTheme->addTopLevelItems(feedEntries);
@@ -264,7 +270,10 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
     // The groups themselves have no item and keep their creation order.
     for (size_t g = 0; g < groupEntries.size(); ++g) {
         SortByDate(groupEntries[g]);
-        groups[g]->addChildren(mirrorsOf(groupEntries[g]));
+        TPendingList children;
+        for (const TSortEntry& e : groupEntries[g])
+            children.push_back(pendingMirror(e.source));
+        SetPendingChildren(groups[g], std::move(children));
     }
 
     QList<QTreeWidgetItem*> videoNodes;
@@ -277,5 +286,7 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
     }
     views.tvVideo->addTopLevelItems(videoNodes);
     views.tvAudio->addTopLevelItems(audioNodes);
+    RealizeOnExpand(views.tvTheme);
+    RealizeOnExpand(views.tvTime);
 
 }

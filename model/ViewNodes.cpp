@@ -30,6 +30,12 @@ std::unordered_map<const TViewNode*, TWideValues>& WideValues()
     return wide;
 }
 
+std::unordered_map<const TViewNode*, TPendingList>& Pending()
+{
+    static std::unordered_map<const TViewNode*, TPendingList> pending;
+    return pending;
+}
+
 bool FitsShort(int v) { return v >= -32768 && v <= 32767; }
 } // namespace
 
@@ -44,6 +50,32 @@ TViewNode::~TViewNode()
     }
     if (flags & kWideValues)
         WideValues().erase(this);
+    if (flags & kHasPending)
+        Pending().erase(this);
+}
+
+TPendingList* TViewNode::PendingChildren() const
+{
+    if (!(flags & kHasPending))
+        return nullptr;
+    return &Pending().at(this);
+}
+
+TPendingList& TViewNode::MakePendingChildren()
+{
+    flags |= kHasPending;
+    return Pending()[this];
+}
+
+TPendingList TViewNode::TakePendingChildren()
+{
+    if (!(flags & kHasPending))
+        return {};
+    const auto it = Pending().find(this);
+    TPendingList taken = std::move(it->second);
+    Pending().erase(it);
+    flags = static_cast<quint8>(flags & ~kHasPending);
+    return taken;
 }
 
 qint64 TViewNode::DataValue() const
@@ -81,6 +113,9 @@ TViewNode::TViewNode(const QTreeWidgetItem& other) : QTreeWidgetItem(kType)
     // The base assignment copies flags and any other roles but keeps the type.
     QTreeWidgetItem::operator=(other);
     if (const TViewNode* from = Of(&other)) {
+        // The copy has no children, compact or not.
+        if (from->flags & kHasPending)
+            setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
         caption = from->caption;
         if (from->flags & kHasData)
             SetDataValue(from->DataValue());
@@ -105,6 +140,11 @@ QTreeWidgetItem* TViewNode::clone() const
     while (!stack.empty()) {
         auto [from, to] = stack.back();
         stack.pop_back();
+        const TViewNode* fromNode = Of(from);
+        if (const TPendingList* pending = fromNode ? fromNode->PendingChildren() : nullptr) {
+            static_cast<TViewNode*>(to)->MakePendingChildren() = *pending;
+            to->setChildIndicatorPolicy(from->childIndicatorPolicy());
+        }
         for (int i = 0; i < from->childCount(); ++i) {
             const QTreeWidgetItem* child = from->child(i);
             auto* childCopy = new TViewNode(*child);

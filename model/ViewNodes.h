@@ -7,6 +7,8 @@
 #include <QTreeWidgetItem>
 #include <QVariant>
 
+#include <deque>
+
 enum TNodeRole : int {
     NodeDataRole = Qt::UserRole + 1,
     NodeImagesRole,
@@ -24,6 +26,16 @@ struct TNodeImages {
     }
 };
 Q_DECLARE_METATYPE(TNodeImages)
+
+// A child kept in compact form until its parent is first shown open (see
+// model/PendingChildren.h): what is needed to make the node, a fifth of the
+// node's own size.
+struct TPendingNode {
+    QString caption;
+    qint64 data = -1;
+    TNodeImages images;
+};
+using TPendingList = std::deque<TPendingNode>;
 
 // Every view node of the program is a TViewNode, so that a TNodeRef can tell
 // whether it still exists. Create nodes with NewViewNode, never with a plain
@@ -67,6 +79,12 @@ public:
     TNodeImages Images() const;
     void SetImages(const TNodeImages& value);
 
+    // The children kept in compact form; nullptr when there are none. A node
+    // with such children has no others.
+    TPendingList* PendingChildren() const;
+    TPendingList& MakePendingChildren();
+    TPendingList TakePendingChildren();
+
 private:
     friend class TNodeRef;
     enum : quint8 {
@@ -74,6 +92,7 @@ private:
         kHasImages = 2,
         kHasSerial = 4,   // a TNodeRef has been taken on this node
         kWideValues = 8,  // data or images are kept in the side table
+        kHasPending = 16, // children kept in compact form, in a side table
     };
     void ForgetWideValues();
     // Keeps both values, narrow when they fit, and tells the view.

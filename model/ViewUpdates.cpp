@@ -10,6 +10,7 @@
 #include "model/CategoryViews.h"
 
 #include "app/NewsGlobals.h"
+#include "model/PendingChildren.h"
 #include "model/ViewNodes.h"
 #include "text/TextTools.h"
 
@@ -52,19 +53,6 @@ inline bool SameFoldedLink(const QString& link, const QString& folded)
     return true;
 }
 
-QTreeWidgetItem* FirstChildWithData(QTreeWidgetItem* parent, qint64 data)
-{
-    if (!parent)
-        return nullptr;
-    const int count = parent->childCount();
-    for (int i = 0; i < count; ++i) {
-        QTreeWidgetItem* child = parent->child(i);
-        if (NodeDataValue(child) == data)
-            return child;
-    }
-    return nullptr;
-}
-
 QTreeWidgetItem* FirstChildWithLink(QTreeWidgetItem* parent, const QString& link)
 {
     if (!parent)
@@ -86,7 +74,7 @@ QTreeWidgetItem* DayGroup(QTreeWidget* tvTime, int g)
 {
     if (!tvTime || g < 0 || g >= tvTime->topLevelItemCount())
         return nullptr;
-    if (tvTime->topLevelItemCount() == 1 && tvTime->topLevelItem(0)->childCount() == 0)
+    if (tvTime->topLevelItemCount() == 1 && ChildCountOf(tvTime->topLevelItem(0)) == 0)
         return nullptr;
     return tvTime->topLevelItem(g);
 }
@@ -114,29 +102,35 @@ private:
 
 // --- Removing many nodes in one pass ----------------------------------------
 
-// The children of one list by data value, in list order. Removing always
-// takes the first remaining match, so each bucket is used up from its front.
+// The places of a list's children (nodes or compact entries) by data value,
+// in list order. Removing always takes the first remaining match, so each
+// bucket is used up from its front.
 class TMirrorQueue {
 public:
     explicit TMirrorQueue(QTreeWidgetItem* parent)
     {
+        if (const TViewNode* node = TViewNode::Of(parent))
+            if (const TPendingList* pending = node->PendingChildren()) {
+                for (size_t i = 0; i < pending->size(); ++i)
+                    buckets[(*pending)[i].data].places.push_back(i);
+                return;
+            }
         const int count = parent->childCount();
-        for (int i = 0; i < count; ++i) {
-            QTreeWidgetItem* child = parent->child(i);
-            buckets[NodeDataValue(child)].nodes.push_back(child);
-        }
+        for (int i = 0; i < count; ++i)
+            buckets[NodeDataValue(parent->child(i))].places.push_back(static_cast<size_t>(i));
     }
-    QTreeWidgetItem* Take(qint64 data)
+    // The place of the first match not yet taken, or -1.
+    qint64 Take(qint64 data)
     {
         auto it = buckets.find(data);
-        if (it == buckets.end() || it->next >= it->nodes.size())
-            return nullptr;
-        return it->nodes[it->next++];
+        if (it == buckets.end() || it->next >= it->places.size())
+            return -1;
+        return static_cast<qint64>(it->places[it->next++]);
     }
 
 private:
     struct TBucket {
-        std::vector<QTreeWidgetItem*> nodes;
+        std::vector<size_t> places;
         size_t next = 0;
     };
     QHash<qint64, TBucket> buckets;
@@ -167,8 +161,17 @@ public:
     void Apply()
     {
         std::vector<QTreeWidgetItem*> removed;
-        for (auto& [parent, nodes] : doomed)
+        for (auto& [parent, places] : doomed) {
+            if (HasPendingChildren(parent)) {
+                RemovePendingChildrenAt(parent, places);
+                continue;
+            }
+            std::vector<QTreeWidgetItem*> nodes;
+            nodes.reserve(places.size());
+            for (size_t place : places)
+                nodes.push_back(parent->child(static_cast<int>(place)));
             Detach(parent, nodes, removed);
+        }
         doomed.clear();
         for (QTreeWidgetItem* node : removed)
             DeleteNode(node);
@@ -180,8 +183,9 @@ private:
         auto it = queues.find(parent);
         if (it == queues.end())
             it = queues.emplace(parent, TMirrorQueue(parent)).first;
-        if (QTreeWidgetItem* match = it->second.Take(data))
-            doomed[parent].push_back(match);
+        const qint64 place = it->second.Take(data);
+        if (place >= 0)
+            doomed[parent].push_back(static_cast<size_t>(place));
     }
 
     // The Feeds view's top level does not change while items are removed, so
@@ -236,7 +240,7 @@ private:
         const int count = parent->childCount();
         for (int i = 0; i < count; ++i) {
             QTreeWidgetItem* child = parent->child(i);
-            if (child->childCount() > 0 && child->isExpanded() && !gone.contains(child))
+            if (ChildCountOf(child) > 0 && child->isExpanded() && !gone.contains(child))
                 expanded.append(child);
         }
 
@@ -262,7 +266,7 @@ private:
     const TNewsViews& views;
     const double nextDayStart;
     std::unordered_map<QTreeWidgetItem*, TMirrorQueue> queues;
-    std::unordered_map<QTreeWidgetItem*, std::vector<QTreeWidgetItem*>> doomed;
+    std::unordered_map<QTreeWidgetItem*, std::vector<size_t>> doomed; // places in their list
     QHash<QString, QTreeWidgetItem*> feedEntries;
     bool feedEntriesBuilt = false;
 };
@@ -286,9 +290,9 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
             TUpdateGuard guard(views.tvTime);
             if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(timeStamp))) {
                 if (mode == umItemAdded)
-                    group->insertChild(0, CopyNode(node));
+                    InsertFirstChildren(group, {CopyNode(node)});
                 else if (mode == umItemRemoved)
-                    DeleteNode(FirstChildWithData(group, data));
+                    RemoveFirstChildWithData(group, data);
             }
         }
 
@@ -306,7 +310,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
             } else if (mode == umItemRemoved) {
                 for (QTreeWidget* view : {views.tvWeb, views.tvAudio, views.tvVideo})
                     if (view)
-                        DeleteNode(FirstChildWithData(view->invisibleRootItem(), data));
+                        RemoveFirstChildWithData(view->invisibleRootItem(), data);
             }
         }
 
@@ -319,18 +323,16 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
                     entry = CopyNode(node->parent());
                     views.tvTheme->addTopLevelItem(entry);
                 }
-                entry->insertChild(0, CopyNode(node));
+                InsertFirstChildren(entry, {CopyNode(node)});
                 break;
             case umItemRemoved:
-                if (entry)
-                    DeleteNode(FirstChildWithData(entry, data));
+                RemoveFirstChildWithData(entry, data);
                 break;
             case umFeedAdded:
                 AddViewNode(views.tvTheme, nullptr, node->text(0), NodeDataValue(node));
                 break;
             case umFeedEmptied:
-                if (entry)
-                    qDeleteAll(entry->takeChildren());
+                RemoveAllChildren(entry);
                 break;
             default:
                 break;
@@ -405,7 +407,7 @@ void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
         }
         for (auto& [parent, copies] : lists) {
             std::reverse(copies.begin(), copies.end());
-            parent->insertChildren(0, copies);
+            InsertFirstChildren(parent, copies);
         }
     } catch (...) {
         // As in UpdateViews: not reported.

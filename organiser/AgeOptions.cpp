@@ -19,6 +19,7 @@
 #include "organiser/TreeDragDrop.h"
 
 #include "app/NewsGlobals.h"
+#include "model/PendingChildren.h"
 #include "platform/Dialogs.h"
 #include "text/TextTools.h"
 #include "ticker/RssViews.h"
@@ -262,6 +263,7 @@ void TNewsFeeder::ShowDescriptionExecute()
     QTreeWidgetItem* parent = TreeNodeOf(node);
     if (!parent)
         parent = node;
+    RealizeChildren(parent);
     for (int i = 0, n = parent->childCount(); i < n; ++i)
         if (TTreeItem* child = NewsData->NodeItem(parent->child(i)))
             child->SetOption(kOptShowDescription, value);

@@ -1,6 +1,7 @@
 #include "platform/Allocator.h"
 
 #ifdef QUORBEL_MIMALLOC
+#include <QtGlobal>
 #include <mimalloc.h>
 #endif
 
@@ -9,7 +10,9 @@ void ConfigureAllocator()
 #ifdef QUORBEL_MIMALLOC
     // Transparent huge pages where the kernel has them (madvise), normal
     // pages otherwise; a failure is silent.
-    mi_option_set(mi_option_large_os_pages, 1);
+    // MIMALLOC_LARGE_OS_PAGES in the environment has the last word.
+    if (qEnvironmentVariableIsEmpty("MIMALLOC_LARGE_OS_PAGES"))
+        mi_option_set(mi_option_large_os_pages, 1);
 #endif
 }
 

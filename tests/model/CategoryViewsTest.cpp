@@ -1,6 +1,7 @@
 #include "model/CategoryViews.h"
 
 #include "app/NewsGlobals.h"
+#include "model/PendingChildren.h"
 #include "model/ViewNodes.h"
 #include "support/FakeClock.h"
 #include "support/TempFolder.h"
@@ -52,6 +53,8 @@ protected:
     void Build(int duration = 5, const TCategoryTexts& texts = TCategoryTexts())
     {
         BuildCategoryViews({&tree, &theme, &web, &time, &video, &audio}, duration, texts);
+        RealizeAllChildren(&theme);
+        RealizeAllChildren(&time);
     }
     // Caption of the time group holding the node with this data value, "-" for none.
     QString GroupOf(qint64 value)

@@ -1,6 +1,7 @@
 #include "model/CategoryViews.h"
 
 #include "app/NewsGlobals.h"
+#include "model/PendingChildren.h"
 #include "model/ViewNodes.h"
 #include "support/FakeClock.h"
 #include "support/TempFolder.h"
@@ -23,8 +24,10 @@ struct TDerivedViews {
 };
 
 // One line per node: indentation, caption, data value and the three images.
+// Compact children are made first.
 QString Dump(QTreeWidget& view)
 {
+    RealizeAllChildren(&view);
     QString out;
     for (QTreeWidgetItemIterator it(&view); *it; ++it) {
         const QTreeWidgetItem* n = *it;
@@ -41,8 +44,9 @@ QString Dump(QTreeWidget& view)
 QString DumpMedia(TDerivedViews& v) { return Dump(v.web) + Dump(v.time) + Dump(v.video) + Dump(v.audio); }
 QString DumpAll(TDerivedViews& v) { return Dump(v.theme) + "|" + DumpMedia(v); }
 
-QList<qint64> DataOf(const QTreeWidgetItem* parent)
+QList<qint64> DataOf(QTreeWidgetItem* parent)
 {
+    RealizeChildren(parent);
     QList<qint64> r;
     for (int i = 0; i < parent->childCount(); ++i)
         r << NodeDataValue(parent->child(i));
@@ -97,6 +101,10 @@ protected:
         G = Node(D, kFeed, "http://g/rss", At(0, 8), 12);
         Node(G, kNewsItem, "http://g/1", At(0, 10));
         BuildCategoryViews(views(), 5);
+        // These tests look at the made nodes; CompactChildrenTakeTheSameChanges
+        // runs the same changes on children kept compact.
+        RealizeAllChildren(&v.theme);
+        RealizeAllChildren(&v.time);
     }
     TNewsViews views() { return v.With(&tree); }
 

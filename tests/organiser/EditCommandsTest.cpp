@@ -4,6 +4,7 @@
 #include "organiser/OrganiserFixture.h"
 
 #include "model/CategoryViews.h"
+#include "model/PendingChildren.h"
 #include "organiser/InterfaceTexts.h"
 #include "organiser/TreeDragDrop.h"
 
@@ -21,9 +22,10 @@ namespace {
 
 enum TTab { tabTime, tabWWW, tabVideo, tabAudio, tabFeeds, tabTree };
 
-// Data values of every node of a view, in display order.
+// Data values of every node of a view, in display order, compact children made.
 QList<qint64> AllData(QTreeWidget* view)
 {
+    RealizeAllChildren(view);
     QList<qint64> r;
     for (QTreeWidgetItemIterator it(view); *it; ++it)
         r << NodeDataValue(*it);
@@ -48,9 +50,10 @@ QList<QTreeWidgetItem*> Subtree(QTreeWidgetItem* node)
     return r;
 }
 
-// The first node of view carrying the data value of node.
+// The first node of view carrying the data value of node, compact children made.
 QTreeWidgetItem* MirrorOf(QTreeWidget* view, qint64 data)
 {
+    RealizeAllChildren(view);
     for (QTreeWidgetItemIterator it(view); *it; ++it)
         if (NodeDataValue(*it) == data)
             return *it;
