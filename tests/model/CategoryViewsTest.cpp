@@ -11,6 +11,7 @@
 
 #include <climits>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -261,6 +262,50 @@ TEST_F(CategoryViewsTest, CompareFunctions)
         EXPECT_EQ(CompareByDate(c.a, c.b), c.byDate) << c.what;
         EXPECT_EQ(CompareBySiteThenDate(c.a, c.b), c.bySite) << c.what;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The Feeds entries and the day groups are built with compact children,
+// made when the view expands their parent: by the user, or by code.
+TEST_F(CategoryViewsTest, ExpandingMakesTheCompactChildren)
+{
+    QTreeWidgetItem* feed = Feed(nullptr, "http://x/rss", 7);
+    for (int i = 0; i < 5; ++i)
+        News(feed, QStringLiteral("n%1").arg(i), QStringLiteral("http://x/%1.mp3").arg(i), At(-(i % 2), 9 + i));
+    Feed(nullptr, "http://empty/rss");
+    BuildCategoryViews({&tree, &theme, &web, &time, &video, &audio}, 5);
+    QTreeWidgetItem* entry = theme.topLevelItem(0);
+    QTreeWidgetItem* today = time.topLevelItem(0);
+    ASSERT_EQ(entry->childCount(), 0);
+    EXPECT_EQ(ChildCountOf(entry), 5);
+    EXPECT_EQ(ChildCountOf(today), 3);
+    EXPECT_EQ(ChildCountOf(time.topLevelItem(1)), 2);
+    EXPECT_FALSE(HasPendingChildren(theme.topLevelItem(1))); // nothing to keep: no mark
+    EXPECT_FALSE(HasPendingChildren(time.topLevelItem(2)));
+    EXPECT_EQ(theme.topLevelItem(1)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+
+    // A clone keeps them; a copy of the node alone has none.
+    std::unique_ptr<QTreeWidgetItem> clone(entry->clone());
+    EXPECT_EQ(ChildCountOf(clone.get()), 5);
+    const TViewNode copy(*entry);
+    EXPECT_EQ(ChildCountOf(&copy), 0);
+    EXPECT_EQ(copy.childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+
+    theme.expandItem(entry);
+    today->setExpanded(true);
+    EXPECT_FALSE(HasPendingChildren(entry));
+    EXPECT_EQ(Captions(entry), (QStringList{"n0", "n1", "n2", "n3", "n4"}));
+    EXPECT_EQ(Captions(today), (QStringList{"n4", "n2", "n0"})); // newest first
+    EXPECT_EQ(NodeDataValue(entry->child(3)), NodeDataValue(feed->child(3)));
+    EXPECT_EQ(NodeImages(today->child(0)), (TNodeImages{7, 7, 8}));
+    EXPECT_TRUE(today->isExpanded());
+    EXPECT_EQ(Captions(clone.get()), QStringList{});
+    RealizeChildren(clone.get());
+    EXPECT_EQ(Captions(clone.get()), Captions(entry));
+    EXPECT_TRUE(theme.updatesEnabled());
 }
 
 } // namespace

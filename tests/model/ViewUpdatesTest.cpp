@@ -11,6 +11,8 @@
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 const QDate kToday(2026, 3, 10);
@@ -378,6 +380,70 @@ TEST_F(ViewUpdatesTest, BatchRemovalMatchesOneCallPerNode)
             for (qint64 d : DataOf(batch.theme.topLevelItem(i)))
                 EXPECT_FALSE(removed.contains(d));
     }
+}
+
+// The Feeds entries and day groups of a fresh build keep their children
+// compact; every change must leave them as it leaves made nodes.
+TEST_F(ViewUpdatesTest, CompactChildrenTakeTheSameChanges)
+{
+    tree.clear();
+    F = Node(nullptr, kFeed, "http://f/rss", At(0, 8), 11);
+    G = Node(nullptr, kFeed, "http://g/rss", At(0, 8), 12);
+    QTreeWidgetItem* E = Node(nullptr, kFeed, "http://e/rss", At(0, 8), 13);
+    for (int i = 0; i < 30; ++i) {
+        // Links repeat within and across feeds, some only but for case.
+        const QString link = QStringLiteral("http://%1/%2%3").arg(i % 2 ? "s" : "S").arg(i / 2).arg(i % 3 ? "" : ".mp3");
+        Node(F, kNewsItem, link, At(-(i % 4), i % 24));
+        if (i % 3 == 0)
+            Node(G, kNewsItem, link.toUpper(), At(-(i % 3), 7));
+    }
+    Node(E, kNewsItem, "http://e/1", At(0, 3));
+    TDerivedViews made, compact;
+    BuildCategoryViews(made.With(&tree), 5);
+    BuildCategoryViews(compact.With(&tree), 5);
+    RealizeAllChildren(&made.theme);
+    RealizeAllChildren(&made.time);
+    ASSERT_TRUE(HasPendingChildren(compact.theme.topLevelItem(0)));
+    ASSERT_TRUE(HasPendingChildren(compact.time.topLevelItem(0)));
+    EXPECT_EQ(compact.time.topLevelItem(0)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+
+    auto both = [&](const std::function<void(const TNewsViews&)>& change) {
+        change(made.With(&tree));
+        change(compact.With(&tree));
+        for (int i = 0; i < made.theme.topLevelItemCount(); ++i)
+            ASSERT_EQ(ChildCountOf(compact.theme.topLevelItem(i)), made.theme.topLevelItem(i)->childCount()) << i;
+        for (int g = 0; g < made.time.topLevelItemCount(); ++g)
+            ASSERT_EQ(ChildCountOf(compact.time.topLevelItem(g)), made.time.topLevelItem(g)->childCount()) << g;
+    };
+    // One at a time: additions first in their lists, a new feed's entry, removals of twins.
+    QTreeWidgetItem* H = Node(nullptr, kFeed, "http://h/rss", At(0, 8), 14);
+    for (QTreeWidgetItem* parent : {F, G, H, F}) {
+        QTreeWidgetItem* node = NewFirstChild(parent, QStringLiteral("http://n/%1.mp3").arg(NodeDataValue(parent)), At(-1, 5));
+        both([&](const TNewsViews& views) { UpdateViews(views, node, umItemAdded); });
+    }
+    for (int i : {3, 0, 7}) {
+        QTreeWidgetItem* node = F->child(i);
+        both([&](const TNewsViews& views) { UpdateViews(views, node, umItemRemoved); });
+    }
+    // In batches: few and many removals, then additions.
+    QList<QTreeWidgetItem*> few{F->child(1), G->child(0)}, many;
+    for (int i = 4; i < 20; ++i)
+        many << F->child(i);
+    both([&](const TNewsViews& views) { RemoveFromViews(views, few); });
+    both([&](const TNewsViews& views) { RemoveFromViews(views, many); });
+    QList<QTreeWidgetItem*> added;
+    for (int i = 0; i < 6; ++i)
+        added << NewFirstChild(i % 2 ? G : F, QStringLiteral("http://b/%1").arg(i), At(-(i % 3), 9));
+    both([&](const TNewsViews& views) { AddToViews(views, added); });
+    // The last child of a list goes, and a feed is emptied: no mark is left.
+    both([&](const TNewsViews& views) { UpdateViews(views, E->child(0), umItemRemoved); });
+    both([&](const TNewsViews& views) { UpdateViews(views, G->child(0), umFeedEmptied); });
+    EXPECT_FALSE(HasPendingChildren(compact.theme.topLevelItem(2)));
+    EXPECT_EQ(compact.theme.topLevelItem(2)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    EXPECT_TRUE(HasPendingChildren(compact.theme.topLevelItem(0)));
+
+    EXPECT_EQ(DumpAll(compact), DumpAll(made));
+    EXPECT_EQ(compact.theme.topLevelItem(0)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
 TEST_F(ViewUpdatesTest, BatchRemovalKeepsSelectionOfWhatStays)
