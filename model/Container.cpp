@@ -419,8 +419,7 @@ TRecordResult ReadRecord(TTreeItem& node, TContainerReader& stream)
     // "Inflation < 2%", which a second conversion would cut short).
     node.Title = stream.ReadString();
     node.RawTitle = node.Title;
-    node.Text = stream.ReadString();
-    node.RawText = node.Text;
+    node.SetStoredText(stream.ReadString());
     node.Description = stream.ReadUtf8Text();
     node.Link = stream.ReadString();
     node.Options.clear();
@@ -445,7 +444,7 @@ void WriteRecord(const TTreeItem& node, TContainerWriter& stream)
     stream.WriteInt32(node.IconIdx);
     stream.WriteString(node.NewsType);
     stream.WriteString(node.Title);
-    stream.WriteString(node.Text);
+    stream.WriteString(node.Text());
     stream.WriteStringBytes(node.Description.Utf8());
     stream.WriteString(node.Link);
     stream.WriteString(OptionText(node.Options));

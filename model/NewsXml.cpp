@@ -335,7 +335,7 @@ private:
         bool ok = false;
         const int icon = Text(f, kIconIdx).trimmed().toInt(&ok);
         item.IconIdx = ok ? icon : -1;
-        item.IconURL = Text(f, kIconURL);
+        item.SetIconURL(Text(f, kIconURL));
         TDateTime shown = 0;
         const QString shownText = Text(f, kLastShown);
         item.LastShown = !IsBlank(shownText) && ParseLocalDateTime(shownText, shown) ? shown : 0;
@@ -374,11 +374,11 @@ void WriteFields(TXmlFileWriter& out, const TTreeItem& item)
     out.TextElement(QStringLiteral("TimeStamp"), QStringLiteral("0"));
     if (item.IsKind(kNewsItem))
         out.TextElement(QStringLiteral("LastShown"), FormatLocalDateTime(item.LastShown));
-    if (!IsBlank(item.Text))
-        out.TextElement(QStringLiteral("Text"), item.Text);
+    if (!IsBlank(item.Text()))
+        out.TextElement(QStringLiteral("Text"), item.Text());
     out.TextElement(QStringLiteral("IconIdx"), QString::number(item.IconIdx));
-    if ((item.IsKind(kFeed) || item.IsKind(kWebLink)) && !item.IconURL.isEmpty())
-        out.TextElement(QStringLiteral("IconURL"), item.IconURL);
+    if ((item.IsKind(kFeed) || item.IsKind(kWebLink)) && !item.IconURL().isEmpty())
+        out.TextElement(QStringLiteral("IconURL"), item.IconURL());
 }
 } // namespace
 

@@ -43,11 +43,14 @@ public:
               const QString& description, const QString& options, const QString& dateText);
     TTreeItem(const TTreeItem&) = delete;
     TTreeItem& operator=(const TTreeItem&) = delete;
-    virtual ~TTreeItem();
+    ~TTreeItem();
 
     void Assign(const TTreeItem& other);
     void SetTitle(const QString& s);
     void SetText(const QString& s);
+    // Text and RawText as stored, taken as they are (not converted again).
+    void SetStoredText(const QString& s);
+    void SetIconURL(const QString& url);
     void SetDescription(const QString& s);
 
     int OptionIndex(const QString& name) const;
@@ -60,9 +63,13 @@ public:
     bool IsKind(const QString& kind) const;
 
     QString RawTitle;
-    QString RawText;
     QString Title;
-    QString Text;
+    // Set on few nodes (notes, pasted text, feeds' and links' site icons),
+    // so kept apart: a news item, which has none of them, is a size class
+    // smaller, and so is each copy the ticker keeps.
+    const QString& RawText() const { return rare ? rare->RawText : Empty(); }
+    const QString& Text() const { return rare ? rare->Text : Empty(); }
+    const QString& IconURL() const { return rare ? rare->IconURL : Empty(); }
     TUtf8Text Description; // reads as a QString; see Utf8Text.h
     // The plain form of Description, made when asked: most descriptions are
     // never shown, and making them all at load time costs a fifth of the
@@ -70,14 +77,25 @@ public:
     QString PlainDescription() const;
     TDateTime TimeStamp = 0;
     TDateTime LastShown = 0;
-    qint32 IconIdx = -1;
-    QString IconURL;
     QString NewsType;
     QString Link;
     QStringList Options;
+    qint32 IconIdx = -1;
     qint32 FirstChild = -1;
     qint32 NextSibling = -1;
     qint32 NewIndex = 0;
+
+private:
+    struct TRareFields {
+        QString RawText;
+        QString Text;
+        QString IconURL;
+    };
+    static const QString& Empty();
+    TRareFields& Rare();
+    // Drops the fields again once all are empty.
+    void ForgetEmptyRare();
+    std::unique_ptr<TRareFields> rare;
 };
 
 using TIndexList = std::vector<qint32>;

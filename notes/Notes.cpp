@@ -201,7 +201,7 @@ void TFrmNote::CloseStep()
     const qsizetype lineEnd = plain.indexOf('\n');
     const QString title = lineEnd >= 0 ? plain.left(lineEnd) : plain;
     // RawText is the text as it was stored, whatever Text was made of it.
-    const QString previous = RtfToPlainText(item->RawText.isEmpty() ? item->Text : item->RawText);
+    const QString previous = RtfToPlainText(item->RawText().isEmpty() ? item->Text() : item->RawText());
     const bool changed = !SameTextAscii(UnifiedLines(plain), UnifiedLines(previous));
 
     node->setText(0, title);

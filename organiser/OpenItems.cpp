@@ -196,7 +196,7 @@ void TNewsFeeder::OpenNote(QTreeWidgetItem* node)
         }
     }
     auto* note = new TFrmNote(this);
-    note->LoadNote(item->Title, item->RawText, treeNode);
+    note->LoadNote(item->Title, item->RawText(), treeNode);
     note->show();
 }
 

@@ -444,12 +444,12 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, QString link)
 
     if (IsFile(iconFile)) {
         if (needFetch)
-            item->IconURL = url;
+            item->SetIconURL(url);
         try {
             const int idx = AddIconFile(iconFile, url);
             if (idx != -1) {
                 item->IconIdx = idx;
-                item->IconURL = IconURLs.value(idx);
+                item->SetIconURL(IconURLs.value(idx));
             }
         } catch (...) {
             // A failed registration leaves the provisional icon in place.

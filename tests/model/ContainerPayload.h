@@ -139,7 +139,7 @@ inline std::string StoredFields(const TTreeItem& n)
                              QString::number(n.IconIdx),
                              n.NewsType,
                              n.Title,
-                             n.Text,
+                             n.Text(),
                              n.Description,
                              n.Link,
                              n.Options.join(QStringLiteral("\\n")),

@@ -104,7 +104,7 @@ TEST_F(ContainerTest, RoundTripKeepsTheStoredFieldsOnly)
     TTreeItem& raw = Add(list, "RSS", "<b>Bold</b> &quot;news&quot;");
     raw.SetText("<p>rich &amp; text</p>");
     raw.SetDescription("<i>desc</i>");
-    raw.IconURL = "http://example.com/favicon.ico";
+    raw.SetIconURL("http://example.com/favicon.ico");
     raw.NewIndex = 42;
     // Plain forms holding markup characters are read as stored, not converted again.
     Add(list, "RSS", "Inflation &lt; 2% &amp; falling").SetText("a &lt;b&gt; c");
@@ -120,13 +120,13 @@ TEST_F(ContainerTest, RoundTripKeepsTheStoredFieldsOnly)
     const TTreeItem& plain = *loaded.Items(list.Count() - 1);
     EXPECT_EQ(plain.Title, "Inflation < 2% && falling");
     EXPECT_EQ(plain.RawTitle, plain.Title);
-    EXPECT_EQ(plain.Text, "a <b> c");
-    EXPECT_EQ(plain.RawText, plain.Text);
+    EXPECT_EQ(plain.Text(), "a <b> c");
+    EXPECT_EQ(plain.RawText(), plain.Text());
     const TTreeItem& r = *loaded.Items(list.Count() - 2);
     EXPECT_EQ(r.RawTitle, "Bold \"news\""); // the plain title comes back as the raw one
-    EXPECT_EQ(r.RawText, "rich && text");
+    EXPECT_EQ(r.RawText(), "rich && text");
     EXPECT_EQ(r.Description, "<i>desc</i>");
-    EXPECT_TRUE(r.IconURL.isEmpty());
+    EXPECT_TRUE(r.IconURL().isEmpty());
     EXPECT_EQ(r.NewIndex, 0);
 }
 

@@ -51,7 +51,7 @@ std::vector<QTreeWidgetItem*> Build(TTreeList& list, QTreeWidget& view, const st
         item.Options = s.options;
         item.SetText(s.text);
         item.IconIdx = s.iconIdx;
-        item.IconURL = s.iconUrl;
+        item.SetIconURL(s.iconUrl);
         item.LastShown = s.lastShown;
         item.TimeStamp = 45000.5;
         const int index = list.AddCopy(item);
@@ -170,9 +170,9 @@ TEST_F(NewsXmlTest, RoundTripKeepsFieldsAndNesting)
         EXPECT_EQ(item.Link, c.row.link);
         EXPECT_EQ(item.Description, c.row.description);
         EXPECT_EQ(item.Options, c.row.options);
-        EXPECT_EQ(item.Text, c.row.text);
+        EXPECT_EQ(item.Text(), c.row.text);
         EXPECT_EQ(item.IconIdx, c.row.iconIdx);
-        EXPECT_EQ(item.IconURL, c.iconUrlKept ? c.row.iconUrl : QString());
+        EXPECT_EQ(item.IconURL(), c.iconUrlKept ? c.row.iconUrl : QString());
         EXPECT_DOUBLE_EQ(item.LastShown, c.row.lastShown);
         EXPECT_EQ(item.TimeStamp, 0);
     }

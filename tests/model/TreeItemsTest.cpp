@@ -23,7 +23,7 @@ TEST(TreeItemTest, ValueConstructorFillsFields)
     EXPECT_EQ(item.IconIdx, -1);
     EXPECT_EQ(item.FirstChild, 0);
     EXPECT_EQ(item.NextSibling, 0);
-    EXPECT_TRUE(item.RawText.isEmpty());
+    EXPECT_TRUE(item.RawText().isEmpty());
 }
 
 TEST(TreeItemTest, DefaultsAndEmptyOptions)
@@ -41,18 +41,18 @@ TEST(TreeItemTest, SettersKeepPlainForms)
 {
     TTreeItem item;
     item.SetText("plain, no markup\r\nsecond line");
-    EXPECT_EQ(item.RawText, item.Text); // unchanged without "<" or "&"
+    EXPECT_EQ(item.RawText(), item.Text()); // unchanged without "<" or "&"
     item.SetTitle("plain, no markup\r\nsecond line");
     EXPECT_EQ(item.Title, "plain, no markupsecond line"); // the title always converts
     item.SetText("a &amp; b");
-    EXPECT_EQ(item.Text, "a && b");
+    EXPECT_EQ(item.Text(), "a && b");
     item.SetDescription("x < y");
     EXPECT_EQ(item.PlainDescription(), "x ");
     // A note keeps every character and line of what the user typed.
     item.NewsType = "NTS";
     item.SetText("a < b && c &amp;\r\nline <2>");
     item.SetDescription("x < y");
-    EXPECT_EQ(item.Text, "a < b && c &amp;\r\nline <2>");
+    EXPECT_EQ(item.Text(), "a < b && c &amp;\r\nline <2>");
     EXPECT_EQ(item.PlainDescription(), "x < y");
 }
 
@@ -102,23 +102,35 @@ TEST(TreeItemTest, AssignCopiesAllButNewIndex)
     a.SetText("txt");
     a.LastShown = 3.5;
     a.IconIdx = 12;
-    a.IconURL = "http://x/favicon.ico";
+    a.SetIconURL("http://x/favicon.ico");
     a.FirstChild = 4;
     a.NextSibling = 5;
     a.NewIndex = 9;
     TTreeItem b;
     b.Assign(a);
     EXPECT_EQ(b.Title, a.Title);
-    EXPECT_EQ(b.RawText, "txt");
+    EXPECT_EQ(b.RawText(), "txt");
     EXPECT_EQ(b.LastShown, 3.5);
     EXPECT_EQ(b.IconIdx, 12);
-    EXPECT_EQ(b.IconURL, a.IconURL);
+    EXPECT_EQ(b.IconURL(), a.IconURL());
     EXPECT_EQ(b.Options, a.Options);
     EXPECT_EQ(b.FirstChild, 4);
     EXPECT_EQ(b.NextSibling, 5);
     EXPECT_EQ(b.NewIndex, 0);
     a.Options[0] = "NSD=2";
     EXPECT_EQ(b.Options[0], "NSD=1"); // its own list
+    // Text and icon address are b's own too, and an item without them
+    // clears them when assigned.
+    a.SetText("other");
+    a.SetIconURL("");
+    EXPECT_EQ(b.Text(), "txt");
+    EXPECT_EQ(b.IconURL(), "http://x/favicon.ico");
+    EXPECT_EQ(a.IconURL(), "");
+    a.SetText("");
+    b.Assign(a);
+    EXPECT_TRUE(b.RawText().isEmpty());
+    EXPECT_TRUE(b.Text().isEmpty());
+    EXPECT_TRUE(b.IconURL().isEmpty());
 }
 
 TEST(TreeListTest, AddCopyStoresACopy)

@@ -83,7 +83,7 @@ protected:
     TFrmNote* Open(QTreeWidgetItem* node)
     {
         auto* note = new TFrmNote(organiser.get());
-        note->LoadNote(Item(node)->Title, Item(node)->Text, node);
+        note->LoadNote(Item(node)->Title, Item(node)->Text(), node);
         return note;
     }
 
@@ -314,21 +314,21 @@ TEST_F(NoteWindow, CloseStepStoresTheNote)
             TTreeItem other(kNote, QStringLiteral("other"), QString(), QString(), QString(), QStringLiteral("0"));
             SetNodeDataValue(node, data.NewsList.AddCopy(other));
         }
-        const QString textBefore = item->Text;
+        const QString textBefore = item->Text();
         note->CloseStep();
         EXPECT_EQ(Stored(), c.store) << c.name;
         if (c.touched) {
-            EXPECT_TRUE(IsRtf(item->Text)) << c.name;
-            EXPECT_TRUE(item->Text.endsWith(QLatin1String("}\r\n"))) << c.name;
-            EXPECT_FALSE(item->Text.contains(QRegularExpression(QStringLiteral("[^\r]\n")))) << c.name;
-            EXPECT_EQ(RtfToPlainText(item->Text), note->RichEdit1->toPlainText()) << c.name;
+            EXPECT_TRUE(IsRtf(item->Text())) << c.name;
+            EXPECT_TRUE(item->Text().endsWith(QLatin1String("}\r\n"))) << c.name;
+            EXPECT_FALSE(item->Text().contains(QRegularExpression(QStringLiteral("[^\r]\n")))) << c.name;
+            EXPECT_EQ(RtfToPlainText(item->Text()), note->RichEdit1->toPlainText()) << c.name;
             EXPECT_EQ(item->Title, QLatin1String(c.title)) << c.name;
             EXPECT_EQ(node->text(0), QLatin1String(c.title)) << c.name;
             EXPECT_EQ(item->Description, note->RichEdit1->toPlainText()) << c.name;
             EXPECT_EQ(item->IconIdx, 0) << c.name;
             EXPECT_DOUBLE_EQ(item->TimeStamp, NowDateTime()) << c.name;
         } else {
-            EXPECT_EQ(item->Text, textBefore) << c.name;
+            EXPECT_EQ(item->Text(), textBefore) << c.name;
             EXPECT_EQ(item->Title, QStringLiteral("old title")) << c.name;
             if (node)
                 EXPECT_EQ(node->text(0), QStringLiteral("old title")) << c.name;
@@ -355,13 +355,13 @@ TEST_F(NoteWindow, EveryCloseRunsTheCloseStepOnce)
     note->show();
     note->RichEdit1->setPlainText(QStringLiteral("typed more"));
     EXPECT_TRUE(note->close()); // the window manager's close
-    EXPECT_EQ(RtfToPlainText(Item(node)->Text), QStringLiteral("typed more"));
+    EXPECT_EQ(RtfToPlainText(Item(node)->Text()), QStringLiteral("typed more"));
     EXPECT_TRUE(Stored());
     // Later calls change nothing.
     ForgetStore();
     note->RichEdit1->setPlainText(QStringLiteral("after close"));
     note->CloseStep();
-    EXPECT_EQ(RtfToPlainText(Item(node)->Text), QStringLiteral("typed more"));
+    EXPECT_EQ(RtfToPlainText(Item(node)->Text()), QStringLiteral("typed more"));
     EXPECT_FALSE(Stored());
     // The window is released once events run.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -374,7 +374,7 @@ TEST_F(NoteWindow, EveryCloseRunsTheCloseStepOnce)
     byGlyph->RichEdit1->setPlainText(QStringLiteral("by glyph"));
     SendMouse(byGlyph->imClose, QEvent::MouseButtonPress, QPoint(5, 5));
     SendMouse(byGlyph->imClose, QEvent::MouseButtonRelease, QPoint(5, 5));
-    EXPECT_EQ(RtfToPlainText(Item(glyphNode)->Text), QStringLiteral("by glyph"));
+    EXPECT_EQ(RtfToPlainText(Item(glyphNode)->Text()), QStringLiteral("by glyph"));
     EXPECT_FALSE(byGlyph->isVisible());
     EXPECT_EQ(byGlyph->MoveAnchor, QPoint(-1, -1)); // no drag began on the glyph
 
@@ -382,7 +382,7 @@ TEST_F(NoteWindow, EveryCloseRunsTheCloseStepOnce)
     TFrmNote* open = Open(endNode);
     open->RichEdit1->setPlainText(QStringLiteral("at program end"));
     TFrmNote::CloseStepForAll();
-    EXPECT_EQ(RtfToPlainText(Item(endNode)->Text), QStringLiteral("at program end"));
+    EXPECT_EQ(RtfToPlainText(Item(endNode)->Text()), QStringLiteral("at program end"));
     delete open;
 }
 
@@ -547,7 +547,7 @@ TEST_F(NoteWindow, FormatCommandsReachTheStoredText)
     note->RichEditBullets1->trigger();
     note->CloseStep();
     QTextDocument stored;
-    RtfToDocument(Item(node)->Text, stored);
+    RtfToDocument(Item(node)->Text(), stored);
     for (QTextBlock b = stored.begin(); b.isValid(); b = b.next()) {
         const QTextCharFormat f = b.begin().fragment().charFormat();
         EXPECT_EQ(f.fontWeight(), QFont::Bold) << b.text().toStdString();

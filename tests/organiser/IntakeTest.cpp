@@ -123,7 +123,7 @@ TEST_F(IntakeTest, PasteTakesTheRoadItsTextCalls)
         QTreeWidgetItem* node = organiser->tvTree->topLevelItem(0);
         EXPECT_EQ(Kind(node), c.kind) << row.toStdString();
         if (c.kind == "NTS")
-            EXPECT_EQ(Item(node)->RawText, c.text) << row.toStdString(); // the note keeps the text as pasted
+            EXPECT_EQ(Item(node)->RawText(), c.text) << row.toStdString(); // the note keeps the text as pasted
         if (c.kind == "FIL")
             EXPECT_EQ(Item(node)->Link, folder);
         EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
@@ -174,12 +174,12 @@ TEST_F(IntakeTest, AFailedFetchKeepsTheTextAsANote)
     EXPECT_EQ(dialogs.messages, QStringList{"Error downloading \"http://gone.test/feed\""});
     ASSERT_EQ(organiser->tvTree->topLevelItemCount(), 1);
     EXPECT_EQ(Kind(organiser->tvTree->topLevelItem(0)), "NTS");
-    EXPECT_EQ(Item(organiser->tvTree->topLevelItem(0))->RawText, pasted);
+    EXPECT_EQ(Item(organiser->tvTree->topLevelItem(0))->RawText(), pasted);
 
     Reset();
     organiser->DropDataObject(TextData("http://gone.test/feed").get());
     ASSERT_EQ(organiser->tvTree->topLevelItemCount(), 1);
-    EXPECT_EQ(Item(organiser->tvTree->topLevelItem(0))->RawText, "http://gone.test/feed");
+    EXPECT_EQ(Item(organiser->tvTree->topLevelItem(0))->RawText(), "http://gone.test/feed");
 }
 
 TEST_F(IntakeTest, AFetchWaitingForAnotherOperationDecidesWhenItRuns)
@@ -277,7 +277,7 @@ TEST_F(IntakeTest, ANoteIsTitledByItsFirstLineAndKeepsTheWholeText)
     EXPECT_EQ(item->NewsType, "NTS");
     EXPECT_EQ(item->RawTitle, "First <b>line</b> &amp; more\r\n");
     EXPECT_EQ(node->text(0).toStdString(), "First line && more"); // the entity table's "&amp;"
-    EXPECT_EQ(item->RawText, text);
+    EXPECT_EQ(item->RawText(), text);
     EXPECT_TRUE(item->Link.isEmpty());
     EXPECT_TRUE(item->Description.isEmpty());
     EXPECT_TRUE(item->Options.isEmpty());
@@ -398,7 +398,7 @@ TEST_F(IntakeTest, LargeAndEmptyInputIsTakenInWithoutDelay)
     const QString big(1 << 20, QChar('w'));
     Paste(big);
     ASSERT_EQ(organiser->tvTree->topLevelItemCount(), 1);
-    EXPECT_EQ(Item(organiser->tvTree->topLevelItem(0))->RawText.size(), big.size());
+    EXPECT_EQ(Item(organiser->tvTree->topLevelItem(0))->RawText().size(), big.size());
     EXPECT_EQ(organiser->tvTree->topLevelItem(0)->text(0).size(), big.size());
 
     // A megabyte that starts like a URL but holds blanks: a note, no fetch.
@@ -409,7 +409,7 @@ TEST_F(IntakeTest, LargeAndEmptyInputIsTakenInWithoutDelay)
     Paste(spaced);
     EXPECT_EQ(Fetches(), "");
     ASSERT_EQ(organiser->tvTree->topLevelItemCount(), 1);
-    EXPECT_EQ(Item(organiser->tvTree->topLevelItem(0))->RawText, spaced);
+    EXPECT_EQ(Item(organiser->tvTree->topLevelItem(0))->RawText(), spaced);
 
     // A thousand files at once: a thousand nodes, the last dropped first.
     Reset();
@@ -426,7 +426,7 @@ TEST_F(IntakeTest, LargeAndEmptyInputIsTakenInWithoutDelay)
     Paste(QString());
     organiser->DropFiles({});
     ASSERT_EQ(organiser->tvTree->topLevelItemCount(), 1);
-    EXPECT_TRUE(Item(organiser->tvTree->topLevelItem(0))->RawText.isEmpty());
+    EXPECT_TRUE(Item(organiser->tvTree->topLevelItem(0))->RawText().isEmpty());
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_LT(timer.elapsed(), 20000);
 }

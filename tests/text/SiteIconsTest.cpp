@@ -453,7 +453,7 @@ TEST_F(SiteIconTest, FetchOrderAndRegistration)
         EXPECT_EQ(dl.Urls(), c.tried) << c.name;
         TTreeItem* item = d.NodeItem(node);
         EXPECT_EQ(item->IconIdx, 10) << c.name;
-        EXPECT_EQ(item->IconURL, c.tried.last()) << c.name;
+        EXPECT_EQ(item->IconURL(), c.tried.last()) << c.name;
         EXPECT_EQ(QList<int>({NodeImage(node), NodeSelectedImage(node), NodeStateImage(node)}),
                   QList<int>({10, 10, -1}))
             << c.name;
@@ -537,7 +537,7 @@ TEST_F(SiteIconTest, UnusableDownloadsKeepTheProvisionalIcon)
         EXPECT_EQ(Item(node)->IconIdx, c.provisional) << c.kind << c.body.size();
         // A file that stays but is no icon still records where it came from.
         const bool kept = c.body.size() > 0 && c.body != kHtmlPage;
-        EXPECT_EQ(Item(node)->IconURL, kept ? "http://" + host + "/favicon.ico" : QString()) << c.kind;
+        EXPECT_EQ(Item(node)->IconURL(), kept ? "http://" + host + "/favicon.ico" : QString()) << c.kind;
         EXPECT_EQ(Images(node), QList<int>({c.provisional, c.provisional, -1}));
     }
     EXPECT_EQ(data->IconFiles, Predefined());
@@ -601,7 +601,7 @@ TEST_F(SiteIconTest, StoredIndexesAndRefresh)
         data->AssignSiteIcon(node, feed);
         EXPECT_EQ(net.Urls().size(), c.downloads) << c.name;
         EXPECT_EQ(Item(node)->IconIdx, c.expected) << c.name;
-        EXPECT_EQ(Item(node)->IconURL, QString(c.url)) << c.name;
+        EXPECT_EQ(Item(node)->IconURL(), QString(c.url)) << c.name;
     }
     // The refetch replaced the file; the registry did not grow.
     EXPECT_EQ(ImageOf(PictureToIcon(Images("news.example.com.ico"))).pixelColor(8, 8), QColor(Qt::green));
