@@ -60,6 +60,13 @@ for _ in $(seq 100); do
 done
 [ -n "$display" ] || { echo "run_atspi_test: Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=:$display
+# The program starts only once the display takes connections.
+display_up=""
+for _ in $(seq 50); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && { display_up=1; break; }
+  sleep 0.1
+done
+[ -n "$display_up" ] || { echo "run_atspi_test: display $DISPLAY takes no connections:"; cat "$work/xvfb.log"; exit 1; }
 
 "$bus_launcher" --launch-immediately >"$work/bus.log" 2>&1 &
 pids+=($!)
@@ -90,5 +97,7 @@ fi
 if [ "$status" -ne 0 ]; then
   echo "--- program output ---"
   tail -n 40 "$work/program.log"
+  echo "--- Xvfb output ---"
+  tail -n 20 "$work/xvfb.log"
 fi
 exit "$status"
