@@ -238,6 +238,12 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
         const TMirrorSource& source = sources[index];
         return TPendingNode{source.item->Title, source.data, source.images};
     };
+    auto pendingMirrorsOf = [&](const std::vector<TSortEntry>& entries) {
+        TPendingList children;
+        for (const TSortEntry& e : entries)
+            children.push_back(pendingMirror(e.source));
+        return children;
+    };
     auto mirrorsOf = [&](const std::vector<TSortEntry>& entries) {
         QList<QTreeWidgetItem*> nodes;
         nodes.reserve(static_cast<qsizetype>(entries.size()));
@@ -270,10 +276,7 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
     // The groups themselves have no item and keep their creation order.
     for (size_t g = 0; g < groupEntries.size(); ++g) {
         SortByDate(groupEntries[g]);
-        TPendingList children;
-        for (const TSortEntry& e : groupEntries[g])
-            children.push_back(pendingMirror(e.source));
-        SetPendingChildren(groups[g], std::move(children));
+        SetPendingChildren(groups[g], pendingMirrorsOf(groupEntries[g]));
     }
 
     QList<QTreeWidgetItem*> videoNodes;

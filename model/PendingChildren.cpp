@@ -30,6 +30,14 @@ TPendingNode PendingCopy(const QTreeWidgetItem* node)
     return TPendingNode{node->text(0), NodeDataValue(node), NodeImages(node)};
 }
 
+QTreeWidgetItem* NodeFrom(const TPendingNode& copy)
+{
+    auto* node = new TViewNode(copy.caption);
+    node->SetDataValue(copy.data);
+    node->SetImages(copy.images);
+    return node;
+}
+
 bool HasPendingChildren(const QTreeWidgetItem* node) { return PendingOf(node) != nullptr; }
 
 int ChildCountOf(const QTreeWidgetItem* node)
@@ -59,12 +67,8 @@ void RealizeChildren(QTreeWidgetItem* node)
     const TPendingList pending = viewNode->TakePendingChildren();
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(static_cast<qsizetype>(pending.size()));
-    for (const TPendingNode& p : pending) {
-        auto* child = new TViewNode(p.caption);
-        child->SetDataValue(p.data);
-        child->SetImages(p.images);
-        nodes.append(child);
-    }
+    for (const TPendingNode& p : pending)
+        nodes.append(NodeFrom(p));
     viewNode->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
     TUpdateGuard guard(node->treeWidget());
     node->addChildren(nodes);
@@ -95,19 +99,20 @@ void RealizeOnExpand(QTreeWidget* view)
     QObject::connect(view, &QTreeWidget::itemExpanded, view, [](QTreeWidgetItem* node) { RealizeChildren(node); });
 }
 
-void InsertFirstChildren(QTreeWidgetItem* parent, const QList<QTreeWidgetItem*>& copies)
+void InsertFirstCopies(QTreeWidgetItem* parent, const QList<const QTreeWidgetItem*>& originals)
 {
-    if (!parent || copies.isEmpty())
+    if (!parent || originals.isEmpty())
         return;
-    TPendingList* pending = PendingOf(parent);
-    if (!pending) {
-        parent->insertChildren(0, copies);
+    if (TPendingList* pending = PendingOf(parent)) {
+        for (auto it = originals.crbegin(); it != originals.crend(); ++it)
+            pending->push_front(PendingCopy(*it));
         return;
     }
-    for (auto it = copies.crbegin(); it != copies.crend(); ++it) {
-        pending->push_front(PendingCopy(*it));
-        delete *it;
-    }
+    QList<QTreeWidgetItem*> copies;
+    copies.reserve(originals.size());
+    for (const QTreeWidgetItem* original : originals)
+        copies.append(NodeFrom(PendingCopy(original)));
+    parent->insertChildren(0, copies);
 }
 
 QTreeWidgetItem* FirstChildWithData(QTreeWidgetItem* parent, qint64 data)

@@ -19,6 +19,8 @@
 
 // What a copy of the node needs: caption, data value and images.
 TPendingNode PendingCopy(const QTreeWidgetItem* node);
+// The node made from that.
+QTreeWidgetItem* NodeFrom(const TPendingNode& copy);
 bool HasPendingChildren(const QTreeWidgetItem* node);
 // Children in either form.
 int ChildCountOf(const QTreeWidgetItem* node);
@@ -32,8 +34,10 @@ void RealizeAllChildren(QTreeWidget* view);
 // Makes a node's compact children when the view expands it (once per view).
 void RealizeOnExpand(QTreeWidget* view);
 
-// Changes that take both forms. InsertFirstChildren takes the copies over.
-void InsertFirstChildren(QTreeWidgetItem* parent, const QList<QTreeWidgetItem*>& copies);
+// Changes that take both forms. Copies of the originals go first in the
+// parent's list, in their order: as nodes, or compact where the parent's
+// children are.
+void InsertFirstCopies(QTreeWidgetItem* parent, const QList<const QTreeWidgetItem*>& originals);
 // The first child with this data value; nullptr when there is none or the
 // children are compact.
 QTreeWidgetItem* FirstChildWithData(QTreeWidgetItem* parent, qint64 data);

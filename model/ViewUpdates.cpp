@@ -28,13 +28,7 @@ namespace {
 TTreeItem* ItemOf(const QTreeWidgetItem* node) { return NewsData ? NewsData->NodeItem(node) : nullptr; }
 
 // Caption, data, image, selected image and state image.
-QTreeWidgetItem* CopyNode(const QTreeWidgetItem* node)
-{
-    QTreeWidgetItem* copy = NewViewNode(node->text(0));
-    SetNodeDataValue(copy, NodeDataValue(node));
-    SetNodeImages(copy, NodeImage(node), NodeSelectedImage(node), NodeStateImage(node));
-    return copy;
-}
+QTreeWidgetItem* CopyNode(const QTreeWidgetItem* node) { return NodeFrom(PendingCopy(node)); }
 
 inline char16_t FoldAscii(char16_t c) { return c >= 'A' && c <= 'Z' ? char16_t(c + ('a' - 'A')) : c; }
 
@@ -290,7 +284,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
             TUpdateGuard guard(views.tvTime);
             if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(timeStamp))) {
                 if (mode == umItemAdded)
-                    InsertFirstChildren(group, {CopyNode(node)});
+                    InsertFirstCopies(group, {node});
                 else if (mode == umItemRemoved)
                     RemoveFirstChildWithData(group, data);
             }
@@ -323,7 +317,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
                     entry = CopyNode(node->parent());
                     views.tvTheme->addTopLevelItem(entry);
                 }
-                InsertFirstChildren(entry, {CopyNode(node)});
+                InsertFirstCopies(entry, {node});
                 break;
             case umItemRemoved:
                 RemoveFirstChildWithData(entry, data);
@@ -368,10 +362,10 @@ void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
 {
     try {
         const TDerivedViewsGuard guard(views);
-        // The copies each list receives, in the order they would be inserted
-        // one by one, each first: the list is then inserted reversed.
-        std::vector<std::pair<QTreeWidgetItem*, QList<QTreeWidgetItem*>>> lists;
-        auto listFor = [&lists](QTreeWidgetItem* parent) -> QList<QTreeWidgetItem*>& {
+        // The nodes each list receives copies of, in the order they would be
+        // inserted one by one, each first: the list is then inserted reversed.
+        std::vector<std::pair<QTreeWidgetItem*, QList<const QTreeWidgetItem*>>> lists;
+        auto listFor = [&lists](QTreeWidgetItem* parent) -> QList<const QTreeWidgetItem*>& {
             for (auto& list : lists)
                 if (list.first == parent)
                     return list.second;
@@ -385,13 +379,13 @@ void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
                 continue;
             if (views.tvTime)
                 if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(item->TimeStamp)))
-                    listFor(group).append(CopyNode(node));
+                    listFor(group).append(node);
             if (views.tvAudio && IsAudioLink(item->Link))
-                listFor(views.tvAudio->invisibleRootItem()).append(CopyNode(node));
+                listFor(views.tvAudio->invisibleRootItem()).append(node);
             if (views.tvVideo && IsVideoLink(item->Link))
-                listFor(views.tvVideo->invisibleRootItem()).append(CopyNode(node));
+                listFor(views.tvVideo->invisibleRootItem()).append(node);
             if (views.tvWeb)
-                listFor(views.tvWeb->invisibleRootItem()).append(CopyNode(node));
+                listFor(views.tvWeb->invisibleRootItem()).append(node);
             const TTreeItem* feed = ParentFeed(node);
             if (!feed || !views.tvTheme)
                 continue;
@@ -403,11 +397,11 @@ void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
                 entry = CopyNode(node->parent());
                 views.tvTheme->addTopLevelItem(entry);
             }
-            listFor(entry).append(CopyNode(node));
+            listFor(entry).append(node);
         }
-        for (auto& [parent, copies] : lists) {
-            std::reverse(copies.begin(), copies.end());
-            InsertFirstChildren(parent, copies);
+        for (auto& [parent, originals] : lists) {
+            std::reverse(originals.begin(), originals.end());
+            InsertFirstCopies(parent, originals);
         }
     } catch (...) {
         // As in UpdateViews: not reported.
