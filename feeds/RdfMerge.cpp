@@ -202,6 +202,6 @@ QTreeWidgetItem* MergeRdfChannel(const TNewsViews& views, int newsStorageDuratio
     if (newsStorageDuration > 0)
         AgeChildren(tree, feed, now - newsStorageDuration);
 
-    feed->setText(0, RdfCaption(HTMLToText(channelTitle), newCount, feed->childCount()));
+    feed->setText(0, RdfCaption(FeedCaptionTitle(*feedItem, channelTitle), newCount, feed->childCount()));
     return feed;
 }

@@ -293,6 +293,12 @@ QString FeedCaption(const QString& title, int newCount, int childCount)
     return QStringLiteral("%1(%2 of %3)").arg(title, QString::number(newCount), QString::number(childCount));
 }
 
+QString FeedCaptionTitle(const TTreeItem& feed, const QString& channelTitle)
+{
+    const QString userName = feed.GetOption(kOptUserName);
+    return userName.isEmpty() ? HTMLToText(channelTitle) : userName;
+}
+
 QString ResolveItemLink(const QString& link, const QString& feedUrl)
 {
     const QString trimmed = link.trimmed();
@@ -354,7 +360,7 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
     const int newCount = AddNewItems(scope, *channel, feedItem->GetOption(kOptShowDescription));
     AgeChildren(scope);
 
-    const QString caption = FeedCaption(HTMLToText(channelTitle.Raw()), newCount, feed->childCount());
+    const QString caption = FeedCaption(FeedCaptionTitle(*feedItem, channelTitle.Raw()), newCount, feed->childCount());
     feed->setText(0, caption);
     feedItem->SetTitle(caption);
     return feed;

@@ -24,7 +24,9 @@
 //    the global storage duration applies to ageing (never to emptying). An
 //    item already too old is not added at all (nor counted).
 //  - The caption is "%s(%d)" or "%s(%d of %d)", filled in one step so that a
-//    title holding "%1" stays as it is; it is also the stored title.
+//    title holding "%1" stays as it is; it is also the stored title. Its
+//    title is the name the user gave the feed when there is one, else the
+//    channel's plain title.
 #include "feeds/XMLRss.h"
 #include "model/CategoryViews.h"
 
@@ -43,6 +45,9 @@ QTreeWidgetItem* FindNodeByURL(QTreeWidgetItem* start, const QString& url);
 QTreeWidgetItem* FindChildByText(QTreeWidgetItem* parent, const QString& text);
 // The caption with the counts.
 QString FeedCaption(const QString& title, int newCount, int childCount);
+// The title a merge puts before the counts: the user's name of the feed
+// (its kOptUserName option), else the plain channel title.
+QString FeedCaptionTitle(const TTreeItem& feed, const QString& channelTitle);
 
 // The pieces of an item the merge derives, each on its own.
 // link trimmed; when relative, resolved against feedUrl.

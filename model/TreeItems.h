@@ -34,6 +34,8 @@ inline const QString kNote = QStringLiteral("NTS");
 // Feed option keys.
 inline const QString kOptStorageDays = QStringLiteral("NSD");
 inline const QString kOptShowDescription = QStringLiteral("SDR");
+// The name a user gave a feed; the merges keep it in place of the channel's title.
+inline const QString kOptUserName = QStringLiteral("UNM");
 inline const QString kOptShowNewsFor = QStringLiteral("SNF");
 
 class TTreeItem {

@@ -5,6 +5,7 @@
 #include "app/NewsGlobals.h"
 #include "model/DateTime.h"
 #include "notes/Rtf.h"
+#include "organiser/InterfaceTexts.h"
 #include "organiser/NewsFeeders.h"
 #include "text/TextTools.h"
 #include "ticker/TickerGlyphs.h"
@@ -144,6 +145,7 @@ void TFrmNote::LoadNote(const QString& title, const QString& text, QTreeWidgetIt
     // Loading is not an edit the user could undo.
     document->clearUndoRedoStacks();
     document->setModified(false);
+    openedText = StoredText(*document);
     SizeToText();
     loading = false;
     UpdateActions();
@@ -198,14 +200,15 @@ void TFrmNote::CloseStep()
 
     const QTextDocument& document = *RichEdit1->document();
     const QString plain = document.toPlainText();
-    const qsizetype lineEnd = plain.indexOf('\n');
-    const QString title = lineEnd >= 0 ? plain.left(lineEnd) : plain;
-    // RawText is the text as it was stored, whatever Text was made of it.
-    const QString previous = RtfToPlainText(item->RawText().isEmpty() ? item->Text() : item->RawText());
-    const bool changed = !SameTextAscii(UnifiedLines(plain), UnifiedLines(previous));
+    QString title = FirstVisibleLine(plain);
+    if (title.isEmpty())
+        title = OrganiserTexts.SEmptyNote;
+    // Any change counts, a word made bold or a letter's case as well as text.
+    const QString stored = StoredText(document);
+    const bool changed = stored != openedText;
 
     node->setText(0, title);
-    item->SetText(StoredText(document));
+    item->SetText(stored);
     item->TimeStamp = NowDateTime();
     item->SetTitle(node->text(0));
     item->SetDescription(plain);

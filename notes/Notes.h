@@ -9,8 +9,9 @@
 //  - Every way the window closes (its glyph, the window manager, program end
 //    through CloseStep) stores the text once, so typed text is never lost.
 //  - The text is stored as RTF (lines ending in CR LF); the tree is stored
-//    only when the plain text changed, ignoring case, against the plain form
-//    of the text the item held.
+//    when that differs from the text as opened: formatting and letter case
+//    count as changes.
+//  - The node's caption is the first visible line, SEmptyNote without one.
 //  - Links and addresses open after a press and a release in the text area
 //    with no drag of the strip or the grip and no selection made; only http
 //    and https links open ("www." words as http), and a mail address goes to
@@ -144,6 +145,7 @@ public:
     TNodeRef NoteNode;
     QString NoteTitle;
     QString LastText;
+    QString openedText; // the stored form of the text as it was opened
     QString CurrentLink;
     QString CurrentMail;
     QPoint MoveAnchor{-1, -1};

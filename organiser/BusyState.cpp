@@ -58,3 +58,32 @@ void TBusyState::Drain()
         next.action();
     }
 }
+
+void TBusyState::RunOnTree(std::function<void()> action, bool cancelTransfers)
+{
+    if (!action)
+        return;
+    if (!treeReady) {
+        waitingForTree.push_back({std::move(action), cancelTransfers});
+        return;
+    }
+    RunWhenIdle(std::move(action), cancelTransfers);
+}
+
+void TBusyState::SetTreeReady(bool ready)
+{
+    treeReady = ready;
+    if (!ready)
+        return;
+    std::deque<TPending> waiting;
+    waiting.swap(waitingForTree);
+    // Behind whatever waits already; with nothing held they run from the
+    // event loop all the same, never inside the caller.
+    for (TPending& next : waiting) {
+        pending.push_back(std::move(next));
+        if (pending.back().cancelTransfers && cancelling++ == 0)
+            SetDownloadsCancelled(true);
+    }
+    if (!pending.empty() && !IsBusy())
+        PostDrain();
+}

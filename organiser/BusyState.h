@@ -15,6 +15,12 @@
 //  - Nothing runs while any holder is on the stack; code that holds a node
 //    across a nested loop without holding the state must check it with a
 //    TNodeRef afterwards.
+//  - RunOnTree is the one gate of every command that adds, moves or replaces
+//    nodes (new folder, URL and note, paste, drop, Load, Merge, Delete,
+//    Delete children, drag, rename, Sort): until the tree's first build has
+//    placed every node it waits for that build (which would otherwise clear
+//    what it added), afterwards it is RunWhenIdle. The waiting commands run
+//    in the order they were asked for, right after the build lets go.
 #include <QObject>
 
 #include <deque>
@@ -53,6 +59,15 @@ public:
     bool HasPending() const { return !pending.empty(); }
     void RunWhenIdle(std::function<void()> action, bool cancelTransfers);
 
+    // The gate of the tree's commands (see the rules above).
+    void RunOnTree(std::function<void()> action, bool cancelTransfers = false);
+    // True once the first build has placed the whole tree.
+    bool IsTreeReady() const { return treeReady; }
+    // Called when the first build has completed: the commands waiting for it
+    // are queued to run when the build's holder lets go.
+    void SetTreeReady(bool ready);
+    bool HasWaitingForTree() const { return !waitingForTree.empty(); }
+
 private:
     void Release();
     void PostDrain();
@@ -66,4 +81,6 @@ private:
     int cancelling = 0; // queued actions that asked for the transfers to stop
     bool drainPosted = false;
     std::deque<TPending> pending;
+    bool treeReady = false;
+    std::deque<TPending> waitingForTree;
 };

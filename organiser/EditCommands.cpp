@@ -8,14 +8,19 @@
 //  - Both ask first; the deleting part runs when no operation holds tree
 //    nodes, on the node looked up again after the question.
 //  - A caption edited in any view but Feeds becomes the item's title; a
-//    double-click opens, it never starts editing.
+//    double-click opens, it never starts editing. An empty or blank caption
+//    is refused: the old one stays.
+//  - A feed renamed by the user keeps that name: it is remembered in the
+//    feed's options (kOptUserName), and the merges put their counts after it.
 //  - Once sorted, tvTree stays sorted: nodes added later are put in place
 //    when no operation holds tree nodes.
 #include "organiser/NewsFeeders.h"
 
 #include "app/NewsGlobals.h"
+#include "feeds/RssMerge.h"
 #include "model/CategoryViews.h"
 #include "model/DateTime.h"
+#include "model/NewsXml.h"
 #include "model/ViewNodes.h"
 #include "organiser/InterfaceTexts.h"
 #include "organiser/TreeDragDrop.h"
@@ -29,6 +34,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -71,6 +77,10 @@ public:
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
     {
+        // A blank name would leave a node nobody can see, and no export keeps it.
+        const auto* line = qobject_cast<const QLineEdit*>(editor);
+        if (line && IsBlank(line->text()))
+            return;
         TNodeDelegate::setModelData(editor, model, index);
         edited(index);
     }
@@ -122,7 +132,7 @@ void TNewsFeeder::CreateEditActions()
     connect(acNewURL, &QAction::triggered, this, &TNewsFeeder::NewURLExecute);
     acNewNote = NewAction(this, "acNewNote", "New Note ...", "New Note");
     // The new note is not opened.
-    connect(acNewNote, &QAction::triggered, this, [this] { AddNoteFromText(QString()); });
+    connect(acNewNote, &QAction::triggered, this, [this] { Busy->RunOnTree([this] { AddNoteFromText(QString()); }); });
     acSort = NewAction(this, "acSort", "Sort", "Sort");
     connect(acSort, &QAction::triggered, this, &TNewsFeeder::SortExecute);
     acCopyLink = NewAction(this, "acCopyLink", "Copy Link", "Copy Link");
@@ -167,14 +177,18 @@ void TNewsFeeder::NewFolderExecute()
     QString name = OrganiserTexts.SNewFolder;
     if (!Dialogs().InputQuery(OrganiserTexts.SNewFolder, OrganiserTexts.SNewFolderInput, name) || !NewsData)
         return;
-    TUpdateGuard guard(tvTree);
-    const TTreeItem item(kFolder, name, QString(), QString(), QString(), FormatLocalDateTime(NowDateTime()));
-    const int index = NewsData->NewsList.AddCopy(item);
-    // Always at the very top, captioned exactly as typed; the title is the converted form.
-    QTreeWidgetItem* node = NewViewNode(name);
-    SetNodeDataValue(node, index);
-    SetNodeImages(node, imgFolder, imgFolder, -1);
-    tvTree->insertTopLevelItem(0, node);
+    if (IsBlank(name))
+        return; // a folder nobody could see or export
+    Busy->RunOnTree([this, name] {
+        TUpdateGuard guard(tvTree);
+        const TTreeItem item(kFolder, name, QString(), QString(), QString(), FormatLocalDateTime(NowDateTime()));
+        const int index = NewsData->NewsList.AddCopy(item);
+        // Always at the very top, captioned exactly as typed; the title is the converted form.
+        QTreeWidgetItem* node = NewViewNode(name);
+        SetNodeDataValue(node, index);
+        SetNodeImages(node, imgFolder, imgFolder, -1);
+        tvTree->insertTopLevelItem(0, node);
+    });
 }
 
 void TNewsFeeder::NewURLExecute()
@@ -200,19 +214,41 @@ void TNewsFeeder::RenameExecute()
     QTreeWidgetItem* node = SelectedNode(view);
     if (!node)
         return;
-    MakeEditable(node);
-    view->setCurrentItem(node);
-    view->editItem(node);
+    Busy->RunOnTree([view, ref = TNodeRef(node)] {
+        QTreeWidgetItem* node = ref.In(view);
+        if (!node)
+            return;
+        MakeEditable(node);
+        view->setCurrentItem(node);
+        view->editItem(node);
+    });
 }
 
 void TNewsFeeder::CaptionEdited(QTreeWidget* view, QTreeWidgetItem* node)
 {
     // A feed entry's caption is the Feeds view's own; elsewhere the caption
     // is the item's title. Other views show the old caption until rebuilt.
-    if (view == tvTheme)
+    if (view == tvTheme || !node)
         return;
-    if (TTreeItem* item = ItemOf(node))
-        item->SetTitle(node->text(0));
+    const QString name = node->text(0);
+    if (IsBlank(name))
+        return;
+    // A merge in progress sets the caption at its end: the new name is taken
+    // once it has done, so that the merge's caption does not replace it.
+    Busy->RunOnTree([view, name, ref = TNodeRef(node)] {
+        TTreeItem* item = ItemOf(ref.In(view));
+        if (!item)
+            return;
+        QTreeWidgetItem* node = ref.In(view);
+        if (node->text(0) != name)
+            node->setText(0, name);
+        item->SetTitle(name);
+        if (item->IsKind(kFeed)) {
+            // Counts left in the new name are the merge's business, not the name's.
+            const QString bare = TitleWithoutCount(name);
+            item->SetOption(kOptUserName, IsBlank(bare) ? name : bare);
+        }
+    });
 }
 
 void TNewsFeeder::CopyLinkExecute()
@@ -255,7 +291,7 @@ void TNewsFeeder::DeleteExecute()
     const TNodeRef ref(node);
     if (!Dialogs().AskYesNo(FormatText(OrganiserTexts.SDelete, node->text(0))))
         return;
-    Busy->RunWhenIdle(
+    Busy->RunOnTree(
         [this, ref] {
             QTreeWidgetItem* node = ref.In(tvTree);
             if (!node)
@@ -293,7 +329,7 @@ void TNewsFeeder::DelChildrenExecute()
     const TNodeRef ref(treeNode);
     if (!Dialogs().AskYesNo(FormatText(OrganiserTexts.SDeleteChildren, node->text(0))))
         return;
-    Busy->RunWhenIdle(
+    Busy->RunOnTree(
         [this, ref] {
             QTreeWidgetItem* node = ref.In(tvTree);
             if (!node)

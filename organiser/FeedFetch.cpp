@@ -164,11 +164,12 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
 
 QTreeWidgetItem* TNewsFeeder::LoadFeedURL(QString url, QTreeWidgetItem* node)
 {
-    if (Busy->IsBusy() || Busy->HasPending()) {
-        // Another operation holds tree nodes (a fetch, the start-up build):
-        // this fetch, which may add and age out nodes, runs right after it.
-        // Queued, it runs in turn: it must not look at the queue again.
-        Busy->RunWhenIdle([this, url, ref = TNodeRef(node)] { FetchForUser(url, ref.In(tvTree)); }, false);
+    if (!Busy->IsTreeReady() || Busy->IsBusy() || Busy->HasPending()) {
+        // The tree is not built yet, or another operation holds tree nodes
+        // (a fetch, a Load): this fetch, which may add and age out nodes,
+        // runs right after it. Queued, it runs in turn: it must not look at
+        // the queue again.
+        Busy->RunOnTree([this, url, ref = TNodeRef(node)] { FetchForUser(url, ref.In(tvTree)); });
         return nullptr;
     }
     return FetchForUser(url, node);

@@ -10,10 +10,15 @@
 //    hold the busy state (and PlacingNodes) while they read and place: the
 //    reading and placing let events run.
 //  - After either, the five derived views are built anew from the tree.
+//  - Load on a tree that holds anything asks first, with what would go.
 //  - Merge: only the file's first top-level node is looked for among the
-//    tree's top-level nodes (by title, ignoring case); every later node is
-//    compared only with the node it would be attached to. The walk is a loop
-//    over the file's tree in pre-order, so sibling lists of any length merge.
+//    tree's top-level nodes; every later node is compared only with the node
+//    it would be attached to. Nodes join by title (ignoring case); a feed
+//    joins only a feed, and only when their links agree too, so two
+//    subscriptions that share a title both stay. The walk is a loop over the
+//    file's tree in pre-order, so sibling lists of any length merge.
+//  - Load and Merge go through the tree's gate: they wait for the first build
+//    and for any operation holding tree nodes.
 //  - Save As writes what the name asks for; Save Selection As only the
 //    selected branch, in every format. Nothing is written before the tree is
 //    complete, and a failed or impossible write is reported.
@@ -73,18 +78,24 @@ private:
     QElapsedTimer timer;
 };
 
-QString TitleOf(const QTreeWidgetItem* node)
+// Whether a node of a file's tree is taken to be node of the tree (see the
+// rules above).
+bool JoinsWith(const TTreeItem& fileItem, const QTreeWidgetItem* node)
 {
     const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
-    return item ? item->Title : QString();
+    if (!item || !SameTextAscii(fileItem.Title, item->Title))
+        return false;
+    if (!fileItem.IsKind(kFeed) && !item->IsKind(kFeed))
+        return true;
+    return fileItem.IsKind(kFeed) && item->IsKind(kFeed) && SameTextAscii(fileItem.Link.trimmed(), item->Link.trimmed());
 }
 
-// The first top-level node of view whose item's title equals title, ignoring case.
-QTreeWidgetItem* FindRootByTitle(QTreeWidget* view, const QString& title)
+// The first top-level node of view that fileItem joins.
+QTreeWidgetItem* FindRootFor(QTreeWidget* view, const TTreeItem& fileItem)
 {
     for (int i = 0, n = view->topLevelItemCount(); i < n; ++i) {
         QTreeWidgetItem* node = view->topLevelItem(i);
-        if (NewsData->NodeItem(node) && SameTextAscii(TitleOf(node), title))
+        if (JoinsWith(fileItem, node))
             return node;
     }
     return nullptr;
@@ -152,7 +163,35 @@ void TNewsFeeder::LoadExecute()
     }
     fileFolder = QFileInfo(path).absolutePath();
     // The transfer in progress is cancelled: its feed is about to go.
-    Busy->RunWhenIdle([this, path] { LoadNewsFile(path); }, true);
+    Busy->RunOnTree(
+        [this, path] {
+            if (ReplacingTreeConfirmed(path)) {
+                LoadNewsFile(path);
+                return;
+            }
+            if (ticker)
+                ticker->AutoShow = true;
+            RestartUpdateTimer();
+        },
+        true);
+}
+
+bool TNewsFeeder::ReplacingTreeConfirmed(const QString& path)
+{
+    if (tvTree->topLevelItemCount() == 0)
+        return true;
+    int feeds = 0, items = 0, notes = 0;
+    for (QTreeWidgetItemIterator it(tvTree); *it; ++it) {
+        const TTreeItem* item = NewsData ? NewsData->NodeItem(*it) : nullptr;
+        if (!item)
+            continue;
+        feeds += item->IsKind(kFeed);
+        items += item->IsKind(kNewsItem);
+        notes += item->IsKind(kNote);
+    }
+    return Dialogs().AskYesNo(FormatTexts(OrganiserTexts.SLoadReplaces,
+                                          {QString::number(feeds), QString::number(items), QString::number(notes),
+                                           QDir::toNativeSeparators(path)}));
 }
 
 bool TNewsFeeder::LoadNewsFile(const QString& path)
@@ -201,7 +240,7 @@ void TNewsFeeder::MergeExecute()
     if (path.isEmpty())
         return;
     fileFolder = QFileInfo(path).absolutePath();
-    Busy->RunWhenIdle([this, path] { MergeNewsFile(path); }, false);
+    Busy->RunOnTree([this, path] { MergeNewsFile(path); });
 }
 
 bool TNewsFeeder::MergeNewsFile(const QString& path)
@@ -238,7 +277,7 @@ void TNewsFeeder::MergeTrees(QTreeWidget* tree, const TTreeList& source)
     // before it on the way (as its parent or its sibling), or for the first
     // node the tree's top-level node of that title. Climbing out of a branch
     // climbs the anchor as many levels.
-    QTreeWidgetItem* anchor = FindRootByTitle(tree, source.Items(0)->Title);
+    QTreeWidgetItem* anchor = FindRootFor(tree, *source.Items(0));
     TSlice slice;
     struct TPending {
         qint32 index;
@@ -266,7 +305,7 @@ void TNewsFeeder::MergeTrees(QTreeWidget* tree, const TTreeList& source)
         for (int level = previousDepth; level > n.depth; --level)
             anchor = anchor ? anchor->parent() : nullptr;
         previousDepth = n.depth;
-        if (anchor && SameTextAscii(item->Title, TitleOf(anchor)))
+        if (anchor && JoinsWith(*item, anchor))
             continue; // taken to be the anchor itself
         if (!asChild && slice.Due()) {
             ShowStatus(OrganiserTexts.SMerging);

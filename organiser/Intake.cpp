@@ -2,21 +2,28 @@
 // fetch, a file node or a note.
 //
 // Rules kept here:
-//  - Paste: the first of "http://", "https://", "file://" found in the text
-//    (letter case ignored) at position 1 to 9 makes the text a URL; a drop of
-//    text: "http://" or "https://" anywhere, exact case.
+//  - Paste: the first of "http://", "https://" found in the text (letter case
+//    ignored) at position 1 to 9 makes the text a URL; a drop of text:
+//    "http://" or "https://" anywhere, exact case.
 //  - What is fetched is the text trimmed of surrounding blanks and line
 //    breaks, and only when that is one token without blanks or control
-//    characters; any other text takes the next road (for a paste an existing
-//    file or folder, else a note; for a drop a note).
+//    characters; any other text takes the next road: a local path, else a
+//    note, the same for paste and drop.
+//  - A text is a local path only when, trimmed, it is one line naming an
+//    existing file or folder by an absolute path, a path from "~/", or a
+//    "file:" URL. A word such as "Music" or "." is a note, whatever the
+//    working folder holds.
 //  - A fetch that brings no node keeps the user's text as a note.
 //  - A drop carrying local files takes the file road, any other drop with
 //    text the text road; a drop with neither says that nothing was added.
 //  - Drops are taken over at once and worked on from the event loop, so the
 //    dragging program is released before any download starts.
 //  - New notes and file nodes never land among a feed's news items.
-//  - Before the news tree has been built nothing is added (the build would
-//    drop it); the user is told so.
+//  - Everything that adds goes through the tree's gate (Busy->RunOnTree): it
+//    waits for the first build and for a Load or Merge in progress, so what
+//    the user gave is added to the tree that stays.
+//  - A note's caption is its first visible line; a note without any is
+//    captioned SEmptyNote.
 #include "organiser/NewsFeeders.h"
 
 #include "organiser/InterfaceTexts.h"
@@ -29,6 +36,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -61,12 +69,32 @@ QString FetchableURL(const QString& text)
 int PastedURLPosition(const QString& text)
 {
     const QString lower = text.toLower();
-    for (const char* prefix : {"http://", "https://", "file://"}) {
+    for (const char* prefix : {"http://", "https://"}) {
         const int at = lower.indexOf(QLatin1String(prefix));
         if (at >= 0)
             return at + 1;
     }
     return 0;
+}
+
+// The local path a text names (see the rules above); empty when it names none.
+QString LocalPathOf(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.contains('\n') || trimmed.contains('\r'))
+        return QString();
+    QString path;
+    if (trimmed.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(trimmed);
+        path = url.isLocalFile() ? url.toLocalFile() : QString();
+    } else if (trimmed.startsWith(QLatin1String("~/"))) {
+        path = QDir::homePath() + trimmed.mid(1);
+    } else if (QDir::isAbsolutePath(trimmed)) {
+        path = trimmed;
+    }
+    if (path.isEmpty() || !QDir::isAbsolutePath(path) || !QFileInfo::exists(path))
+        return QString();
+    return QDir::cleanPath(path);
 }
 
 bool IsDroppedURL(const QString& text)
@@ -144,15 +172,6 @@ QTreeWidgetItem* TNewsFeeder::SelectedTreeNode() const
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
-bool TNewsFeeder::IntakeReady()
-{
-    // The first tick's build clears tvTree: a node added before it would be lost.
-    if (TreeComplete || PlacingNodes > 0)
-        return true;
-    Dialogs().ShowMessage(OrganiserTexts.STreeNotReady);
-    return false;
-}
-
 QTreeWidgetItem* TNewsFeeder::AddNoteFromText(const QString& text)
 {
     if (!NewsData)
@@ -162,8 +181,9 @@ QTreeWidgetItem* TNewsFeeder::AddNoteFromText(const QString& text)
     QTreeWidgetItem* selected = SelectedTreeNode();
     QTreeWidgetItem* parent = OutsideFeeds(selected ? selected->parent() : nullptr);
 
-    const int lineFeed = text.indexOf('\n');
-    const QString title = lineFeed >= 0 ? text.left(lineFeed + 1) : text;
+    QString title = FirstVisibleLine(text);
+    if (title.isEmpty())
+        title = OrganiserTexts.SEmptyNote;
     TTreeItem item(kNote, title, QString(), QString(), QString(), FormatLocalDate(Clock().Now().date()));
     item.SetText(text);
     item.IconIdx = imgNote;
@@ -212,25 +232,36 @@ void TNewsFeeder::DropDataObject(const QMimeData* data)
         Dialogs().ShowMessage(OrganiserTexts.SNothingDropped);
         return;
     }
-    if (!IntakeReady())
-        return;
     const QString text = data->text();
-    const QString url = IsDroppedURL(text) ? FetchableURL(text) : QString();
-    if (!url.isEmpty())
-        FetchOrKeepText(url, text);
-    else
-        AddNoteFromText(text);
+    Busy->RunOnTree([this, text] {
+        const QString url = IsDroppedURL(text) ? FetchableURL(text) : QString();
+        if (!url.isEmpty())
+            FetchOrKeepText(url, text);
+        else
+            AddFileOrNote(text);
+    });
 }
 
 void TNewsFeeder::DropFiles(const QStringList& paths)
 {
-    if (paths.isEmpty() || !IntakeReady())
+    if (paths.isEmpty())
         return;
-    // Each file becomes the first child of the same place, so several files
-    // end up in reverse order, as dropping them one by one would give.
-    TUpdateGuard frozen(tvTree);
-    for (const QString& path : paths)
+    Busy->RunOnTree([this, paths] {
+        // Each file becomes the first child of the same place, so several files
+        // end up in reverse order, as dropping them one by one would give.
+        TUpdateGuard frozen(tvTree);
+        for (const QString& path : paths)
+            AddFileNode(path);
+    });
+}
+
+void TNewsFeeder::AddFileOrNote(const QString& text)
+{
+    const QString path = LocalPathOf(text);
+    if (!path.isEmpty())
         AddFileNode(path);
+    else
+        AddNoteFromText(text);
 }
 
 void TNewsFeeder::DropOnTicker(const QMimeData* data)
@@ -261,16 +292,14 @@ void TNewsFeeder::PasteFromClipboard()
 {
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QString text = clipboard ? clipboard->text() : QString();
-    if (!IntakeReady())
-        return;
-    const int p = PastedURLPosition(text);
-    const QString url = p >= 1 && p <= 9 ? FetchableURL(text) : QString();
-    if (!url.isEmpty())
-        FetchOrKeepText(url, text);
-    else if (!text.isEmpty() && QFileInfo::exists(text))
-        AddFileNode(text);
-    else
-        AddNoteFromText(text);
+    Busy->RunOnTree([this, text] {
+        const int p = PastedURLPosition(text);
+        const QString url = p >= 1 && p <= 9 ? FetchableURL(text) : QString();
+        if (!url.isEmpty())
+            FetchOrKeepText(url, text);
+        else
+            AddFileOrNote(text);
+    });
 }
 
 void TNewsFeeder::FetchOrKeepText(const QString& url, const QString& text)

@@ -37,8 +37,9 @@ struct TOrganiserTexts {
     QString SRefusedArgument = QStringLiteral("Not opened: \"%s\" begins with \"-\".");
     QString SBrokenCommand = QStringLiteral("The command \"%s\" cannot be run.");
     QString SNothingDropped = QStringLiteral("Nothing was added: the drop carried neither files nor text.");
-    QString STreeNotReady =
-        QStringLiteral("Nothing was added: the news tree is still being loaded. Please try again in a moment.");
+    QString SEmptyNote = QStringLiteral("(empty note)");
+    QString SLoadReplaces = QStringLiteral("Replace the whole news tree (%d feeds, %d items, %d notes) with the "
+                                           "contents of %s? Use Merge to add the file to the tree instead.");
     QString SIntervalRefused = QStringLiteral("The interval must be between 0 and %s seconds.");
     QString SNoFileFormat =
         QStringLiteral("Not saved: \"%s\" names none of the file types .xml, .qbx and .opml.");
@@ -55,3 +56,5 @@ TCategoryTexts CategoryTexts();
 
 // Fills the first %s of a named text.
 QString FormatText(const QString& text, const QString& argument);
+// Fills the %s and %d placeholders of a named text in order, one argument each.
+QString FormatTexts(const QString& text, const QStringList& arguments);

@@ -56,7 +56,7 @@ public:
     void WaitForStore();
     std::unique_ptr<class TNewsStore> Store;
     // True while tvTree holds the whole news tree (see the rules above).
-    bool CanStoreTree() const { return TreeComplete && PlacingNodes == 0; }
+    bool CanStoreTree() const { return Busy->IsTreeReady() && PlacingNodes == 0; }
 
     // Views.
     QTreeWidget* ActiveTreeView() const;
@@ -195,7 +195,8 @@ private:
     void TakeDrop(const QMimeData* data);
     void FetchOrKeepText(const QString& url, const QString& text);
     QTreeWidgetItem* SelectedTreeNode() const;
-    bool IntakeReady();
+    // A local path becomes a file node, any other text a note.
+    void AddFileOrNote(const QString& text);
     bool FromThisWindow(const QDropEvent* event) const;
     // End of paste and drop intake.
 public:
@@ -294,6 +295,8 @@ public:
 private:
     void CreateImportExportActions();
     bool ReadChosenFile(const QString& path, class TTreeList& list);
+    // Asks before a Load replaces a tree that holds anything.
+    bool ReplacingTreeConfirmed(const QString& path);
     QString fileFolder; // where the last file was chosen
 public:
     // End of import and export.
@@ -303,7 +306,6 @@ public:
     int NewsStorageDuration = 5;
     TNodeRef UpdatePosition;
     bool TreeLoaded = false;
-    bool TreeComplete = false; // the first tick's build has placed every node
     int PlacingNodes = 0;      // builds, loads and merges placing nodes now
     bool LoadingSettings = false;
     QString NewsXmlPath;

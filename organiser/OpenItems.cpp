@@ -36,20 +36,6 @@
 
 namespace {
 
-// Fills the two %s of a text in turn; what the first brings in is not looked at again.
-QString FormatText2(const QString& text, const QString& first, const QString& second)
-{
-    QString result = text;
-    const qsizetype a = result.indexOf(QLatin1String("%s"));
-    if (a < 0)
-        return result;
-    result.replace(a, 2, first);
-    const qsizetype b = result.indexOf(QLatin1String("%s"), a + first.size());
-    if (b >= 0)
-        result.replace(b, 2, second);
-    return result;
-}
-
 // The wait cursor while an item opens.
 class TWaitCursor {
 public:
@@ -98,7 +84,7 @@ void OpenAccepted(const QString& target, const QString& desktopUrl)
             Dialogs().ShowMessage(FormatText(OrganiserTexts.SBrokenCommand, exec));
             return;
         }
-        if (!Dialogs().AskOkCancel(FormatText2(OrganiserTexts.SExecute, target, command)))
+        if (!Dialogs().AskOkCancel(FormatTexts(OrganiserTexts.SExecute, {target, command})))
             return;
         const QString program = argv.takeFirst();
         Shell().StartProgramWith(program, argv << target);

@@ -82,7 +82,7 @@ void TTreeDragDrop::DropAt(const QPoint& pos)
     // A fetch may hold these nodes now: move them once it has let go, and
     // only if both still exist.
     const bool toTop = place.target == nullptr;
-    busy->RunWhenIdle(
+    busy->RunOnTree(
         [view = QPointer<QTreeWidget>(tree), nodeRef = TNodeRef(node), targetRef = TNodeRef(place.target),
          toTop] {
             QTreeWidgetItem* moved = nodeRef.In(view);
@@ -187,7 +187,7 @@ TTreeSorter::TTreeSorter(QTreeWidget* tree, TBusyState* busy) : QObject(tree), t
 void TTreeSorter::Sort(QTreeWidgetItem* selected)
 {
     // Reordering is a move: it waits until no operation holds tree nodes.
-    busy->RunWhenIdle(
+    busy->RunOnTree(
         [self = QPointer<TTreeSorter>(this), ref = TNodeRef(selected), hadSelection = selected != nullptr] {
             if (self)
                 self->SortNow(ref, hadSelection);

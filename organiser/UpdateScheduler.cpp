@@ -46,7 +46,7 @@ void TNewsFeeder::Timer1Timer()
                 NewsData->NewsList.BuildTreeView(tvTree);
                 BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());
             }
-            TreeComplete = true; // from now on the tree may be stored
+            Busy->SetTreeReady(true); // from now on the tree may be stored and changed
             ShowStatus(OrganiserTexts.SLoaded);
             Delay(20);
             TreeLoaded = true;

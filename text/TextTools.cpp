@@ -228,6 +228,14 @@ bool IsBlank(const QString& text)
     return true;
 }
 
+QString FirstVisibleLine(const QString& text)
+{
+    for (const QString& line : text.split('\n'))
+        if (!IsBlank(HTMLToText(line)))
+            return TrimBlanks(line);
+    return QString();
+}
+
 QString TrimBlanks(const QString& text)
 {
     qsizetype b = 0, e = text.size();

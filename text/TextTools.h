@@ -24,6 +24,9 @@ bool CutInt(QString& text, int& value);
 // caller can tell "02" from "2" or "0002".
 bool CutInt(QString& text, int& value, int& digits);
 bool IsBlank(const QString& text);
+// The first line of text that still shows something once read as HTML,
+// without surrounding blanks; empty when no line does. A note's caption.
+QString FirstVisibleLine(const QString& text);
 // Fills the first %d of a caption template with number.
 QString FormatNumber(const QString& text, qint64 number);
 // Removes leading and trailing characters with codes up to 32.

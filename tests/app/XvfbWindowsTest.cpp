@@ -144,7 +144,8 @@ TEST_F(XvfbWindowsTest, PopupDeleteByMouse)
     // and says yes: the node is gone.
     FakeDialogs dialogs;
     dialogs.answers = {true};
-    organiser->TreeLoaded = organiser->TreeComplete = true;
+    organiser->TreeLoaded = true;
+    organiser->Busy->SetTreeReady(true);
     TTreeItem folder("FLD", "doomed", "", "", "", "0");
     AddViewNode(organiser->tvTree, nullptr, "kept", data->NewsList.AddCopy(folder));
     QTreeWidgetItem* doomed = AddViewNode(organiser->tvTree, nullptr, "doomed", data->NewsList.AddCopy(folder));

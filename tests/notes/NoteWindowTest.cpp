@@ -277,7 +277,7 @@ TEST_F(NoteWindow, LoadNoteSizesToTheText)
 TEST_F(NoteWindow, CloseStepStoresTheNote)
 {
     const QString rich = QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\f0\\fs16 Shopping\\par \\b milk\\b0\\par }");
-    enum Edit { None, Append, Upper, DeleteNode, ReplaceItem };
+    enum Edit { None, Append, Upper, Bold, DeleteNode, ReplaceItem };
     const struct {
         const char* name;
         QString stored;
@@ -289,7 +289,10 @@ TEST_F(NoteWindow, CloseStepStoresTheNote)
         {"unchanged plain note", QStringLiteral("Hello world\nsecond line"), None, true, false, "Hello world"},
         {"unchanged plain note with CR LF", QStringLiteral("Hello world\r\nsecond line"), None, true, false, "Hello world"},
         {"changed plain note", QStringLiteral("Hello world"), Append, true, true, "Hello world!"},
-        {"change of case only", QStringLiteral("Hello world"), Upper, true, false, "HELLO WORLD"},
+        {"change of case only", QStringLiteral("Hello world"), Upper, true, true, "HELLO WORLD"},
+        {"formatting only", QStringLiteral("Hello world"), Bold, true, true, "Hello world"},
+        {"blank first lines", QStringLiteral("\n  \nFirst visible\nmore"), None, true, false, "First visible"},
+        {"nothing visible", QStringLiteral(" \n"), None, true, false, "(empty note)"},
         {"unchanged rich note", rich, None, true, false, "Shopping"},
         {"changed rich note", rich, Append, true, true, "Shopping!"},
         {"node deleted meanwhile", QStringLiteral("Hello"), DeleteNode, false, false, ""},
@@ -307,6 +310,11 @@ TEST_F(NoteWindow, CloseStepStoresTheNote)
         } else if (c.edit == Upper) {
             cursor.select(QTextCursor::Document);
             cursor.insertText(QStringLiteral("HELLO WORLD"));
+        } else if (c.edit == Bold) {
+            cursor.select(QTextCursor::WordUnderCursor);
+            QTextCharFormat bold;
+            bold.setFontWeight(QFont::Bold);
+            cursor.mergeCharFormat(bold);
         } else if (c.edit == DeleteNode) {
             delete node;
             node = nullptr;

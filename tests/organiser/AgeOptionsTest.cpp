@@ -28,7 +28,7 @@ protected:
             return organiser.get();
         });
         organiser->Timer1->stop();
-        organiser->TreeComplete = true;
+        organiser->Busy->SetTreeReady(true);
     }
 
     // A feed with items, selected on the Tree tab of a showing organiser.

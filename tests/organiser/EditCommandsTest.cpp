@@ -117,7 +117,8 @@ TEST_F(EditCommandsTest, NewFolderGoesToTheVeryTopWithTheFolderIcon)
         const char* title;
     } cases[] = {
         {true, "News", "News"},
-        {true, "", ""},                  // no test on the name
+        {true, "", nullptr},             // a name nobody could see: nothing is made
+        {true, "  ", nullptr},
         {true, "D", "D"},                // nor on doubles
         {true, "A &amp; <b>B</b>", "A && B"}, // shown as typed, stored converted
         {false, "ignored", nullptr},
@@ -132,7 +133,7 @@ TEST_F(EditCommandsTest, NewFolderGoesToTheVeryTopWithTheFolderIcon)
             dialogs.inputs.push_back(c.typed);
         organiser->acNewFolder->trigger();
         EXPECT_EQ(dialogs.questions, QStringList{OrganiserTexts.SNewFolderInput});
-        if (!c.answered) {
+        if (!c.answered || !c.title) {
             EXPECT_EQ(organiser->tvTree->topLevelItemCount(), before);
             continue;
         }

@@ -84,6 +84,7 @@ TEST_F(ImportExportTest, AFileThatCannotBeLoadedChangesNothing)
         const QString path = home.File(name);
         for (bool merge : {false, true}) {
             dialogs.files.push_back(path);
+            dialogs.answers = {true}; // yes, replace the tree
             if (merge)
                 organiser->acMerge->trigger();
             else
@@ -118,6 +119,7 @@ TEST_F(ImportExportTest, SaveAndLoadEachFormatGiveTheTreeBack)
     };
     for (const auto& row : rows) {
         dialogs.files.push_back(home.File("start.qbx"));
+        dialogs.answers = {true};
         organiser->acLoad->trigger();
         ASSERT_EQ(Shape(organiser->tvTree), whole);
         const QString path = home.File(row.name);
@@ -126,6 +128,7 @@ TEST_F(ImportExportTest, SaveAndLoadEachFormatGiveTheTreeBack)
         ASSERT_TRUE(QFileInfo::exists(path)) << row.name << dialogs.messages.join('|').toStdString();
         for (int round = 0; round < 2; ++round) { // loading twice gives the same tree
             dialogs.files.push_back(path);
+            dialogs.answers = {true};
             organiser->acLoad->trigger();
             EXPECT_EQ(Shape(organiser->tvTree), row.expected) << row.name;
         }
@@ -196,12 +199,60 @@ TEST_F(ImportExportTest, LoadWaitsForTheOperationHoldingTheNodes)
     {
         TBusyState::THold busy(*organiser->Busy);
         dialogs.files.push_back(path);
+        dialogs.answers = {true};
         organiser->acLoad->trigger();
         QCoreApplication::processEvents();
         EXPECT_EQ(organiser->tvTree->topLevelItem(0)->text(0), "News");
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(Shape(organiser->tvTree), QStringList({"Replaced"}));
+}
+
+TEST_F(ImportExportTest, LoadAsksBeforeReplacingATreeThatHoldsAnything)
+{
+    const QString path = home.File("subscriptions.opml");
+    WriteFile(path, "<opml version=\"2.0\"><body><outline text=\"Imported\" xmlUrl=\"http://i.test/rss\"/></body></opml>");
+    AddNode(nullptr, kNote, "Shopping list");
+    const QStringList before = Shape(organiser->tvTree);
+    dialogs.files.push_back(path);
+    organiser->acLoad->trigger(); // answered No
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_EQ(dialogs.questions[0], FormatTexts(OrganiserTexts.SLoadReplaces, {"1", "2", "1", path}));
+    EXPECT_EQ(Shape(organiser->tvTree), before);
+    EXPECT_TRUE(organiser->Timer1->isActive());
+
+    dialogs.files.push_back(path);
+    dialogs.answers = {true};
+    organiser->acLoad->trigger();
+    EXPECT_EQ(Shape(organiser->tvTree), QStringList({"Imported"}));
+    // An empty tree is replaced without a question.
+    organiser->tvTree->clear();
+    dialogs.files.push_back(path);
+    organiser->acLoad->trigger();
+    EXPECT_EQ(dialogs.questions.size(), 2);
+    EXPECT_EQ(Shape(organiser->tvTree), QStringList({"Imported"}));
+}
+
+TEST_F(ImportExportTest, MergeJoinsFeedsOnlyWhenTitleAndLinkAgree)
+{
+    // Three subscriptions of one publisher share a title: each stays its own
+    // feed; the one whose link matches the tree's feed joins it.
+    organiser->tvTree->clear();
+    QTreeWidgetItem* paper = AddNode(nullptr, kFeed, "City Evening News", "http://city.test/local");
+    AddNode(paper, kNewsItem, "Known", "http://city.test/1");
+    const auto feedNode = [](const QString& link, const QString& item) {
+        return QStringLiteral("<node><Title>City Evening News</Title><NewsType>RSH</NewsType><Link>%1</Link>"
+                              "<TimeStamp>0</TimeStamp>%2</node>")
+            .arg(link, Node(item, "RSS"));
+    };
+    const QString path = home.File("three.xml");
+    WriteFile(path, NewsXml(feedNode("http://city.test/local", "Local item") + feedNode("http://city.test/sport", "Sport item")
+                            + feedNode("http://city.test/arts", "Arts item")));
+    dialogs.files.push_back(path);
+    organiser->acMerge->trigger();
+    EXPECT_EQ(Shape(organiser->tvTree),
+              QStringList({"City Evening News", "  Known", "  Local item", "City Evening News", "  Sport item",
+                           "City Evening News", "  Arts item"}));
 }
 
 } // namespace

@@ -100,7 +100,7 @@ TEST_F(IntakeTest, PasteTakesTheRoadItsTextCalls)
     } cases[] = {
         {kFeedURL, kFeedURL, "RSH"},
         {"HTTP://HOST.TEST/", "HTTP://HOST.TEST/", "RSH"},             // the test ignores case
-        {"file:///feeds/h.xml", "file:///feeds/h.xml", "RSH"},
+        {"file:///feeds/h.xml", "", "NTS"},                            // a file URL: the file road, no such file
         {"   " + kFeedURL + "\r\n", kFeedURL, "RSH"},                  // p = 4, fetched trimmed
         {"\t\n" + kFeedURL + " \n\n", kFeedURL, "RSH"},                // line breaks around it
         {"        x" + kFeedURL, "", "NTS"},                           // p = 10: a note
@@ -112,8 +112,21 @@ TEST_F(IntakeTest, PasteTakesTheRoadItsTextCalls)
         {"mailto:someone@host.test", "", "NTS"},
         {"", "", "NTS"},                                               // an empty note
         {folder, "", "FIL"},                                           // an existing folder
+        {" " + folder + "/\n", "", "FIL"},                             // the same, trimmed
+        {QUrl::fromLocalFile(folder).toString(), "", "FIL"},           // as a file URL
+        {"~/" + QFileInfo(folder).fileName(), "", "FIL"},              // from the home folder
         {folder + "/missing.txt", "", "NTS"},                          // no such file
+        {"Music", "", "NTS"},                                          // a word, whatever the working folder holds
+        {".", "", "NTS"},
+        {folder + "\n" + folder, "", "NTS"},                           // two lines
     };
+    // "~/" stands for the home folder: the files' parent folder here.
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFileInfo(folder).absolutePath().toUtf8());
+    // "Music" and "." name folders of the working folder, and still are words.
+    const QString oldCurrent = QDir::currentPath();
+    QDir(folder).mkdir("Music");
+    QDir::setCurrent(folder);
     for (const auto& c : cases) {
         Reset();
         Paste(c.text);
@@ -128,6 +141,8 @@ TEST_F(IntakeTest, PasteTakesTheRoadItsTextCalls)
             EXPECT_EQ(Item(node)->Link, folder);
         EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
     }
+    qputenv("HOME", oldHome);
+    QDir::setCurrent(oldCurrent);
 }
 
 TEST_F(IntakeTest, DroppedTextTakesTheRoadItsTextCalls)
@@ -275,7 +290,7 @@ TEST_F(IntakeTest, ANoteIsTitledByItsFirstLineAndKeepsTheWholeText)
     const TTreeItem* item = Item(node);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->NewsType, "NTS");
-    EXPECT_EQ(item->RawTitle, "First <b>line</b> &amp; more\r\n");
+    EXPECT_EQ(item->RawTitle, "First <b>line</b> &amp; more");
     EXPECT_EQ(node->text(0).toStdString(), "First line && more"); // the entity table's "&amp;"
     EXPECT_EQ(item->RawText(), text);
     EXPECT_TRUE(item->Link.isEmpty());
@@ -431,16 +446,20 @@ TEST_F(IntakeTest, LargeAndEmptyInputIsTakenInWithoutDelay)
     EXPECT_LT(timer.elapsed(), 20000);
 }
 
-TEST_F(IntakeTest, NothingIsAddedBeforeTheTreeIsBuilt)
+TEST_F(IntakeTest, InputBeforeTheTreeIsBuiltWaitsForIt)
 {
-    organiser->TreeComplete = false;
+    organiser->Busy->SetTreeReady(false);
     const int before = data.NewsList.Count();
     Paste("a note too early");
     organiser->DropDataObject(TextData("a drop too early").get());
     organiser->DropFiles({"/d/early"});
+    QCoreApplication::processEvents();
     EXPECT_EQ(organiser->tvTree->topLevelItemCount(), 0);
     EXPECT_EQ(data.NewsList.Count(), before);
-    EXPECT_EQ(dialogs.messages.size(), 3);
-    EXPECT_TRUE(downloader.Calls().isEmpty());
+    // Once built, the tree takes them in the order they came.
+    organiser->Busy->SetTreeReady(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Captions(nullptr), QStringList({"early", "a note too early", "a drop too early"}));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 } // namespace

@@ -41,7 +41,7 @@ protected:
         organiser->Timer1->stop();
         // Tests put their nodes straight into tvTree, standing for a tree
         // that start-up has built whole: it may be stored.
-        organiser->TreeComplete = true;
+        organiser->Busy->SetTreeReady(true);
     }
 
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& kind, const QString& title,

@@ -46,7 +46,7 @@ TEST_F(OrganiserLifecycleTest, StoresOnlyTheWholeTree)
     for (auto& c : cases) {
         QFile::remove(data.NewsFile);
         QFile::remove(SettingsFileName());
-        organiser->TreeComplete = c.complete;
+        organiser->Busy->SetTreeReady(c.complete);
         organiser->PlacingNodes = c.placing;
         organiser->SaveNewsWithBackup();
         organiser->WaitForStore();
@@ -148,7 +148,7 @@ TEST_F(OrganiserLifecycleTest, ClosingTheTickerEndsTheProgramOnce)
         organiser = std::make_unique<TNewsFeeder>(view);
         return organiser.get();
     });
-    organiser->TreeComplete = true;
+    organiser->Busy->SetTreeReady(true);
     int ends = 0;
     QObject::connect(organiser.get(), &TNewsFeeder::programEndRequested, [&] { ++ends; });
     ticker.show();
