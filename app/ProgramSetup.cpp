@@ -1,5 +1,7 @@
 #include "app/ProgramSetup.h"
 
+#include "notes/Notes.h"
+#include "organiser/NewsFeeders.h"
 #include "text/TextTools.h"
 #include "widgets/ImageList.h"
 
@@ -13,6 +15,17 @@ void SetUpApplication()
     // (TNewsFeeder::EndProgram), not when the last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(TImageList::ApplicationIcon());
+}
+
+void StoreForSessionEnd(TNewsFeeder* feeder)
+{
+    feeder->Busy->RunWhenIdle(
+        [feeder] {
+            TFrmNote::CloseStepForAll();
+            feeder->SaveNewsWithBackup();
+            feeder->WaitForStore();
+        },
+        true);
 }
 
 TQuietDialogs::TQuietDialogs() { SetDialogs(this); }

@@ -7,6 +7,11 @@
 // and the windows carry their own captions exactly.
 void SetUpApplication();
 
+// The desktop session is ending: once no operation holds tree nodes, open
+// notes keep what was typed into them and the tree is stored, as at program
+// end; the quit that follows does the rest.
+void StoreForSessionEnd(class TNewsFeeder* feeder);
+
 // Installed once the event loop has ended, when nobody is left to answer a
 // message box: what would have been shown goes to the trace, questions are
 // answered no.

@@ -35,15 +35,8 @@ int main(int argc, char** argv)
     // hide, which would call the end off.
     QObject::connect(feeder, &TNewsFeeder::programEndRequested, &app, [] { QCoreApplication::exit(0); });
     InstallEndSignalHandlers(&app, [feeder] { feeder->EndProgram(); });
-    // The session is ending: store now; the quit that follows does the rest.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, feeder, [feeder](QSessionManager&) {
-        feeder->Busy->RunWhenIdle(
-            [feeder] {
-                feeder->SaveNewsWithBackup();
-                feeder->WaitForStore();
-            },
-            true);
-    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, feeder,
+                     [feeder](QSessionManager&) { StoreForSessionEnd(feeder); });
     ticker->show();
 
     const int result = app.exec();
