@@ -1,7 +1,8 @@
-// Program entry: the data module first, then the ticker as the main window,
-// which has the organiser created hidden.
+// Program entry: one copy per program folder, then the data module, then the
+// ticker as the main window, which has the organiser created hidden.
 #include "app/NewsGlobals.h"
 #include "app/ProgramSetup.h"
+#include "app/SingleInstance.h"
 #include "organiser/NewsFeeders.h"
 #include "platform/Allocator.h"
 #include "platform/EndSignals.h"
@@ -19,8 +20,16 @@ int main(int argc, char** argv)
     ConfigureAllocator();
     QApplication app(argc, argv);
     SetUpApplication();
+    const QStringList arguments = ParseCommandLine(QApplication::arguments());
 
-    TNewsData data(ProgramFolder());
+    // Before the data module: a second start on this folder touches no file.
+    const QString folder = ProgramFolder();
+    TSingleInstance instance(folder);
+    const int handedOver = ReportInstanceStart(instance.Start({kShowCommand, arguments}), instance, folder);
+    if (handedOver >= 0)
+        return handedOver;
+
+    TNewsData data(folder);
     DebugTrace(QStringLiteral("Loaded %1 nodes from %2").arg(data.NewsList.Count()).arg(data.NewsFile));
 
     std::unique_ptr<TNewsFeeder> organiser;
@@ -35,18 +44,24 @@ int main(int argc, char** argv)
     // hide, which would call the end off.
     QObject::connect(feeder, &TNewsFeeder::programEndRequested, &app, [] { QCoreApplication::exit(0); });
     InstallEndSignalHandlers(&app, [feeder] { feeder->EndProgram(); });
-    // The session is ending: store now; the quit that follows does the rest.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, feeder, [feeder](QSessionManager&) {
-        feeder->Busy->RunWhenIdle(
-            [feeder] {
-                feeder->SaveNewsWithBackup();
-                feeder->WaitForStore();
-            },
-            true);
+    // A later start on this folder shows the organiser; the URLs and files it
+    // brings are kept here, with this start's own, until they can be opened.
+    QStringList startArguments = arguments;
+    instance.SetHandler([feeder, &startArguments](const TInstanceMessage& message) {
+        DebugTrace(QStringLiteral("Another start: %1 %2").arg(message.Command, message.Arguments.join(' ')));
+        if (message.Command != kShowCommand)
+            return;
+        startArguments += message.Arguments;
+        feeder->ShowWindow();
+        DebugTrace(QStringLiteral("Organiser shown for another start"));
     });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, feeder,
+                     [feeder](QSessionManager&) { StoreForSessionEnd(feeder); });
     ticker->show();
 
     const int result = app.exec();
+    // A start from now on waits for the lock and then runs on its own.
+    instance.StopListening();
     {
         // A quit that did not come through EndProgram still stores the tree.
         TQuietDialogs quiet;
