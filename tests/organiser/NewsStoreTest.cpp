@@ -4,6 +4,7 @@
 #include "organiser/OrganiserFixture.h"
 #include "support/FileBytes.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -86,4 +87,58 @@ TEST_F(NewsStoreTest, ProgramEndWaitsForTheStoreInProgress)
     QCoreApplication::processEvents();
     releaser.join();
     EXPECT_TRUE(storedAtEnd);
+}
+
+TEST_F(NewsStoreTest, ARunOfFailuresIsReportedOnceNamingTheStepThatFailed)
+{
+    AddNode(nullptr, kFolder, "kept");
+    const QString goodNews = organiser->NewsStorePath, goodXml = organiser->NewsXmlPath;
+    const QString goneNews = home.File("gone/News.qbx"), goneXml = home.File("gone/News.xml");
+    // A folder in the news file's place: it can be neither copied nor replaced.
+    const QString folderNews = home.File("folder.qbx");
+    ASSERT_TRUE(QDir().mkpath(folderNews));
+    const QString backupFailed =
+        "The back-up copy \"" + home.File("gone/News.bak") + "\" of the news file could not be made.";
+    auto storeFailed = [](const QString& path) { return "Error storing File :\"" + path + "\""; };
+    struct {
+        const char* name;
+        QString news, xml;
+        QStringList shown; // the boxes this store adds
+    } steps[] = {
+        {"a good store", goodNews, goodXml, {}},
+        {"the back-up copy fails", goodNews, goneXml, {backupFailed}},
+        {"it fails again: quiet", goodNews, goneXml, {}},
+        {"the store fails too: the same run", goneNews, goneXml, {}},
+        {"a good store ends the run", goodNews, goodXml, {}},
+        {"the store fails: a new run", goneNews, goodXml, {storeFailed(goneNews)}},
+        {"and again: quiet", goneNews, goodXml, {}},
+        {"the store succeeds again", goodNews, goodXml, {}},
+        {"both steps fail: one box", folderNews, goneXml, {backupFailed + "\n" + storeFailed(folderNews)}},
+    };
+    for (auto& step : steps) {
+        dialogs.messages.clear();
+        if (step.news == folderNews)
+            organiser->Store->TrustNewsFile(folderNews); // as if read whole at start
+        organiser->NewsStorePath = step.news;
+        organiser->NewsXmlPath = step.xml;
+        organiser->SaveNewsWithBackup();
+        organiser->WaitForStore();
+        EXPECT_EQ(dialogs.messages, step.shown) << step.name;
+    }
+}
+
+TEST_F(NewsStoreTest, ProgramEndShowsNoBoxWhenTheLastStoreFails)
+{
+    AddNode(nullptr, kFolder, "kept");
+    organiser->NewsStorePath = home.File("gone/News.qbx");
+    bool ended = false;
+    QObject::connect(organiser.get(), &TNewsFeeder::programEndRequested, [&] { ended = true; });
+    testing::internal::CaptureStderr();
+    organiser->EndProgram();
+    QCoreApplication::processEvents();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_NE(err.find(("Error storing File :\"" + organiser->NewsStorePath + "\"").toStdString()), std::string::npos)
+        << err;
 }
