@@ -44,7 +44,8 @@ bool TNewsFeeder::EndingProgram() const { return endRequested || finalCloseDone;
 void TNewsFeeder::ReportQuietly(const QString& text)
 {
     DebugTrace(text);
-    std::fprintf(stderr, "quorbel: %s\n", text.toLocal8Bit().constData());
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        std::fprintf(stderr, "quorbel: %s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }
 

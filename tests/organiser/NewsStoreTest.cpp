@@ -92,30 +92,26 @@ TEST_F(NewsStoreTest, ProgramEndWaitsForTheStoreInProgress)
 TEST_F(NewsStoreTest, ARunOfFailuresIsReportedOnceNamingTheStepThatFailed)
 {
     AddNode(nullptr, kFolder, "kept");
-    const QString goodNews = organiser->NewsStorePath, goodXml = organiser->NewsXmlPath;
+    const QString news = organiser->NewsStorePath, xml = organiser->NewsXmlPath;
     const QString goneNews = home.File("gone/News.qbx"), goneXml = home.File("gone/News.xml");
-    // A folder in the news file's place: it can be neither copied nor replaced.
-    const QString folderNews = home.File("folder.qbx");
+    const QString folderNews = home.File("folder.qbx"); // can be neither copied nor replaced
     ASSERT_TRUE(QDir().mkpath(folderNews));
-    const QString backupFailed =
-        "The back-up copy \"" + home.File("gone/News.bak") + "\" of the news file could not be made.";
-    auto storeFailed = [](const QString& path) { return "Error storing File :\"" + path + "\""; };
-    struct {
-        const char* name;
+    const QString noBackup = "The back-up copy \"" + home.File("gone/News.bak") + "\" of the news file could not be made.";
+    auto noStore = [](const QString& path) { return "Error storing File :\"" + path + "\""; };
+    const struct {
         QString news, xml;
-        QStringList shown; // the boxes this store adds
+        QStringList shown;
     } steps[] = {
-        {"a good store", goodNews, goodXml, {}},
-        {"the back-up copy fails", goodNews, goneXml, {backupFailed}},
-        {"it fails again: quiet", goodNews, goneXml, {}},
-        {"the store fails too: the same run", goneNews, goneXml, {}},
-        {"a good store ends the run", goodNews, goodXml, {}},
-        {"the store fails: a new run", goneNews, goodXml, {storeFailed(goneNews)}},
-        {"and again: quiet", goneNews, goodXml, {}},
-        {"the store succeeds again", goodNews, goodXml, {}},
-        {"both steps fail: one box", folderNews, goneXml, {backupFailed + "\n" + storeFailed(folderNews)}},
+        {news, xml, {}},
+        {news, goneXml, {noBackup}},
+        {news, goneXml, {}},     // the same run: quiet
+        {goneNews, goneXml, {}}, // the store fails too: still the same run
+        {news, xml, {}},         // a good store ends the run
+        {goneNews, xml, {noStore(goneNews)}},
+        {news, xml, {}},
+        {folderNews, goneXml, {noBackup + "\n" + noStore(folderNews)}}, // both steps, one box
     };
-    for (auto& step : steps) {
+    for (const auto& step : steps) {
         dialogs.messages.clear();
         if (step.news == folderNews)
             organiser->Store->TrustNewsFile(folderNews); // as if read whole at start
@@ -123,13 +119,12 @@ TEST_F(NewsStoreTest, ARunOfFailuresIsReportedOnceNamingTheStepThatFailed)
         organiser->NewsXmlPath = step.xml;
         organiser->SaveNewsWithBackup();
         organiser->WaitForStore();
-        EXPECT_EQ(dialogs.messages, step.shown) << step.name;
+        EXPECT_EQ(dialogs.messages, step.shown) << (&step - steps);
     }
 }
 
 TEST_F(NewsStoreTest, ProgramEndShowsNoBoxWhenTheLastStoreFails)
 {
-    AddNode(nullptr, kFolder, "kept");
     organiser->NewsStorePath = home.File("gone/News.qbx");
     bool ended = false;
     QObject::connect(organiser.get(), &TNewsFeeder::programEndRequested, [&] { ended = true; });
@@ -139,6 +134,5 @@ TEST_F(NewsStoreTest, ProgramEndShowsNoBoxWhenTheLastStoreFails)
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(ended);
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_NE(err.find(("Error storing File :\"" + organiser->NewsStorePath + "\"").toStdString()), std::string::npos)
-        << err;
+    EXPECT_NE(err.find("quorbel: Error storing File :\"" + organiser->NewsStorePath.toStdString()), std::string::npos);
 }
