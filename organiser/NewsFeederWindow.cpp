@@ -282,21 +282,23 @@ void TNewsFeeder::SaveNewsWithBackup()
     // Only the whole tree is stored: before the first build has completed,
     // or while nodes are being placed, the file on disk is the better copy.
     if (NewsData && CanStoreTree()) {
-        const QFileInfo xmlPath(NewsXmlPath);
-        const QString backupPath = xmlPath.path() + '/' + xmlPath.completeBaseName() + QStringLiteral(".bak");
         // A damaged file is kept aside before the first store replaces it.
         if ((NewsData->NewsFileDamaged || NewsData->NewsStart.backupDamaged) && !damagedFileKept)
             Store->WaitForIdle();
         if (!KeepDamagedNewsFile()) {
-            ReportStoreResult(TStoreResult{NewsStorePath, backupPath, false, true});
+            TStoreResult notStored;
+            notStored.newsPath = NewsStorePath;
+            notStored.storeFailed = true;
+            ReportStoreResult(notStored);
         } else {
             // Only the snapshot is taken here; the copy of the list shares
             // its texts with the live one until either changes them.
+            const QFileInfo xmlPath(NewsXmlPath);
             TStoreJob job;
             job.list = std::make_unique<TTreeList>();
             job.list->CopyByTree(NewsData->NewsList, tvTree);
             job.newsPath = NewsStorePath;
-            job.backupPath = backupPath;
+            job.backupPath = xmlPath.path() + '/' + xmlPath.completeBaseName() + QStringLiteral(".bak");
             job.now = Clock().Now();
             Store->Request(std::move(job));
         }

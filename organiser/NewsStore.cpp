@@ -100,7 +100,9 @@ void TNewsStore::Work()
 
 TStoreResult TNewsStore::Store(const TStoreJob& job, bool newsFileTrusted)
 {
-    TStoreResult result{job.newsPath, job.backupPath, false, false};
+    TStoreResult result;
+    result.newsPath = job.newsPath;
+    result.backupPath = job.backupPath;
     // The first back-up is made as soon as there is a news file to copy;
     // after that one a day. A file not known to be whole waits for the next
     // store, which copies what this one writes.

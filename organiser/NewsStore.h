@@ -8,8 +8,8 @@
 //    asked for.
 //  - A store asked for while another runs waits; several waiting ones
 //    coalesce into one store of the latest snapshot.
-//  - What failed is reported on the window thread, from its event loop, or at
-//    once by WaitForIdle.
+//  - What each store did is reported on the window thread, from its event
+//    loop, or at once by WaitForIdle.
 //  - Going away waits for the store in progress and the one waiting: no
 //    store asked for is ever dropped.
 //  - The back-up copy is made only of a news file this program read whole at
@@ -60,7 +60,7 @@ public:
     void Request(TStoreJob job);
     // The news file at path was read whole: it may be copied to the back-up.
     void TrustNewsFile(const QString& path);
-    // Blocks until no store runs or waits, then reports what failed.
+    // Blocks until no store runs or waits, then reports what is left to report.
     void WaitForIdle();
     bool IsIdle() const;
     // Stores written since start (coalesced requests count once).
