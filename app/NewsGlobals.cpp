@@ -4,7 +4,6 @@
 #include "text/TextTools.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 TNewsData* NewsData = nullptr;
 
@@ -48,9 +47,10 @@ TNewsData::TNewsData(const QString& programFolder)
     ReloadIcons();
 
     NewsFile = ProgramFolder + QStringLiteral("News.qbx");
-    // A missing or damaged file keeps what could be read; a damaged one is
-    // kept aside before the first store replaces it.
-    NewsFileDamaged = !NewsList.LoadContainer(NewsFile) && QFileInfo::exists(NewsFile);
+    BackupFile = ProgramFolder + QStringLiteral("News.bak");
+    // A damaged file is kept aside by the first store before it is replaced.
+    NewsStart = LoadNewsAtStart(NewsList, NewsFile, BackupFile);
+    NewsFileDamaged = NewsStart.newsFileDamaged;
 }
 
 TNewsData::~TNewsData()

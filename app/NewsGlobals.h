@@ -4,6 +4,7 @@
 // node icons imIcons and the site-icon registry (IconFiles, IconURLs, kept in
 // Images/IconList.csv and Images/IconURLList.csv), and the language manager
 // LanMan.
+#include "app/NewsFileStart.h"
 #include "feeds/XmlDocument.h"
 #include "language/LangManager.h"
 #include "model/TreeItems.h"
@@ -22,7 +23,8 @@ class QTreeWidgetItem;
 class TNewsData {
 public:
     // Creates the module for a program folder ending in "/": makes Images/
-    // when missing, loads the icon registry and reads News.qbx.
+    // when missing, loads the icon registry and reads News.qbx, or News.bak
+    // when News.qbx is damaged or missing (NewsFileStart.h).
     explicit TNewsData(const QString& programFolder);
     ~TNewsData();
     TNewsData(const TNewsData&) = delete;
@@ -66,6 +68,9 @@ public:
     QStringList IconURLs;
     QString IconListFile;
     QString NewsFile;
+    QString BackupFile; // program folder + "News.bak"
+    // What start-up found of News.qbx and News.bak, and which it loaded.
+    TNewsStart NewsStart;
     // News.qbx existed at start-up but could not be read to its end.
     bool NewsFileDamaged = false;
     TImageList imIcons;

@@ -13,6 +13,7 @@
 #include "model/ViewNodes.h"
 #include "organiser/InterfaceTexts.h"
 #include "platform/Dialogs.h"
+#include "platform/Downloader.h"
 #include "platform/Encoding.h"
 #include "platform/Errors.h"
 #include "text/TextTools.h"
@@ -105,9 +106,9 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     // A fetch that ends without a node tells a user command why, once; a
     // cancelled one (program end, a deleting command waiting) says nothing.
     bool reported = false;
-    auto failed = [&]() -> QTreeWidgetItem* {
+    auto failed = [&](const QString& why = QString()) -> QTreeWidgetItem* {
         if (showErrors && !reported && !DownloadsCancelled())
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrDownloadFile, url));
+            Dialogs().ShowMessage(why.isEmpty() ? FormatText(OrganiserTexts.SErrDownloadFile, url) : why);
         reported = true;
         return nullptr;
     };
@@ -119,7 +120,9 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     QString contentType;
     if (!DownloadURLToFile(url, scratch, contentType)) {
         DebugTraceFmt("Error downloading \"%s\"", url);
-        failed();
+        // The scratch file is the program's own: say so, the address is not at fault.
+        failed(Downloader().LastFailedWriting() ? FormatTexts(OrganiserTexts.SErrScratchFile, {url, scratch})
+                                                : QString());
     }
     if (!QFile::exists(scratch))
         return failed();

@@ -5,6 +5,7 @@
 #include "model/CategoryViews.h"
 
 #include <QString>
+#include <QStringList>
 
 struct TOrganiserTexts {
     QString SErrNotPossibleFileLoad = QStringLiteral("Not possible to load File \"%s\"");
@@ -46,6 +47,15 @@ struct TOrganiserTexts {
     QString SNothingSelected = QStringLiteral("Not saved: please select the node whose branch is to be saved.");
     QString SSaveNotReady =
         QStringLiteral("Not saved: the news tree is still being loaded. Please try again in a moment.");
+    QString SErrBackupFile = QStringLiteral("The back-up copy \"%s\" of the news file could not be made.");
+    QString SNewsFileDamaged =
+        QStringLiteral("The news file \"%s\" was damaged; the back-up of %s was loaded instead.");
+    QString SNewsFileMissing =
+        QStringLiteral("The news file \"%s\" was missing; the back-up of %s was loaded instead.");
+    QString SNewsFilePartLoaded = QStringLiteral("No whole copy of the news was found: \"%s\" was loaded as far as "
+                                                 "it could be read. The damaged files were kept with the ending "
+                                                 "\".damaged\".");
+    QString SErrScratchFile = QStringLiteral("Error downloading \"%s\": the file \"%s\" could not be written.");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 

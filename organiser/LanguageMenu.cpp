@@ -66,6 +66,11 @@ const struct {
     {"SNoFileFormat", &TOrganiserTexts::SNoFileFormat},
     {"SNothingSelected", &TOrganiserTexts::SNothingSelected},
     {"SSaveNotReady", &TOrganiserTexts::SSaveNotReady},
+    {"SErrBackupFile", &TOrganiserTexts::SErrBackupFile},
+    {"SNewsFileDamaged", &TOrganiserTexts::SNewsFileDamaged},
+    {"SNewsFileMissing", &TOrganiserTexts::SNewsFileMissing},
+    {"SNewsFilePartLoaded", &TOrganiserTexts::SNewsFilePartLoaded},
+    {"SErrScratchFile", &TOrganiserTexts::SErrScratchFile},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }

@@ -48,12 +48,7 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
 {
     NewsFeeder = this;
     Busy = new TBusyState(this);
-    Store = std::make_unique<TNewsStore>([](const TStoreResult& result) {
-        if (result.backupFailed)
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrRenamingFile, result.backupPath));
-        if (result.storeFailed)
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, result.newsPath));
-    });
+    Store = std::make_unique<TNewsStore>([this](const TStoreResult& result) { ReportStoreResult(result); });
     setObjectName(QStringLiteral("NewsFeeder"));
     setWindowTitle(QStringLiteral("Quorbel        Stay Tivaleo"));
     setGeometry(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
@@ -81,6 +76,9 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     const QString folder = NewsData ? NewsData->ProgramFolder : ProgramFolder();
     NewsXmlPath = folder + QStringLiteral("News.xml");
     NewsStorePath = folder + QStringLiteral("News.qbx");
+    // Only a file read whole may become the back-up.
+    if (NewsData && NewsData->NewsStart.kind == TNewsStartKind::Whole && NewsData->NewsFile == NewsStorePath)
+        Store->TrustNewsFile(NewsStorePath);
     BuildLanguageMenu(mnLanguage);
     acLanguage->setVisible(!mnLanguage->actions().isEmpty()); // no entry that leads nowhere
     LoadingSettings = false;
@@ -285,10 +283,13 @@ void TNewsFeeder::SaveNewsWithBackup()
     // or while nodes are being placed, the file on disk is the better copy.
     if (NewsData && CanStoreTree()) {
         // A damaged file is kept aside before the first store replaces it.
-        if (NewsData->NewsFileDamaged && !damagedFileKept)
+        if ((NewsData->NewsFileDamaged || NewsData->NewsStart.backupDamaged) && !damagedFileKept)
             Store->WaitForIdle();
         if (!KeepDamagedNewsFile()) {
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, NewsStorePath));
+            TStoreResult notStored;
+            notStored.newsPath = NewsStorePath;
+            notStored.storeFailed = true;
+            ReportStoreResult(notStored);
         } else {
             // Only the snapshot is taken here; the copy of the list shares
             // its texts with the live one until either changes them.
@@ -313,20 +314,28 @@ void TNewsFeeder::WaitForStore()
 
 bool TNewsFeeder::KeepDamagedNewsFile()
 {
-    // A News.qbx that could not be read whole at start-up is kept once, beside
-    // it, before the first store replaces it with what could be read.
-    if (damagedFileKept || !NewsData || !NewsData->NewsFileDamaged)
+    // A News.qbx or News.bak that could not be read whole at start-up is kept
+    // once, beside it, before the first store (or the back-up copy after it)
+    // replaces it.
+    if (damagedFileKept || !NewsData)
         return true;
-    if (!QFileInfo::exists(NewsStorePath)) {
-        damagedFileKept = true;
-        return true;
+    struct {
+        bool damaged;
+        QString file;
+    } const files[] = {
+        {NewsData->NewsFileDamaged, NewsStorePath},
+        {NewsData->NewsStart.backupDamaged, NewsData->BackupFile},
+    };
+    for (const auto& f : files) {
+        const QString kept = f.file + QStringLiteral(".damaged");
+        if (!f.damaged || !QFileInfo::exists(f.file))
+            continue;
+        if (!CopyFileSafely(f.file, kept)) {
+            DebugTrace(QStringLiteral("The damaged file could not be kept as %1; not stored").arg(kept));
+            return false;
+        }
+        DebugTrace(QStringLiteral("%1 was damaged; kept as %2").arg(f.file, kept));
     }
-    const QString kept = NewsStorePath + QStringLiteral(".damaged");
-    if (!CopyFileSafely(NewsStorePath, kept)) {
-        DebugTrace(QStringLiteral("The damaged news file could not be kept as %1; not stored").arg(kept));
-        return false;
-    }
-    DebugTrace(QStringLiteral("The news file was damaged; kept as %1").arg(kept));
     damagedFileKept = true;
     return true;
 }

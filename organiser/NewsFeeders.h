@@ -347,6 +347,12 @@ private:
     QTreeWidgetItem* DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors);
     QTreeWidgetItem* FetchForUser(QString url, QTreeWidgetItem* node);
     bool KeepDamagedNewsFile();
+    // Reports of the news file (StoreReports.cpp).
+    void ReportStoreResult(const struct TStoreResult& result);
+    void ShowNewsStartNotice();
+    void PostNewsStartNotice();
+    bool EndingProgram() const;
+    static void ReportQuietly(const QString& text);
     void RefreshNextDueFeed();
     void RestartUpdateTimer();
 
@@ -356,10 +362,17 @@ private:
     bool hintMoveRunning = false; // the hover handler lets events run
     bool finalCloseDone = false;
     bool damagedFileKept = false;
+    bool storeFailureShown = false; // until a store succeeds again
+    bool startNoticeDone = false;
+    QString startNotice; // shown in a message once the first tick has ended
 };
 
 // The organiser of the running program (set while one exists).
 extern TNewsFeeder* NewsFeeder;
+
+// What to tell the user about the news file start-up loaded; empty when it
+// was read whole or there was none.
+QString NewsStartNotice(const struct TNewsStart& start, const QString& newsFile);
 
 // The text before the first "(" (a feed's title without its item count),
 // the whole text when it has none.

@@ -30,6 +30,12 @@ void TNewsStore::Request(TStoreJob job)
     changed.notify_all();
 }
 
+void TNewsStore::TrustNewsFile(const QString& path)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    trustedNewsPath = path;
+}
+
 void TNewsStore::WaitForIdle()
 {
     {
@@ -62,6 +68,7 @@ void TNewsStore::Work()
     for (;;) {
         TStoreJob job;
         std::function<void()> hook;
+        bool trusted = false;
         {
             std::unique_lock<std::mutex> lock(mutex);
             changed.wait(lock, [this] { return stopping || waiting.has_value(); });
@@ -71,31 +78,40 @@ void TNewsStore::Work()
             waiting.reset();
             running = true;
             hook = beforeWrite;
+            trusted = !trustedNewsPath.isEmpty() && trustedNewsPath == job.newsPath;
         }
         if (hook)
             hook();
-        TStoreResult result = Store(job);
+        TStoreResult result = Store(job, trusted);
         job.list.reset(); // the snapshot's memory goes back before the next one is taken
         {
             std::lock_guard<std::mutex> lock(mutex);
             running = false;
             ++written;
-            if (result.backupFailed || result.storeFailed)
-                finished.push_back(std::move(result));
+            // A failed store leaves the file as it was (the save is atomic).
+            if (!result.storeFailed)
+                trustedNewsPath = result.newsPath;
+            finished.push_back(std::move(result));
         }
         changed.notify_all();
         QMetaObject::invokeMethod(this, [this] { Deliver(); }, Qt::QueuedConnection);
     }
 }
 
-TStoreResult TNewsStore::Store(const TStoreJob& job)
+TStoreResult TNewsStore::Store(const TStoreJob& job, bool newsFileTrusted)
 {
-    TStoreResult result{job.newsPath, job.backupPath, false, false};
+    TStoreResult result;
+    result.newsPath = job.newsPath;
+    result.backupPath = job.backupPath;
     // The first back-up is made as soon as there is a news file to copy;
-    // after that one a day.
+    // after that one a day. A file not known to be whole waits for the next
+    // store, which copies what this one writes.
     const bool haveNews = QFileInfo::exists(job.newsPath);
     const bool firstBackup = haveNews && !QFileInfo::exists(job.backupPath);
-    if ((firstBackup || BackupIsDue(job.backupPath, job.now)) && !CopyFileSafely(job.newsPath, job.backupPath))
+    const bool due = firstBackup || BackupIsDue(job.backupPath, job.now);
+    if (due && !newsFileTrusted)
+        result.backupSkipped = true;
+    else if (due && !CopyFileSafely(job.newsPath, job.backupPath))
         result.backupFailed = true;
     if (!job.list || !job.list->SaveContainer(job.newsPath))
         result.storeFailed = true;

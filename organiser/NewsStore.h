@@ -8,10 +8,15 @@
 //    asked for.
 //  - A store asked for while another runs waits; several waiting ones
 //    coalesce into one store of the latest snapshot.
-//  - What failed is reported on the window thread, from its event loop, or at
-//    once by WaitForIdle.
+//  - What each store did is reported on the window thread, from its event
+//    loop, or at once by WaitForIdle.
 //  - Going away waits for the store in progress and the one waiting: no
 //    store asked for is ever dropped.
+//  - The back-up copy is made only of a news file this program read whole at
+//    start-up (TrustNewsFile) or wrote itself since: a damaged file never
+//    replaces the back-up.
+//  - Every store is reported, the ones that succeeded too, so that whoever
+//    reports failures knows when a run of them has ended.
 #include "model/TreeItems.h"
 
 #include <QDateTime>
@@ -38,6 +43,8 @@ struct TStoreResult {
     QString backupPath;
     bool backupFailed = false;
     bool storeFailed = false;
+    bool backupSkipped = false; // due, but the news file was not known to be whole
+    bool Failed() const { return backupFailed || storeFailed; }
 };
 
 class TNewsStore : public QObject {
@@ -51,7 +58,9 @@ public:
     TNewsStore& operator=(const TNewsStore&) = delete;
 
     void Request(TStoreJob job);
-    // Blocks until no store runs or waits, then reports what failed.
+    // The news file at path was read whole: it may be copied to the back-up.
+    void TrustNewsFile(const QString& path);
+    // Blocks until no store runs or waits, then reports what is left to report.
     void WaitForIdle();
     bool IsIdle() const;
     // Stores written since start (coalesced requests count once).
@@ -63,7 +72,7 @@ public:
 private:
     void Work();
     void Deliver();
-    static TStoreResult Store(const TStoreJob& job);
+    static TStoreResult Store(const TStoreJob& job, bool newsFileTrusted);
 
     TReport report;
     mutable std::mutex mutex;
@@ -72,6 +81,7 @@ private:
     bool running = false;
     bool stopping = false;
     int written = 0;
+    QString trustedNewsPath; // read whole at start-up or written by a store
     std::vector<TStoreResult> finished;
     std::function<void()> beforeWrite;
     std::thread worker;

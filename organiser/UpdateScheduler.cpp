@@ -67,6 +67,7 @@ void TNewsFeeder::Timer1Timer()
                 show();
             }
             Delay(20);
+            ShowNewsStartNotice(); // a damaged or missing news file, once
             pauseReleased = true;
             if (ticker)
                 ticker->SetPaused(false);
@@ -81,8 +82,10 @@ void TNewsFeeder::Timer1Timer()
         UpdatePosition = FirstNode(tvTree);
         if (!pauseReleased && ticker)
             ticker->SetPaused(false);
+        ShowNewsStartNotice();
     }
     RestartUpdateTimer();
+    PostNewsStartNotice();
 }
 
 void TNewsFeeder::RefreshNextDueFeed()

@@ -18,6 +18,9 @@ public:
     }
     // Ends every transfer in progress at once, as a failure.
     virtual void CancelAll() {}
+    // True when the download that finished last failed because its target
+    // file could not be written (a full disk, a read-only folder).
+    virtual bool LastFailedWriting() const { return false; }
 };
 
 IDownloader& Downloader();

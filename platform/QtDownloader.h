@@ -61,6 +61,7 @@ public:
     bool Download(const QString& url, const QString& fileName) override;
     bool DownloadWithType(const QString& url, const QString& fileName, QString& contentType) override;
     void CancelAll() override;
+    bool LastFailedWriting() const override { return lastFailure == Failure::CannotWrite; }
 
     const Limits& GetLimits() const { return limits; }
     void SetLimits(const Limits& newLimits) { limits = newLimits; }

@@ -4,6 +4,7 @@
 #include "organiser/OrganiserFixture.h"
 #include "support/FileBytes.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -86,4 +87,52 @@ TEST_F(NewsStoreTest, ProgramEndWaitsForTheStoreInProgress)
     QCoreApplication::processEvents();
     releaser.join();
     EXPECT_TRUE(storedAtEnd);
+}
+
+TEST_F(NewsStoreTest, ARunOfFailuresIsReportedOnceNamingTheStepThatFailed)
+{
+    AddNode(nullptr, kFolder, "kept");
+    const QString news = organiser->NewsStorePath, xml = organiser->NewsXmlPath;
+    const QString goneNews = home.File("gone/News.qbx"), goneXml = home.File("gone/News.xml");
+    const QString folderNews = home.File("folder.qbx"); // can be neither copied nor replaced
+    ASSERT_TRUE(QDir().mkpath(folderNews));
+    const QString noBackup = "The back-up copy \"" + home.File("gone/News.bak") + "\" of the news file could not be made.";
+    auto noStore = [](const QString& path) { return "Error storing File :\"" + path + "\""; };
+    const struct {
+        QString news, xml;
+        QStringList shown;
+    } steps[] = {
+        {news, xml, {}},
+        {news, goneXml, {noBackup}},
+        {news, goneXml, {}},     // the same run: quiet
+        {goneNews, goneXml, {}}, // the store fails too: still the same run
+        {news, xml, {}},         // a good store ends the run
+        {goneNews, xml, {noStore(goneNews)}},
+        {news, xml, {}},
+        {folderNews, goneXml, {noBackup + "\n" + noStore(folderNews)}}, // both steps, one box
+    };
+    for (const auto& step : steps) {
+        dialogs.messages.clear();
+        if (step.news == folderNews)
+            organiser->Store->TrustNewsFile(folderNews); // as if read whole at start
+        organiser->NewsStorePath = step.news;
+        organiser->NewsXmlPath = step.xml;
+        organiser->SaveNewsWithBackup();
+        organiser->WaitForStore();
+        EXPECT_EQ(dialogs.messages, step.shown) << (&step - steps);
+    }
+}
+
+TEST_F(NewsStoreTest, ProgramEndShowsNoBoxWhenTheLastStoreFails)
+{
+    organiser->NewsStorePath = home.File("gone/News.qbx");
+    bool ended = false;
+    QObject::connect(organiser.get(), &TNewsFeeder::programEndRequested, [&] { ended = true; });
+    testing::internal::CaptureStderr();
+    organiser->EndProgram();
+    QCoreApplication::processEvents();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_NE(err.find("quorbel: Error storing File :\"" + organiser->NewsStorePath.toStdString()), std::string::npos);
 }
