@@ -599,7 +599,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
     if (!view)
         return;
     TGuardedUpdates updating(view);
-    view->clear();
+    ClearView(view);
 
     const int count = Count();
     std::vector<bool> placed(static_cast<size_t>(count), false);
@@ -615,7 +615,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
     // Each top-level node is built outside the view and goes in whole once
     // its branch is complete: the view's model then sees one insert per
     // branch instead of one per node. Until then the branch is ours.
-    std::unique_ptr<QTreeWidgetItem> branch;
+    std::unique_ptr<QTreeWidgetItem, TBranchDeleter> branch;
     auto placeBranch = [&] {
         if (branch)
             view->addTopLevelItem(branch.release());

@@ -35,6 +35,8 @@
 // Between links and a tree view (TTreeList::ReorderByTree, BuildTreeView):
 //  - BuildTreeView walks siblings and levels with an explicit stack; a link
 //    below -1, past the end or to a record already placed ends that branch.
+//    The view's old nodes, and a branch left unfinished, are taken apart
+//    without recursion (ClearView, DeleteBranch), so any depth loads.
 //    Queued events run before the first node and then at most every 20 ms,
 //    not per node; a view destroyed meanwhile ends the build.
 //  - ReorderByTree links records by their view nodes' places, so an item

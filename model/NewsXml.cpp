@@ -15,6 +15,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <new>
@@ -26,8 +27,9 @@ const QString kDeclaration = QStringLiteral("<?xml version=\"1.0\" encoding =\"U
 const QString kRootName = QStringLiteral("Quorbel");
 // Progress is offered at most this often.
 constexpr qint64 kProgressSliceMs = 20;
-// Indentation texts up to this depth are made once; deeper ones per line.
-constexpr int kCachedIndents = 64;
+// Indentation grows no further than this depth, so that the file of a very
+// deep tree stays linear in its size (any indentation reads back the same).
+constexpr int kCachedIndents = 17;
 
 bool Fail(QString* error, const QString& message)
 {
@@ -544,14 +546,11 @@ struct TXmlFileWriter::State {
     // A line break and the indentation of depth.
     void NewLine(int depth)
     {
-        if (depth < kCachedIndents) {
-            QString& indent = indents[static_cast<size_t>(depth)];
-            if (indent.isEmpty())
-                indent = QStringLiteral("\r\n") + QString(2 * depth, ' ');
-            writer.writeCharacters(indent);
-        } else {
-            writer.writeCharacters(QStringLiteral("\r\n") + QString(2 * depth, ' '));
-        }
+        depth = std::min(depth, kCachedIndents - 1);
+        QString& indent = indents[static_cast<size_t>(depth)];
+        if (indent.isEmpty())
+            indent = QStringLiteral("\r\n") + QString(2 * depth, ' ');
+        writer.writeCharacters(indent);
     }
 
     // A newline is written as a CR LF line end and a carriage return as a

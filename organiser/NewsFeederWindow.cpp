@@ -122,6 +122,12 @@ TNewsFeeder::~TNewsFeeder()
     }
     if (NewsData)
         NewsData->IconsReloaded = nullptr;
+    // Taken apart here, while the views still stand: their own destructors
+    // would delete a deep tree recursively. No handler of ours sees it.
+    for (QTreeWidget* view : {tvTree, tvTemp, tvTime, tvWeb, tvVideo, tvAudio, tvTheme}) {
+        const QSignalBlocker quiet(view);
+        ClearView(view);
+    }
 }
 
 void TNewsFeeder::ReassignFileIcons()
