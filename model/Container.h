@@ -22,6 +22,11 @@
 //    "Error reading stream" outside that range. The writer never writes a
 //    string a reader would refuse: longer text is cut at a UTF-8 character
 //    boundary.
+//  - The payload is bounded by the file's size (PayloadLimit, Inflater.h): a
+//    file that inflates beyond it, or a string longer than the rest of the
+//    payload can hold, is damaged. A string's memory grows with the bytes
+//    that arrive, never ahead of them, so a load costs at most a small
+//    multiple of that bound.
 //  - Headers: "1.0" is version 0 (no Options field), "Vom 1.0" version 1,
 //    anything else -1 (read like 0); compared ignoring ASCII case.
 //  - A record with an unknown class name cannot be aligned: reading stops
