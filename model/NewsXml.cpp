@@ -2,6 +2,7 @@
 
 #include "model/Container.h"
 #include "model/DateTime.h"
+#include "model/NewsDate.h"
 #include "model/ViewNodes.h"
 #include "platform/Errors.h"
 #include "text/TextTools.h"
@@ -372,8 +373,10 @@ void WriteFields(TXmlFileWriter& out, const TTreeItem& item)
         if (!IsBlank(options))
             out.TextElement(QStringLiteral("Options"), options);
     }
-    // Imported feeds are fetched afresh.
-    out.TextElement(QStringLiteral("TimeStamp"), QStringLiteral("0"));
+    // A news item keeps its date, so its age survives the trip; everything
+    // else is "0": an imported feed is fetched afresh.
+    out.TextElement(QStringLiteral("TimeStamp"),
+                    item.IsKind(kNewsItem) ? FormatNewsDate(item.TimeStamp) : QStringLiteral("0"));
     if (item.IsKind(kNewsItem))
         out.TextElement(QStringLiteral("LastShown"), FormatLocalDateTime(item.LastShown));
     if (!IsBlank(item.Text()))
