@@ -100,7 +100,8 @@ void AgeChildren(QTreeWidget* tree, QTreeWidgetItem* feed, TDateTime limit)
         if (!gone.contains(child))
             kept.append(child);
     feed->addChildren(kept);
-    qDeleteAll(gone);
+    for (QTreeWidgetItem* node : gone)
+        DeleteBranch(node); // a damaged file may have hung a deep branch under an item
 }
 } // namespace
 

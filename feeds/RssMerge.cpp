@@ -254,7 +254,8 @@ void AgeChildren(const TMergeScope& scope)
     if (gone.contains(tree->currentItem()))
         tree->setCurrentItem(feed);
     feed->addChildren(kept);
-    qDeleteAll(expired);
+    for (QTreeWidgetItem* node : expired)
+        DeleteBranch(node); // a damaged file may have hung a deep branch under an item
 }
 } // namespace
 

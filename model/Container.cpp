@@ -16,8 +16,10 @@
 #include <QTreeWidget>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <unistd.h>
 #include <memory>
 #include <vector>
@@ -158,10 +160,17 @@ struct TContainerReader::State {
     QByteArray out;
     const char* pos = nullptr;
     const char* end = nullptr;
+    qint64 limit = 0;    // the most payload the file may hold
+    qint64 received = 0; // payload bytes inflated into out so far
+
+    // Payload bytes that may still follow the read position.
+    qint64 Remaining() const { return limit - (received - (end - pos)); }
 };
 
 TContainerReader::TContainerReader(QIODevice& source, bool readAhead) : d(std::make_unique<State>())
 {
+    // Of a source whose size is unknown the inflater alone keeps the bound.
+    d->limit = source.isSequential() ? std::numeric_limits<qint64>::max() : PayloadLimit(source.size());
     if (readAhead) {
         d->ahead = std::make_unique<TReadAhead>(source);
     } else {
@@ -185,6 +194,7 @@ bool TContainerReader::Fill()
         }
         s.pos = s.out.constData();
         s.end = s.pos + s.out.size();
+        s.received += s.out.size();
         return true;
     }
     const qsizetype produced = s.direct->Next(s.out.data(), s.out.size());
@@ -194,6 +204,7 @@ bool TContainerReader::Fill()
     }
     s.pos = s.out.constData();
     s.end = s.pos + produced;
+    s.received += produced;
     return true;
 }
 
@@ -245,7 +256,9 @@ double TContainerReader::ReadDouble()
 QByteArray TContainerReader::ReadStringBytes()
 {
     const qint32 n = ReadInt32();
-    if (n < 0 || n > kMaxContainerString)
+    // A string longer than the rest the payload can hold is damage, found
+    // before anything is allocated for it.
+    if (n < 0 || n > kMaxContainerString || n > d->Remaining())
         ReadError();
     if (n == 0)
         return {};
@@ -254,8 +267,18 @@ QByteArray TContainerReader::ReadStringBytes()
         d->pos += n;
         return bytes;
     }
-    QByteArray bytes(n, Qt::Uninitialized);
-    ReadBytes(bytes.data(), n);
+    // Grown as the bytes arrive: a stream that ends early never costs the
+    // length it announced.
+    QByteArray bytes;
+    qsizetype missing = n;
+    while (missing > 0) {
+        if (d->pos == d->end && !Fill())
+            ReadError();
+        const qsizetype take = std::min<qsizetype>(missing, d->end - d->pos);
+        bytes.append(d->pos, take);
+        d->pos += take;
+        missing -= take;
+    }
     return bytes;
 }
 
@@ -599,7 +622,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
     if (!view)
         return;
     TGuardedUpdates updating(view);
-    view->clear();
+    ClearView(view);
 
     const int count = Count();
     std::vector<bool> placed(static_cast<size_t>(count), false);
@@ -615,7 +638,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
     // Each top-level node is built outside the view and goes in whole once
     // its branch is complete: the view's model then sees one insert per
     // branch instead of one per node. Until then the branch is ours.
-    std::unique_ptr<QTreeWidgetItem> branch;
+    std::unique_ptr<QTreeWidgetItem, TBranchDeleter> branch;
     auto placeBranch = [&] {
         if (branch)
             view->addTopLevelItem(branch.release());

@@ -22,6 +22,11 @@
 //    "Error reading stream" outside that range. The writer never writes a
 //    string a reader would refuse: longer text is cut at a UTF-8 character
 //    boundary.
+//  - The payload is bounded by the file's size (PayloadLimit, Inflater.h): a
+//    file that inflates beyond it, or a string longer than the rest of the
+//    payload can hold, is damaged. A string's memory grows with the bytes
+//    that arrive, never ahead of them, so a load costs at most a small
+//    multiple of that bound.
 //  - Headers: "1.0" is version 0 (no Options field), "Vom 1.0" version 1,
 //    anything else -1 (read like 0); compared ignoring ASCII case.
 //  - A record with an unknown class name cannot be aligned: reading stops
@@ -35,6 +40,8 @@
 // Between links and a tree view (TTreeList::ReorderByTree, BuildTreeView):
 //  - BuildTreeView walks siblings and levels with an explicit stack; a link
 //    below -1, past the end or to a record already placed ends that branch.
+//    The view's old nodes, and a branch left unfinished, are taken apart
+//    without recursion (ClearView, DeleteBranch), so any depth loads.
 //    Queued events run before the first node and then at most every 20 ms,
 //    not per node; a view destroyed meanwhile ends the build.
 //  - ReorderByTree links records by their view nodes' places, so an item

@@ -22,8 +22,17 @@ TDateTime ToDateTime(const QDateTime& dt) { return ToDateTime(dt.date(), dt.time
 
 QDateTime FromDateTime(TDateTime value)
 {
-    if (!std::isfinite(value) || std::fabs(value) > 3.0e6)
+    QDate date;
+    QTime time;
+    if (!SplitDateTime(value, date, time))
         return {};
+    return QDateTime(date, time);
+}
+
+bool SplitDateTime(TDateTime value, QDate& date, QTime& time)
+{
+    if (!std::isfinite(value) || std::fabs(value) > 3.0e6)
+        return false;
     const double whole = std::trunc(value);
     double frac = std::fabs(value - whole);
     qint64 ms = std::llround(frac * kMsPerDay);
@@ -32,7 +41,9 @@ QDateTime FromDateTime(TDateTime value)
         ms -= static_cast<qint64>(kMsPerDay);
         day += value >= 0 ? 1 : -1;
     }
-    return QDateTime(kEpoch.addDays(day), QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
+    date = kEpoch.addDays(day);
+    time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
+    return true;
 }
 
 bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec,

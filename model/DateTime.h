@@ -10,6 +10,9 @@ using TDateTime = double;
 TDateTime ToDateTime(const QDateTime& dt);
 TDateTime ToDateTime(const QDate& date, const QTime& time);
 QDateTime FromDateTime(TDateTime value);
+// The wall date and time of value, also where the local clock skips them
+// (FromDateTime is then invalid); false for values with no date.
+bool SplitDateTime(TDateTime value, QDate& date, QTime& time);
 // Validated encode from parts; false when any part is out of range.
 bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec,
                        TDateTime& result);

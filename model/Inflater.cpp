@@ -2,11 +2,24 @@
 
 #include "platform/Errors.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 [[noreturn]] void ReadError() { throw EQuorbelError(QStringLiteral("Error reading stream")); }
 } // namespace
 
-TInflater::TInflater(QIODevice& source) : source(source)
+qint64 PayloadLimit(qint64 compressedSize)
+{
+    if (compressedSize <= 0)
+        return kMinPayloadLimit;
+    if (compressedSize > std::numeric_limits<qint64>::max() / kMaxInflationRatio)
+        return std::numeric_limits<qint64>::max();
+    return std::max(kMinPayloadLimit, compressedSize * kMaxInflationRatio);
+}
+
+TInflater::TInflater(QIODevice& source)
+    : source(source), sourceSize(source.isSequential() ? 0 : std::max<qint64>(0, source.size()))
 {
     in.resize(kInflateInputChunk);
     if (inflateInit(&zs) != Z_OK)
@@ -31,6 +44,7 @@ qsizetype TInflater::Next(char* out, qsizetype capacity)
                 ReadError();
             if (n == 0)
                 sourceEnd = true;
+            compressedRead += n;
             zs.next_in = reinterpret_cast<Bytef*>(in.data());
             zs.avail_in = static_cast<uInt>(n);
         }
@@ -43,6 +57,9 @@ qsizetype TInflater::Next(char* out, qsizetype capacity)
         else if (ret != Z_OK && ret != Z_BUF_ERROR)
             ReadError(); // damaged data, a preset dictionary, no memory
         const qsizetype produced = capacity - static_cast<qsizetype>(zs.avail_out);
+        inflated += produced;
+        if (Allowance() < 0)
+            ReadError(); // far more payload than a file of this size holds
         if (produced > 0)
             return produced;
         if (streamEnd)
@@ -52,6 +69,12 @@ qsizetype TInflater::Next(char* out, qsizetype capacity)
         if (inBefore > 0 && zs.avail_in == inBefore)
             ReadError(); // inflate can make no progress
     }
+}
+
+qint64 TInflater::Allowance() const
+{
+    // A source of unknown size is judged by what has been read of it so far.
+    return PayloadLimit(std::max(sourceSize, compressedRead)) - inflated;
 }
 
 bool TInflater::Trailing()

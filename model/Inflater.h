@@ -3,6 +3,11 @@
 // of its own a few chunks ahead of the parser (TReadAhead). Both raise
 // EQuorbelError("Error reading stream") on damaged data and on a source that
 // ends before the stream does, at the same point of the payload.
+//
+// The payload may be at most kMaxInflationRatio times as long as the
+// compressed file (never less than kMinPayloadLimit): news trees compress a
+// few times over, and a file that inflates far beyond that is damaged or
+// made to exhaust memory. Its reading fails there, like any damaged stream.
 #include <QByteArray>
 #include <QIODevice>
 
@@ -14,6 +19,11 @@
 
 inline constexpr qsizetype kInflateInputChunk = 256 * 1024;
 inline constexpr qsizetype kInflateOutputChunk = 256 * 1024;
+inline constexpr qint64 kMaxInflationRatio = 32;
+inline constexpr qint64 kMinPayloadLimit = 64 * 1024 * 1024;
+
+// The most payload a stream of compressedSize bytes may inflate to.
+qint64 PayloadLimit(qint64 compressedSize);
 
 // The zlib side of reading: file chunks in, payload chunks out.
 class TInflater {
@@ -27,9 +37,14 @@ public:
     qsizetype Next(char* out, qsizetype capacity);
     // True when the source holds bytes after the end of the stream.
     bool Trailing();
+    // The payload bytes that may still follow those inflated so far.
+    qint64 Allowance() const;
 
 private:
     QIODevice& source;
+    qint64 sourceSize; // 0 when unknown (a sequential source)
+    qint64 compressedRead = 0;
+    qint64 inflated = 0;
     z_stream zs{};
     bool initialised = false;
     bool streamEnd = false;

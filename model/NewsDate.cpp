@@ -97,6 +97,20 @@ TDateTime ToLocal(const QDate& date, const QTime& time, int offsetSeconds)
 }
 } // namespace
 
+QString FormatNewsDate(TDateTime value)
+{
+    static const char* const kDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    static const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    QDate date;
+    QTime time;
+    if (value == 0 || !SplitDateTime(value, date, time) || date.year() < 1 || date.year() > 9999)
+        return QStringLiteral("0");
+    return QString::asprintf("%s, %02d %s %04d %02d:%02d:%02d", kDays[date.dayOfWeek() - 1], date.day(),
+                             kMonthNames[date.month() - 1], date.year(), time.hour(), time.minute(),
+                             time.second());
+}
+
 TDateTime ParseNewsDate(const QString& d)
 {
     QString w = d;

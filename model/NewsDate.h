@@ -10,3 +10,9 @@
 #include "model/DateTime.h"
 
 TDateTime ParseNewsDate(const QString& d);
+
+// A date-time in the form ParseNewsDate reads back to the same second:
+// "Sun, 19 May 2002 15:21:36", English names, no zone (the value is local
+// time already, so a round trip is exact even where the clocks change).
+// "0" for 0 and for values with no such date.
+QString FormatNewsDate(TDateTime value);

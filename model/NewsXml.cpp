@@ -2,6 +2,7 @@
 
 #include "model/Container.h"
 #include "model/DateTime.h"
+#include "model/NewsDate.h"
 #include "model/ViewNodes.h"
 #include "platform/Errors.h"
 #include "text/TextTools.h"
@@ -15,6 +16,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <new>
@@ -26,8 +28,9 @@ const QString kDeclaration = QStringLiteral("<?xml version=\"1.0\" encoding =\"U
 const QString kRootName = QStringLiteral("Quorbel");
 // Progress is offered at most this often.
 constexpr qint64 kProgressSliceMs = 20;
-// Indentation texts up to this depth are made once; deeper ones per line.
-constexpr int kCachedIndents = 64;
+// Indentation grows no further than this depth, so that the file of a very
+// deep tree stays linear in its size (any indentation reads back the same).
+constexpr int kCachedIndents = 17;
 
 bool Fail(QString* error, const QString& message)
 {
@@ -370,8 +373,10 @@ void WriteFields(TXmlFileWriter& out, const TTreeItem& item)
         if (!IsBlank(options))
             out.TextElement(QStringLiteral("Options"), options);
     }
-    // Imported feeds are fetched afresh.
-    out.TextElement(QStringLiteral("TimeStamp"), QStringLiteral("0"));
+    // A news item keeps its date, so its age survives the trip; everything
+    // else is "0": an imported feed is fetched afresh.
+    out.TextElement(QStringLiteral("TimeStamp"),
+                    item.IsKind(kNewsItem) ? FormatNewsDate(item.TimeStamp) : QStringLiteral("0"));
     if (item.IsKind(kNewsItem))
         out.TextElement(QStringLiteral("LastShown"), FormatLocalDateTime(item.LastShown));
     if (!IsBlank(item.Text()))
@@ -544,14 +549,11 @@ struct TXmlFileWriter::State {
     // A line break and the indentation of depth.
     void NewLine(int depth)
     {
-        if (depth < kCachedIndents) {
-            QString& indent = indents[static_cast<size_t>(depth)];
-            if (indent.isEmpty())
-                indent = QStringLiteral("\r\n") + QString(2 * depth, ' ');
-            writer.writeCharacters(indent);
-        } else {
-            writer.writeCharacters(QStringLiteral("\r\n") + QString(2 * depth, ' '));
-        }
+        depth = std::min(depth, kCachedIndents - 1);
+        QString& indent = indents[static_cast<size_t>(depth)];
+        if (indent.isEmpty())
+            indent = QStringLiteral("\r\n") + QString(2 * depth, ' ');
+        writer.writeCharacters(indent);
     }
 
     // A newline is written as a CR LF line end and a carriage return as a

@@ -6,14 +6,15 @@
 // "Quorbel", one "node" element per node holding its field elements (Title,
 // NewsType, Link, Description, Options, TimeStamp, LastShown, Text, IconIdx,
 // IconURL, in this order, each under its condition) and then its child
-// "node" elements. Two blanks of indentation per level, UTF-8, every line
-// ending in CR LF, the last one included.
+// "node" elements. Two blanks of indentation per level up to 16 levels, UTF-8,
+// every line ending in CR LF, the last one included.
 //
 // Rules kept here on purpose:
 //  - It is an export: feed titles lose their count suffix, TimeStamp is
-//    written as "0", and a feed's news items are written only when the feed
-//    keeps news for ever (DescendInto). Nothing in memory or in the view is
-//    changed by a save.
+//    written as "0" (a news item's as its date, see FormatNewsDate, which the
+//    reader takes back to the second), and a feed's news items are written
+//    only when the feed keeps news for ever (DescendInto). Nothing in memory
+//    or in the view is changed by a save.
 //  - View nodes with an empty caption, or standing for no item, are left out
 //    with their branches.
 //  - A newline inside a text is written as a CR LF line end (an XML reader

@@ -1,5 +1,7 @@
 #include "model/ViewNodes.h"
 
+#include <QItemSelectionModel>
+
 #include <cstdint>
 #include <unordered_map>
 
@@ -289,6 +291,65 @@ QTreeWidgetItem* AddViewNode(QTreeWidget* view, QTreeWidgetItem* parent, const Q
     else
         view->addTopLevelItem(node);
     return node;
+}
+
+namespace {
+// Deletes a detached branch (no parent, no view) from the leaves up: always
+// the last child of the deepest node reached, so every node deleted is a leaf
+// whose parent no longer lists it, and no model is told anything.
+void DismantleDetached(QTreeWidgetItem* root)
+{
+    QTreeWidgetItem* node = root;
+    while (node) {
+        const int count = node->childCount();
+        if (count > 0) {
+            node = node->child(count - 1);
+            continue;
+        }
+        QTreeWidgetItem* parent = node == root ? nullptr : node->parent();
+        if (parent)
+            parent->takeChild(parent->childCount() - 1); // node: a leaf, so this is cheap
+        delete node;
+        node = parent;
+    }
+}
+} // namespace
+
+void TBranchDeleter::operator()(QTreeWidgetItem* node) const { DismantleDetached(node); }
+
+void DeleteBranch(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    // Taken out whole first: one removal for the model, and the branch no
+    // longer belongs to the view while it is taken apart.
+    if (QTreeWidgetItem* parent = node->parent()) {
+        parent->takeChild(parent->indexOfChild(node));
+    } else if (QTreeWidget* view = node->treeWidget()) {
+        const int index = view->indexOfTopLevelItem(node);
+        if (index >= 0)
+            view->takeTopLevelItem(index);
+    }
+    DismantleDetached(node);
+}
+
+void DeleteChildBranches(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    for (QTreeWidgetItem* child : node->takeChildren())
+        DismantleDetached(child);
+}
+
+void ClearView(QTreeWidget* view)
+{
+    if (!view)
+        return;
+    // The selection goes first, as QTreeWidget::clear() does, so that the
+    // selection model is not told about every selected node on the way.
+    if (QItemSelectionModel* selection = view->selectionModel())
+        selection->clear();
+    DeleteChildBranches(view->invisibleRootItem());
 }
 
 QTreeWidgetItem* FirstNode(QTreeWidget* view)

@@ -175,6 +175,22 @@ QTreeWidgetItem* NewViewNode(const QString& caption);
 QTreeWidgetItem* AddViewNode(QTreeWidget* view, QTreeWidgetItem* parent, const QString& caption,
                              qint64 data);
 
+// Deleting a tree. A QTreeWidgetItem deletes its children recursively, so a
+// branch some tens of thousands of levels deep (a damaged or hostile file)
+// would overflow the stack; these take the nodes apart from the leaves up
+// instead, in linear time, with one removal seen by the view's model.
+//
+// node and its whole branch.
+void DeleteBranch(QTreeWidgetItem* node);
+// Every child branch of node; node itself stays.
+void DeleteChildBranches(QTreeWidgetItem* node);
+// Every node of view, as QTreeWidget::clear() would.
+void ClearView(QTreeWidget* view);
+// Deletes a branch that is in no view and has no parent.
+struct TBranchDeleter {
+    void operator()(QTreeWidgetItem* node) const;
+};
+
 QTreeWidgetItem* FirstNode(QTreeWidget* view);
 // The selected node of a view: the current node when it is selected, else
 // the first selected node; nullptr when none is selected.

@@ -427,5 +427,5 @@ void DeleteChildNodes(const TNewsViews& views, QTreeWidgetItem* node)
     RemoveFromViews(views, descendants);
 
     TUpdateGuard guard(node->treeWidget());
-    qDeleteAll(node->takeChildren());
+    DeleteChildBranches(node);
 }

@@ -304,7 +304,7 @@ void TNewsFeeder::DeleteExecute()
             RemoveFromViews(Views(), doomed);
             {
                 TUpdateGuard guard(tvTree);
-                delete node;
+                DeleteBranch(node);
             }
             // The scheduler never continues from a deleted node.
             UpdatePosition = nullptr;

@@ -210,8 +210,8 @@ bool TNewsFeeder::LoadNewsFile(const QString& path)
             TScopedCount placing(PlacingNodes);
             {
                 TUpdateGuard updating(tvTree);
-                tvTree->clear();
-                tvTemp->clear(); // its nodes stood for items of the old list
+                ClearView(tvTree);
+                ClearView(tvTemp); // its nodes stood for items of the old list
             }
             Delay(20);
             ShowStatus(OrganiserTexts.SLoadingData);

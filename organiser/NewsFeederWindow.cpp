@@ -40,6 +40,7 @@ namespace {
 const QString kSection = QStringLiteral("NewsFeeder");
 constexpr int kDesignLeft = 249, kDesignTop = 132, kDesignWidth = 536, kDesignHeight = 508;
 constexpr int kDesignPageIndex = 3; // the Audio tab
+constexpr int kMinNewsInterval = 1000;
 constexpr int kMaxNewsInterval = 2147483000;
 } // namespace
 
@@ -120,6 +121,12 @@ TNewsFeeder::~TNewsFeeder()
     }
     if (NewsData)
         NewsData->IconsReloaded = nullptr;
+    // Taken apart here, while the views still stand: their own destructors
+    // would delete a deep tree recursively. No handler of ours sees it.
+    for (QTreeWidget* view : {tvTree, tvTemp, tvTime, tvWeb, tvVideo, tvAudio, tvTheme}) {
+        const QSignalBlocker quiet(view);
+        ClearView(view);
+    }
 }
 
 void TNewsFeeder::ReassignFileIcons()
@@ -246,10 +253,11 @@ void TNewsFeeder::LoadSettings()
     r.setWidth(ini.ReadInteger(kSection, QStringLiteral("Width"), r.width()));
     r.setHeight(ini.ReadInteger(kSection, QStringLiteral("Height"), r.height()));
     setGeometry(r);
-    // 0 stops the update ticks after start-up; a negative value or one the
-    // timer cannot hold is ignored.
+    // 0 stops the update ticks after start-up; a value under a second (the
+    // scheduler would fetch all the time), a negative one or one the timer
+    // cannot hold is ignored.
     const int interval = ini.ReadInteger(kSection, QStringLiteral("NewsInterval"), NewsInterval);
-    if (interval >= 0 && interval <= kMaxNewsInterval)
+    if (interval == 0 || (interval >= kMinNewsInterval && interval <= kMaxNewsInterval))
         NewsInterval = interval;
     NewsStorageDuration = ini.ReadInteger(kSection, QStringLiteral("NewsStorageDuration"),
                                           NewsStorageDuration);

@@ -6,25 +6,37 @@
 #include <QSaveFile>
 
 namespace {
-bool IsSectionLine(const QString& line) { return line.trimmed().startsWith('['); }
+// Only ASCII blanks and controls are trimmed, as the Windows INI reader does:
+// a no-break space or other Unicode blank at a value's edge is part of it.
+QString Trimmed(const QString& text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin].unicode() <= ' ')
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= ' ')
+        --end;
+    return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
+}
+
+bool IsSectionLine(const QString& line) { return Trimmed(line).startsWith('['); }
 
 QString SectionName(const QString& line)
 {
-    const QString t = line.trimmed();
+    const QString t = Trimmed(line);
     const int close = t.indexOf(']');
-    return (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+    return Trimmed(close < 0 ? t.mid(1) : t.mid(1, close - 1));
 }
 
 bool KeyOfLine(const QString& line, QString& key, QString& value)
 {
-    const QString t = line.trimmed();
+    const QString t = Trimmed(line);
     if (t.isEmpty() || t.startsWith(';') || t.startsWith('#'))
         return false;
     const int eq = t.indexOf('=');
     if (eq < 0)
         return false;
-    key = t.left(eq).trimmed();
-    value = t.mid(eq + 1).trimmed();
+    key = Trimmed(t.left(eq));
+    value = Trimmed(t.mid(eq + 1));
     return true;
 }
 } // namespace
@@ -37,13 +49,16 @@ void TIniFile::Load()
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    QString text = DecodeText(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    const QStringList all = text.split('\n');
-    for (const QString& l : all)
-        lines.push_back(l);
+    QByteArray data = file.readAll();
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data.remove(0, 3);
+    // Line by line: a file written by us in UTF-8 and later edited on a
+    // Windows code page keeps both kinds of line readable, and each is
+    // written back as UTF-8 with its text unchanged.
+    for (const QByteArray& line : data.split('\n')) {
+        const QByteArray bytes = line.endsWith('\r') ? line.chopped(1) : line;
+        lines.push_back(DecodeText(bytes));
+    }
     if (!lines.empty() && lines.back().isEmpty())
         lines.pop_back();
 }

@@ -3,6 +3,9 @@
 // comments and unknown lines; section and key names compare ignoring case.
 // Every write goes to disk at once (written under a temporary name, then
 // renamed), as the settings must survive a crash of the program.
+// Each line is read as UTF-8 when it is valid UTF-8, else as Windows-1252, and
+// the file is written as UTF-8; names and values lose only ASCII blanks at
+// their edges.
 #include <QString>
 #include <QStringList>
 #include <vector>

@@ -3,6 +3,7 @@
 #include "model/Container.h"
 
 #include "model/ContainerPayload.h"
+#include "model/Inflater.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,46 @@ void FillList(TTreeList& list, int count, quint32 seed)
         if (StoredFields(*loaded.Items(i)) != StoredFields(*original.Items(i)))
             return ::testing::AssertionFailure() << "record " << i << " differs";
     return ::testing::AssertionSuccess();
+}
+
+// A zlib stream of header and then copies of record, made without ever
+// holding the inflated payload: the record is deflated once after a full
+// flush, so its compressed bytes stand alone and can be repeated.
+QByteArray RepeatedRecordFile(const QByteArray& header, const QByteArray& record, int copies)
+{
+    z_stream zs{};
+    if (deflateInit2(&zs, 9, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK)
+        return {};
+    const auto deflateAll = [&zs](const QByteArray& in, int flush) {
+        QByteArray out;
+        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.constData()));
+        zs.avail_in = static_cast<uInt>(in.size());
+        char chunk[65536];
+        do {
+            zs.next_out = reinterpret_cast<Bytef*>(chunk);
+            zs.avail_out = sizeof chunk;
+            deflate(&zs, flush);
+            out.append(chunk, static_cast<qsizetype>(sizeof chunk - zs.avail_out));
+        } while (zs.avail_out == 0 || zs.avail_in > 0);
+        return out;
+    };
+    QByteArray file("\x78\xDA", 2); // the zlib header of a level-9 stream
+    file += deflateAll(header, Z_FULL_FLUSH);
+    const QByteArray once = deflateAll(record, Z_FULL_FLUSH);
+    for (int i = 0; i < copies; ++i)
+        file += once;
+    file += deflateAll(QByteArray(), Z_FINISH);
+    deflateEnd(&zs);
+    const auto adler = [](const QByteArray& b) {
+        return adler32(1, reinterpret_cast<const Bytef*>(b.constData()), static_cast<uInt>(b.size()));
+    };
+    uLong sum = adler(header);
+    const uLong recordSum = adler(record);
+    for (int i = 0; i < copies; ++i)
+        sum = adler32_combine(sum, recordSum, static_cast<z_off_t>(record.size()));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        file += static_cast<char>((sum >> shift) & 0xFF);
+    return file;
 }
 
 class ContainerHostileTest : public ::testing::Test {
@@ -163,6 +204,38 @@ TEST_F(ContainerHostileTest, DamagedPayloadKeepsRecordsBeforeTheDamage)
             ASSERT_LE(list.Count(), damaged.size() / 65) << at << "=" << int(v);
         }
     }
+}
+
+// Every title as long as a string may be, and each compressed a thousand
+// times over: 4.9 MB on disk, 4.8 GB inflated.
+TEST_F(ContainerHostileTest, FileInflatingFarBeyondItsSizeIsRefused)
+{
+    TPayload header;
+    header.Str("Vom 1.0");
+    TPayload record;
+    TRecordBytes r;
+    r.newsType = "RSS";
+    r.title = QByteArray(kMaxContainerString, 'A');
+    r.options = QByteArray();
+    AppendRecord(record, r);
+
+    // Two such records are a valid file within the bound for small files.
+    ASSERT_TRUE(WriteBytesToFile(File(), RepeatedRecordFile(header.bytes, record.bytes, 2)));
+    {
+        TTreeList two;
+        EXPECT_TRUE(two.LoadContainer(File()));
+        ASSERT_EQ(two.Count(), 2);
+        EXPECT_EQ(two.Items(1)->Title.size(), kMaxContainerString);
+    }
+
+    const QByteArray bomb = RepeatedRecordFile(header.bytes, record.bytes, 300);
+    ASSERT_LT(bomb.size(), 6 * 1024 * 1024);
+    ASSERT_TRUE(WriteBytesToFile(File(), bomb));
+    TTreeList list;
+    EXPECT_FALSE(list.LoadContainer(File()));
+    // The records within the bound were read and stay; the rest never was.
+    EXPECT_GE(list.Count(), 1);
+    EXPECT_LE(list.Count(), PayloadLimit(bomb.size()) / kMaxContainerString);
 }
 
 } // namespace

@@ -174,7 +174,7 @@ TEST_F(NewsXmlTest, RoundTripKeepsFieldsAndNesting)
         EXPECT_EQ(item.IconIdx, c.row.iconIdx);
         EXPECT_EQ(item.IconURL(), c.iconUrlKept ? c.row.iconUrl : QString());
         EXPECT_DOUBLE_EQ(item.LastShown, c.row.lastShown);
-        EXPECT_EQ(item.TimeStamp, 0);
+        EXPECT_EQ(item.TimeStamp, c.row.kind == kNewsItem ? 45000.5 : 0); // items keep their date
     }
     EXPECT_EQ(row, static_cast<int>(std::size(cases)));
 
@@ -223,7 +223,7 @@ TEST_F(NewsXmlTest, WritesTheFieldsInOrderUnderTheirConditions)
         "    <NewsType>RSS</NewsType>\r\n"
         "    <Link>http://x/1</Link>\r\n"
         "    <Description>a &lt; b</Description>\r\n"
-        "    <TimeStamp>0</TimeStamp>\r\n"
+        "    <TimeStamp>Wed, 15 Mar 2023 12:00:00</TimeStamp>\r\n"
         "    <LastShown>2024-05-06 07:08:09</LastShown>\r\n"
         "    <IconIdx>-1</IconIdx>\r\n"
         "  </node>\r\n"
@@ -245,6 +245,41 @@ TEST_F(NewsXmlTest, WritesTheFieldsInOrderUnderTheirConditions)
         "  </node>\r\n"
         "</Quorbel>\r\n";
     EXPECT_EQ(ReadBytes(File()).toStdString(), expected.toStdString());
+}
+
+// A news item's date survives the trip to the second; other nodes are
+// written with "0" and come back as never stamped.
+TEST_F(NewsXmlTest, RoundTripKeepsItemDatesToTheSecond)
+{
+    const struct {
+        QDate date;
+        QTime time;
+    } times[] = {
+        {QDate(2026, 12, 9), QTime(10, 0, 0)},
+        {QDate(2002, 5, 19), QTime(15, 21, 36, 789)}, // parts of a second go
+        {QDate(2024, 2, 29), QTime(23, 59, 59, 999)},
+        {QDate(2026, 3, 29), QTime(2, 30, 0)},        // an hour the clocks skip in Europe
+        {QDate(2026, 10, 25), QTime(2, 30, 5)},       // an hour they pass twice
+        {QDate(1899, 12, 29), QTime(6, 0, 1)},        // before day 0
+        {QDate(9999, 12, 31), QTime(23, 59, 58)},
+    };
+    std::vector<TNodeRow> rows{{0, "RSH", "Feed", "http://x/rss", "", {"NSD=0"}}};
+    for (size_t i = 0; i < std::size(times); ++i)
+        rows.push_back({1, "RSS", QStringLiteral("Item %1").arg(i), QStringLiteral("http://x/%1").arg(i)});
+    const std::vector<QTreeWidgetItem*> nodes = Build(list, view, rows);
+    for (size_t i = 0; i < std::size(times); ++i)
+        list.At(static_cast<int>(NodeDataValue(nodes[i + 1])))->TimeStamp = ToDateTime(times[i].date, times[i].time);
+
+    ASSERT_TRUE(SaveToXml(&view, list, File(), false, 7));
+    ASSERT_TRUE(ReadBack(File()));
+    ASSERT_EQ(readList.Count(), static_cast<int>(rows.size()));
+    EXPECT_EQ(readList.Items(0)->TimeStamp, 0); // the feed: fetched at once after a load
+    for (size_t i = 0; i < std::size(times); ++i) {
+        const QTime& t = times[i].time;
+        EXPECT_EQ(readList.Items(static_cast<int>(i) + 1)->TimeStamp,
+                  ToDateTime(times[i].date, QTime(t.hour(), t.minute(), t.second())))
+            << i;
+    }
 }
 
 TEST_F(NewsXmlTest, OnlyAFeedTitleLosesItsCountSuffix)

@@ -104,6 +104,11 @@ TEST_F(OrganiserLifecycleTest, NewsIntervalFromTheSettings)
         {"0", 0, false},
         {"60000", 60000, true},
         {"-5", 300000, true},
+        // Under a second the scheduler would fetch all the time.
+        {"0x10", 300000, true},
+        {"1", 300000, true},
+        {"999", 300000, true},
+        {"1000", 1000, true},
         {"2147483000", 2147483000, true},
         {"2147483001", 300000, true},
     };

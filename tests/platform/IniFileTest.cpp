@@ -62,6 +62,33 @@ TEST(IniFileTest, ValuesReadAsText)
     EXPECT_EQ(ini.ReadString("S", "L", ""), QString::fromUtf8("caf\xc3\xa9"));
 }
 
+// A file made on a Windows code page with one line of ours in UTF-8: each
+// line reads as meant and, after a write of another key, is the same text
+// in UTF-8.
+TEST(IniFileTest, WindowsCodePageLinesSurviveAWrite)
+{
+    TempProgramFolder home;
+    const QString name = home.File("w.ini");
+    WriteAll(name, "[NewsFeeder]\r\nLanguage=Fran\xe7" "ais\r\nQuote = \x84Z\x93 \x80\x85\x81 \r\n"
+                   "Spaced=\xa0" "edge\xa0\r\nTitle=Gr\xc3\xbc\xc3\x9f" "e\n");
+    const QString lines[] = {
+        "[NewsFeeder]",
+        QString::fromUtf8("Language=Fran\xc3\xa7" "ais"),
+        QString::fromUtf8("Quote = \xe2\x80\x9eZ\xe2\x80\x9c \xe2\x82\xac\xe2\x80\xa6\xc2\x81 "),
+        QString::fromUtf8("Spaced=\xc2\xa0" "edge\xc2\xa0"),
+        QString::fromUtf8("Title=Gr\xc3\xbc\xc3\x9f" "e"),
+        "PageIndex=2",
+    };
+    {
+        TIniFile ini(name);
+        EXPECT_EQ(ini.ReadString("NewsFeeder", "Quote", ""), lines[2].mid(8).chopped(1));
+        EXPECT_EQ(ini.ReadString("NewsFeeder", "Spaced", ""), lines[3].mid(7)); // only ASCII blanks go
+        EXPECT_EQ(ini.ReadString("NewsFeeder", "Title", ""), lines[4].mid(6));
+        EXPECT_TRUE(ini.WriteInteger("NewsFeeder", "PageIndex", 2));
+    }
+    EXPECT_EQ(QString::fromUtf8(ReadAll(name)), QStringList(std::begin(lines), std::end(lines)).join("\r\n") + "\r\n");
+}
+
 TEST(IniFileTest, LineBreaksInValuesStayOnOneLine)
 {
     TempProgramFolder home;
