@@ -49,6 +49,8 @@ QStringList StartArguments(const QStringList& positional, const QString& working
 
 void StoreForSessionEnd(TNewsFeeder* feeder)
 {
+    // The desktop is going away: nothing modal may hold the end up.
+    feeder->SessionEnding = true;
     feeder->Busy->RunWhenIdle(
         [feeder] {
             TFrmNote::CloseStepForAll();

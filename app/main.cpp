@@ -30,7 +30,9 @@ int main(int argc, char** argv)
         return handedOver;
 
     TNewsData data(folder);
-    DebugTrace(QStringLiteral("Loaded %1 nodes from %2").arg(data.NewsList.Count()).arg(data.NewsFile));
+    DebugTrace(QStringLiteral("Loaded %1 nodes from %2")
+                   .arg(data.NewsList.Count())
+                   .arg(data.NewsStart.loadedFrom.isEmpty() ? data.NewsFile : data.NewsStart.loadedFrom));
 
     std::unique_ptr<TNewsFeeder> organiser;
     auto ticker = std::make_unique<TRSSView>([&organiser](TRSSView* view) {

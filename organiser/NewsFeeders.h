@@ -315,6 +315,8 @@ public:
 
     // Set by the scheduler: true until the first pass has rebuilt the ticker.
     bool FirstPassPending = true;
+    // The desktop session is ending: store failures are reported without a box.
+    bool SessionEnding = false;
 
 signals:
     // The close handling of program end has run: the program may quit now.

@@ -39,7 +39,7 @@ QString NewsStartNotice(const TNewsStart& start, const QString& newsFile)
     return QString();
 }
 
-bool TNewsFeeder::EndingProgram() const { return endRequested || finalCloseDone; }
+bool TNewsFeeder::EndingProgram() const { return endRequested || finalCloseDone || SessionEnding; }
 
 void TNewsFeeder::ReportQuietly(const QString& text)
 {
