@@ -46,6 +46,7 @@ struct TOrganiserTexts {
     QString SNothingSelected = QStringLiteral("Not saved: please select the node whose branch is to be saved.");
     QString SSaveNotReady =
         QStringLiteral("Not saved: the news tree is still being loaded. Please try again in a moment.");
+    QString SNotAFeed = QStringLiteral("\"%s\" is not a feed Quorbel can read");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 

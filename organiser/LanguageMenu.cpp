@@ -66,6 +66,7 @@ const struct {
     {"SNoFileFormat", &TOrganiserTexts::SNoFileFormat},
     {"SNothingSelected", &TOrganiserTexts::SNothingSelected},
     {"SSaveNotReady", &TOrganiserTexts::SSaveNotReady},
+    {"SNotAFeed", &TOrganiserTexts::SNotAFeed},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }
