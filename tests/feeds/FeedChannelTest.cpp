@@ -33,12 +33,4 @@ TEST(FeedChannelTest, StoredLinkOfAnItem)
         EXPECT_EQ(ChosenItemLink(item), c.expected) << c.link << " | " << c.media << " | " << c.type;
     }
 }
-
-TEST(FeedChannelTest, WebAddresses)
-{
-    for (const char* yes : {"http://a.test/x", "HTTPS://a.test"})
-        EXPECT_TRUE(IsWebAddress(yes)) << yes;
-    for (const char* no : {"", "urn:uuid:1", "tag:a.test,2026:1", "ftp://a.test/", "a/relative", "http://"})
-        EXPECT_FALSE(IsWebAddress(no)) << no;
-}
 } // namespace
