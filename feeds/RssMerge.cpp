@@ -1,6 +1,7 @@
 #include "feeds/RssMerge.h"
 
 #include "app/NewsGlobals.h"
+#include "feeds/RssChannel.h"
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
 #include "text/TextTools.h"
@@ -55,22 +56,6 @@ private:
     QHash<QString, QTreeWidgetItem*> index;
 };
 
-// The channel title, read once when first needed; markup in it does not fail.
-class TChannelTitle {
-public:
-    explicit TChannelTitle(const IXMLChannelType& channel) : channel(channel) {}
-    const QString& Raw()
-    {
-        if (!raw)
-            raw = channel->FirstChildText(QStringLiteral("title"));
-        return *raw;
-    }
-
-private:
-    IXMLChannelType channel;
-    std::optional<QString> raw;
-};
-
 // Longest title taken from an untitled item's description.
 const int kDerivedTitleLength = 80;
 // How much of a description is made into a title at most; bounds the repeated
@@ -105,24 +90,6 @@ QString CutAtWord(const QString& text, int max)
     return text.left(text[max - 1].isHighSurrogate() ? max - 1 : max);
 }
 
-// The item's guid when it names a web page: an http or https URL not marked
-// isPermaLink="false".
-QString PermaLinkGuid(TXMLItemType& item)
-{
-    TXMLNode guid = item.FindChild(QStringLiteral("guid"));
-    if (guid.IsNull())
-        return QString();
-    const QString permaLink = QStringLiteral("isPermaLink");
-    if (guid.HasAttribute(permaLink) && SameTextAscii(guid.Attribute(permaLink).trimmed(), QStringLiteral("false")))
-        return QString();
-    const QString text = item.FirstChildText(QStringLiteral("guid")).trimmed();
-    const QUrl url(text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
-        return QString();
-    return text;
-}
-
 QTreeWidgetItem* AddFeedNode(const TNewsViews& views, const QString& feedUrl, const QString& rawTitle,
                              const QString& description)
 {
@@ -155,12 +122,12 @@ struct TDocItem {
     std::optional<QString> link;
 };
 
-TDocItem ReadDocItem(TXMLItemType& docItem, const QString& feedUrl)
+TDocItem ReadDocItem(const TFeedItem& docItem, const QString& feedUrl)
 {
-    TDocItem read{docItem.Title(), QString(), docItem.Description(), std::nullopt};
+    TDocItem read{docItem.title, QString(), docItem.description, std::nullopt};
     read.plainTitle = HTMLToText(read.rawTitle);
     if (IsBlank(read.plainTitle)) {
-        read.link = ItemLink(docItem, feedUrl);
+        read.link = ResolveItemLink(ChosenItemLink(docItem), feedUrl);
         const QString derived = UntitledItemTitle(read.description, *read.link);
         if (!derived.isEmpty())
             read.rawTitle = read.plainTitle = derived;
@@ -185,18 +152,14 @@ QTreeWidgetItem* InsertNewsNode(const TMergeScope& scope, const TTreeItem& news,
 // Adds the items not yet under the feed, first under it, and refreshes the
 // descriptions of known ones; returns the number added. An item the ageing
 // would remove at once is neither added nor counted.
-int AddNewItems(const TMergeScope& scope, const TXMLChannelType& channel, const QString& showDescription)
+int AddNewItems(const TMergeScope& scope, const TFeedChannel& channel, const QString& showDescription)
 {
     TCaptionIndex known(scope.feed);
     int newCount = 0;
     // The new nodes go into the derived views together once all are in the
     // tree: one insert per list of a view, as if each had gone in on its own.
     QList<QTreeWidgetItem*> added;
-    // The channel's items in document order, taken once: the collection's
-    // access by index walks the channel's children on every call.
-    const TXMLNodeList itemNodes = channel.FindChildren(QStringLiteral("item"));
-    for (const TXMLNode& itemNode : itemNodes) {
-        TXMLItemType docItem(itemNode);
+    for (const TFeedItem& docItem : channel.items) {
         TDocItem read = ReadDocItem(docItem, scope.feedUrl);
         if (QTreeWidgetItem* existing = known.Find(read.plainTitle)) {
             if (TTreeItem* item = NewsData->NodeItem(existing))
@@ -204,9 +167,9 @@ int AddNewItems(const TMergeScope& scope, const TXMLChannelType& channel, const 
             continue;
         }
         if (!read.link)
-            read.link = ItemLink(docItem, scope.feedUrl);
-        TTreeItem news(kNewsItem, read.rawTitle, *read.link, read.description, QString(),
-                       docItem.FirstChildText(QStringLiteral("pubDate")));
+            read.link = ResolveItemLink(ChosenItemLink(docItem), scope.feedUrl);
+        TTreeItem news(kNewsItem, read.rawTitle, *read.link, read.description, QString(), QString());
+        news.TimeStamp = docItem.date;
         if (scope.Expired(news))
             continue;
         news.SetOption(kOptShowDescription, showDescription);
@@ -314,12 +277,7 @@ QString ResolveItemLink(const QString& link, const QString& feedUrl)
 
 QString ItemLink(TXMLItemType& item, const QString& feedUrl)
 {
-    QString link = item.FirstChildText(QStringLiteral("link")).trimmed();
-    if (link.isEmpty())
-        link = item.Enclosure()->Url().trimmed();
-    if (link.isEmpty())
-        link = PermaLinkGuid(item);
-    return ResolveItemLink(link, feedUrl);
+    return ResolveItemLink(ChosenItemLink(ReadRssItem(item)), feedUrl);
 }
 
 QString UntitledItemTitle(const QString& description, const QString& link)
@@ -332,18 +290,22 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
                                  QTreeWidgetItem* startNode, const QString& feedUrl,
                                  const IXMLRssType& rss)
 {
+    return MergeFeedChannel(views, newsStorageDuration, startNode, feedUrl, ReadRssChannel(rss));
+}
+
+QTreeWidgetItem* MergeFeedChannel(const TNewsViews& views, int newsStorageDuration,
+                                  QTreeWidgetItem* startNode, const QString& feedUrl,
+                                  const TFeedChannel& channel)
+{
     QTreeWidget* tree = views.tvTree;
     TUpdateGuard bracket(tree); // closed on every road out, failures included
-    const IXMLChannelType channel = rss->Channel();
-    TChannelTitle channelTitle(channel);
 
     QTreeWidgetItem* feed = FindNodeByURL(StartNode(tree, startNode), feedUrl);
     // A typed or pasted URL must not make a second node for a feed at the top.
     if (!feed && !startNode)
         feed = FindNodeByURL(FirstNode(tree), feedUrl);
     if (!feed)
-        feed = AddFeedNode(views, feedUrl, channelTitle.Raw(),
-                           channel->FirstChildText(QStringLiteral("description")));
+        feed = AddFeedNode(views, feedUrl, channel.title, channel.description);
     TTreeItem* feedItem = NewsData->NodeItem(feed);
     if (!feedItem)
         return feed;
@@ -358,10 +320,10 @@ QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuratio
         NewsData->AssignNodeIcon(feed, feedUrl);
 
     const TMergeScope scope{views, feed, feedUrl, now, feedItem->GetOptionInt(kOptStorageDays, newsStorageDuration)};
-    const int newCount = AddNewItems(scope, *channel, feedItem->GetOption(kOptShowDescription));
+    const int newCount = AddNewItems(scope, channel, feedItem->GetOption(kOptShowDescription));
     AgeChildren(scope);
 
-    const QString caption = FeedCaption(FeedCaptionTitle(*feedItem, channelTitle.Raw()), newCount, feed->childCount());
+    const QString caption = FeedCaption(FeedCaptionTitle(*feedItem, channel.title), newCount, feed->childCount());
     feed->setText(0, caption);
     feedItem->SetTitle(caption);
     return feed;

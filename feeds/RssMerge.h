@@ -1,5 +1,7 @@
 #pragma once
-// Merges a bound RSS document into the news tree.
+// Merges a downloaded feed into the news tree: an RSS document through its
+// binding, and any feed read into the neutral form (Atom, JSON Feed) the same
+// way.
 //
 // Rules kept here:
 //  - A feed node is looked up by its URL among the start node and its later
@@ -11,9 +13,10 @@
 //  - An item whose plain title is blank takes the start of its plain
 //    description as title (at most 80 characters, no cut word), else its link;
 //    that title is its stored title, caption and duplicate key.
-//  - The link is the item's link, else its enclosure's url, else its guid when
-//    that is an http(s) permalink; trimmed, and resolved against the feed URL
-//    when relative.
+//  - The link is the item's audio or video enclosure's url, else its link,
+//    else its enclosure's url, else its guid when that is an http(s)
+//    permalink (see FeedChannel.h); trimmed, and resolved against the feed
+//    URL when relative.
 //  - Document values are read leniently: an element holding markup reads as
 //    the text of its first child node, so no item or channel field makes a
 //    feed impossible to merge.
@@ -27,6 +30,7 @@
 //    title holding "%1" stays as it is; it is also the stored title. Its
 //    title is the name the user gave the feed when there is one, else the
 //    channel's plain title.
+#include "feeds/FeedChannel.h"
 #include "feeds/XMLRss.h"
 #include "model/CategoryViews.h"
 
@@ -37,6 +41,9 @@ class QTreeWidgetItem;
 QTreeWidgetItem* MergeRssChannel(const TNewsViews& views, int newsStorageDuration,
                                  QTreeWidgetItem* startNode, const QString& feedUrl,
                                  const IXMLRssType& rss);
+QTreeWidgetItem* MergeFeedChannel(const TNewsViews& views, int newsStorageDuration,
+                                  QTreeWidgetItem* startNode, const QString& feedUrl,
+                                  const TFeedChannel& channel);
 
 // The first of start and its later siblings whose item's link equals url
 // (ignoring case); nullptr when there is none or start is null.

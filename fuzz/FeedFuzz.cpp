@@ -1,4 +1,5 @@
-// Downloaded feeds: the XML document layer, the RSS binding and both merges.
+// Downloaded feeds: the XML document layer, the RSS binding, the Atom and
+// JSON Feed readers and the merges.
 #include "fuzz/FuzzMain.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -9,7 +9,9 @@
 // meant to report (false, EQuorbelError) are part of the game; only crashes,
 // hangs and sanitizer findings count.
 #include "app/NewsGlobals.h"
+#include "feeds/AtomFeed.h"
 #include "feeds/DocumentText.h"
+#include "feeds/JsonFeed.h"
 #include "feeds/RdfMerge.h"
 #include "feeds/RssMerge.h"
 #include "feeds/WebPageNode.h"
@@ -118,14 +120,23 @@ inline void RunContainer(TScene& scene, const QByteArray& input)
 }
 
 // A downloaded feed, the way a fetch takes it: decoded for the format test,
-// parsed, and merged as RSS or RDF according to its document element. Merged
-// twice, the second time onto the feed node the first one made, as a refresh
-// does. A raised error is a failed fetch.
+// read as a JSON Feed, else parsed and merged as RSS, RDF or Atom according to
+// its document element. Merged twice, the second time onto the feed node the
+// first one made, as a refresh does. A raised error is a failed fetch.
 inline void RunFeed(TScene& scene, const QByteArray& input)
 {
     scene.Reset();
     const QString url = QStringLiteral("http://feed.test/rss");
     DecodeDocumentText(input);
+    TFeedChannel channel;
+    const TJsonKind json = ReadJsonFeed(input, channel);
+    if (json == TJsonKind::JsonFeed) {
+        QTreeWidgetItem* node = MergeFeedChannel(scene.views, 5, nullptr, url, channel);
+        MergeFeedChannel(scene.views, 5, node, url, channel);
+        return;
+    }
+    if (json != TJsonKind::NotJson)
+        return;
     try {
         TXMLDocument document;
         document.LoadFromXML(input);
@@ -136,6 +147,8 @@ inline void RunFeed(TScene& scene, const QByteArray& input)
                 node = MergeRssChannel(scene.views, 5, node, url, GetRss(document));
             else if (root.NodeName() == QLatin1String("rdf:RDF"))
                 node = MergeRdfChannel(scene.views, 5, node, url, root);
+            else if (IsAtomFeed(root))
+                node = MergeFeedChannel(scene.views, 5, node, url, ReadAtomFeed(root));
             else
                 return;
         }

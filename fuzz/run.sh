@@ -2,7 +2,7 @@
 # Runs every fuzz target of a build for a while (make fuzz).
 #   fuzz/run.sh BUILD_DIR SECONDS_PER_TARGET
 # Each target starts from a scratch corpus under BUILD_DIR/corpus/<target>,
-# filled from fuzz/seeds/<target> (and, for feeds, the RSS and RDF documents of
+# filled from fuzz/seeds/<target> (and, for feeds, the XML and JSON documents of
 # tests/corpora), so the committed seeds stay as they are. Crashing inputs go
 # to BUILD_DIR/artifacts/<target>/. Exits non-zero when any target failed.
 set -uo pipefail
@@ -23,7 +23,7 @@ for t in "${targets[@]}"; do
     while IFS= read -r f; do
       rel=${f#tests/corpora/}
       cp "$f" "$corpus/${rel//\//_}"
-    done < <(find tests/corpora -name '*.xml')
+    done < <(find tests/corpora -name '*.xml' -o -name '*.json')
   fi
   echo "== fuzz_$t: ${seconds}s"
   if ! "$build/fuzz/fuzz_$t" "$corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \

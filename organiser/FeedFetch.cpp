@@ -3,12 +3,9 @@
 
 #include "app/NewsGlobals.h"
 #include "feeds/DocumentText.h"
-#include "feeds/RdfMerge.h"
-#include "feeds/RssMerge.h"
+#include "feeds/FeedFormat.h"
 #include "feeds/URLTools.h"
 #include "feeds/WebPageNode.h"
-#include "feeds/XMLRss.h"
-#include "feeds/XmlDocument.h"
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
 #include "organiser/InterfaceTexts.h"
@@ -39,55 +36,6 @@ QString JoinedByCrLf(QString text)
     text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
     return text;
 }
-
-// True when the first element of text, after white space, comments,
-// processing instructions and a document type, is "rdf:RDF": RSS 1.0 feeds
-// often come without an XML declaration.
-bool StartsWithRdfRoot(const QString& text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n) {
-        while (i < n && text[i].isSpace())
-            ++i;
-        if (i >= n || text[i] != u'<')
-            return false;
-        const QStringView rest = QStringView(text).mid(i);
-        QLatin1String end;
-        if (rest.startsWith(QLatin1String("<!--")))
-            end = QLatin1String("-->");
-        else if (rest.startsWith(QLatin1String("<?")))
-            end = QLatin1String("?>");
-        else if (rest.startsWith(QLatin1String("<!DOCTYPE"), Qt::CaseInsensitive))
-            end = QLatin1String(">");
-        else
-            return rest.startsWith(QLatin1String("<rdf:RDF"), Qt::CaseInsensitive)
-                && (rest.size() == 8 || rest[8].isSpace() || rest[8] == u'>' || rest[8] == u'/');
-        const qsizetype close = text.indexOf(end, i + 2);
-        if (close < 0)
-            return false;
-        i = close + end.size();
-    }
-    return false;
-}
-
-bool LooksLikeXml(const QString& text)
-{
-    return text.contains(QLatin1String("<?xml"), Qt::CaseInsensitive)
-        || text.contains(QLatin1String("<rss"), Qt::CaseInsensitive) || StartsWithRdfRoot(text);
-}
-
-TXMLNode TopLevelNamed(const TXMLDocument& document, const QString& name)
-{
-    const int n = document.TopLevelCount();
-    for (int i = 0; i < n; ++i) {
-        TXMLNode node = document.TopLevelNode(i);
-        if (SameTextAscii(node.NodeName(), name))
-            return node;
-    }
-    return TXMLNode();
-}
-
 } // namespace
 
 QTreeWidgetItem* TNewsFeeder::DownloadFeed(QString url, QTreeWidgetItem* node, bool showErrors)
@@ -106,19 +54,24 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     // A fetch that ends without a node tells a user command why, once; a
     // cancelled one (program end, a deleting command waiting) says nothing.
     bool reported = false;
-    auto failed = [&](const QString& why = QString()) -> QTreeWidgetItem* {
+    auto tell = [&](const QString& message) -> QTreeWidgetItem* {
         if (showErrors && !reported && !DownloadsCancelled())
-            Dialogs().ShowMessage(why.isEmpty() ? FormatText(OrganiserTexts.SErrDownloadFile, url) : why);
+            Dialogs().ShowMessage(message);
         reported = true;
         return nullptr;
     };
+    auto failed = [&](const QString& why = QString()) {
+        return tell(why.isEmpty() ? FormatText(OrganiserTexts.SErrDownloadFile, url) : why);
+    };
+    lastFetchDownloaded = false;
     const TNodeRef nodeRef(node);
     const QString scratch = NewsData->ScratchFile;
     QFile::remove(scratch);
     if (!IsInternetConnected())
         return failed();
     QString contentType;
-    if (!DownloadURLToFile(url, scratch, contentType)) {
+    const bool downloaded = DownloadURLToFile(url, scratch, contentType);
+    if (!downloaded) {
         DebugTraceFmt("Error downloading \"%s\"", url);
         // The scratch file is the program's own: say so, the address is not at fault.
         failed(Downloader().LastFailedWriting() ? FormatTexts(OrganiserTexts.SErrScratchFile, {url, scratch})
@@ -126,6 +79,7 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     }
     if (!QFile::exists(scratch))
         return failed();
+    lastFetchDownloaded = downloaded;
     // Events ran during the download: take the node again only if it still exists.
     node = nodeRef.In(tvTree);
 
@@ -134,32 +88,44 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     const QByteArray bytes = ReadDownloadedBytes(scratch);
     Memo1 = JoinedByCrLf(DecodeDocumentText(bytes));
     TNodeRef result;
+    bool notAFeed = false; // well-formed, but in no form we read
     try {
-        if (LooksLikeXml(Memo1)) {
-            TXMLDocument document;
-            document.LoadFromFile(scratch);
-            if (!TopLevelNamed(document, QStringLiteral("RSS")).IsNull()) {
-                const IXMLRssType rss = LoadRss(scratch);
-                result = MergeRssChannel(Views(), NewsStorageDuration, node, url, rss);
-            } else if (const TXMLNode rdf = TopLevelNamed(document, QStringLiteral("rdf:RDF")); !rdf.IsNull()) {
-                result = MergeRdfChannel(Views(), NewsStorageDuration, node, url, rdf);
-                NewsData->AssignNodeIcon(result.In(tvTree), url);
-            }
-            // Other documents (Atom, for one) add nothing.
-        } else {
+        const TFeedDocument document = RecogniseFeedDocument(bytes, Memo1);
+        switch (document.format) {
+        case TFeedFormat::NotAFeed:
+            notAFeed = true;
+            break;
+        case TFeedFormat::Rss:
+        case TFeedFormat::Atom:
+        case TFeedFormat::JsonFeed:
+            result = MergeFeedDocument(Views(), NewsStorageDuration, node, url, document);
+            break;
+        case TFeedFormat::Rdf:
+            result = MergeFeedDocument(Views(), NewsStorageDuration, node, url, document);
+            NewsData->AssignNodeIcon(result.In(tvTree), url);
+            break;
+        case TFeedFormat::WebPage:
             // A web page: its own charset rules (server, meta element) decide.
             Memo1.clear();
             Memo1 = JoinedByCrLf(DecodePageText(bytes, contentType));
             result = AddWebPageNode(tvTree, url, Memo1);
             NewsData->AssignNodeIcon(result.In(tvTree), url);
+            break;
         }
         Memo1.clear(); // a page may be large; nothing reads it afterwards
-        SaveNewsWithBackup();
+        if (!notAFeed)
+            SaveNewsWithBackup();
     } catch (const std::exception&) {
         Memo1.clear();
         if (TTreeItem* item = NewsData->NodeItem(nodeRef.In(tvTree)))
             item->TimeStamp = NowDateTime();
         return failed();
+    }
+    if (notAFeed) {
+        // A failed refresh: the scheduler leaves the feed for its period.
+        if (TTreeItem* item = NewsData->NodeItem(nodeRef.In(tvTree)))
+            item->TimeStamp = NowDateTime();
+        return tell(FormatText(OrganiserTexts.SNotAFeed, url));
     }
     QTreeWidgetItem* resultNode = result.In(tvTree);
     return resultNode ? resultNode : failed();
@@ -167,6 +133,7 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
 
 QTreeWidgetItem* TNewsFeeder::LoadFeedURL(QString url, QTreeWidgetItem* node)
 {
+    lastFetchDownloaded = false;
     if (!Busy->IsTreeReady() || Busy->IsBusy() || Busy->HasPending()) {
         // The tree is not built yet, or another operation holds tree nodes
         // (a fetch, a Load): this fetch, which may add and age out nodes,

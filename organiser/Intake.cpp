@@ -318,7 +318,9 @@ void TNewsFeeder::FetchOrKeepText(const QString& url, const QString& text)
             this, [this, url, text] { FetchOrKeepText(url, text); }, Qt::QueuedConnection);
         return;
     }
-    if (!LoadFeedURL(url, nullptr))
+    // A page or document that came but was no feed is not the user's text
+    // to keep; a download that failed may be a note that begins with a URL.
+    if (!LoadFeedURL(url, nullptr) && !LastFetchDownloaded())
         AddNoteFromText(text);
 }
 

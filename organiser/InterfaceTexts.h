@@ -56,6 +56,7 @@ struct TOrganiserTexts {
                                                  "it could be read. The damaged files were kept with the ending "
                                                  "\".damaged\".");
     QString SErrScratchFile = QStringLiteral("Error downloading \"%s\": the file \"%s\" could not be written.");
+    QString SNotAFeed = QStringLiteral("\"%s\" is not a feed Quorbel can read");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 

@@ -71,6 +71,7 @@ const struct {
     {"SNewsFileMissing", &TOrganiserTexts::SNewsFileMissing},
     {"SNewsFilePartLoaded", &TOrganiserTexts::SNewsFilePartLoaded},
     {"SErrScratchFile", &TOrganiserTexts::SErrScratchFile},
+    {"SNotAFeed", &TOrganiserTexts::SNotAFeed},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }

@@ -82,6 +82,9 @@ public:
     QTreeWidgetItem* DownloadFeed(QString url, QTreeWidgetItem* node, bool showErrors);
     QTreeWidgetItem* LoadFeedURL(QString url, QTreeWidgetItem* node);
     bool FetchInProgress() const { return fetchDepth > 0; }
+    // Whether the last fetch got its document, feed or not; false while a
+    // fetch of LoadFeedURL waits its turn.
+    bool LastFetchDownloaded() const { return lastFetchDownloaded; }
 
     // The update scheduler.
     void Timer1Timer();
@@ -360,6 +363,7 @@ private:
 
     TRSSView* ticker;
     int fetchDepth = 0;
+    bool lastFetchDownloaded = false;
     bool endRequested = false;
     bool hintMoveRunning = false; // the hover handler lets events run
     bool finalCloseDone = false;

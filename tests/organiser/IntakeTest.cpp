@@ -197,6 +197,15 @@ TEST_F(IntakeTest, AFailedFetchKeepsTheTextAsANote)
     EXPECT_EQ(Item(organiser->tvTree->topLevelItem(0))->RawText(), "http://gone.test/feed");
 }
 
+TEST_F(IntakeTest, ADocumentThatIsNoFeedLeavesNoNote)
+{
+    // Downloaded, well-formed, but no feed: the text was a URL, not a note.
+    downloader.Serve("http://json.test/data", "{\"rows\":[1,2]}");
+    Paste("http://json.test/data");
+    EXPECT_EQ(dialogs.messages, QStringList{"\"http://json.test/data\" is not a feed Quorbel can read"});
+    EXPECT_EQ(organiser->tvTree->topLevelItemCount(), 0);
+}
+
 TEST_F(IntakeTest, AFetchWaitingForAnotherOperationDecidesWhenItRuns)
 {
     downloader.Fail("http://gone.test/feed");

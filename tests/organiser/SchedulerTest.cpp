@@ -105,28 +105,32 @@ TEST_F(SchedulerTest, BrokenDocumentIsStampedAndNotStored)
 
 TEST_F(SchedulerTest, OtherDocumentsAreStoredButAddNothing)
 {
+    // An Atom feed without entries makes its feed node and nothing more.
     struct {
         QByteArray body;
+        int added;
     } cases[] = {
-        {"<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\"><title>x</title></feed>"},
-        {"<?xml version=\"1.0\"?><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"/>"},
+        {"<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\"><title>x</title></feed>", 1},
+        {"<?xml version=\"1.0\"?><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"/>", 0},
     };
     for (auto& c : cases) {
+        const QString url = QStringLiteral("http://other%1.test/").arg(&c - cases);
         QFile::remove(data.NewsFile);
         const int before = data.NewsList.Count();
-        EXPECT_EQ(organiser->LoadFeedURL("http://other.test/", nullptr), nullptr);
+        EXPECT_EQ(organiser->LoadFeedURL(url, nullptr), nullptr);
         organiser->WaitForStore();
-        downloader.Serve("http://other.test/", c.body);
-        EXPECT_EQ(organiser->LoadFeedURL("http://other.test/", nullptr), nullptr);
+        downloader.Serve(url, c.body);
+        QTreeWidgetItem* result = organiser->LoadFeedURL(url, nullptr);
+        EXPECT_EQ(result != nullptr, c.added > 0);
         organiser->WaitForStore();
         EXPECT_TRUE(QFile::exists(data.NewsFile)) << c.body.constData();
-        EXPECT_EQ(data.NewsList.Count(), before);
+        EXPECT_EQ(data.NewsList.Count(), before + c.added);
     }
 }
 
 TEST_F(SchedulerTest, UserFetchReportsEveryFetchWithoutANodeOnce)
 {
-    // A failed download, offline, a document that adds nothing, a parse
+    // A failed download, offline, a document that is no feed, a parse
     // failure: one box each, naming the URL. The scheduler shows none.
     downloader.Fail("http://gone.test/");
     downloader.Serve("http://atom.test/", "<?xml version=\"1.0\"?><feed/>");
@@ -134,13 +138,16 @@ TEST_F(SchedulerTest, UserFetchReportsEveryFetchWithoutANodeOnce)
     struct {
         const char* url;
         bool connected;
-    } cases[] = {{"http://gone.test/", true}, {"http://gone.test/", false},
-                 {"http://atom.test/", true}, {"http://broken.test/", true}};
+        const char* message;
+    } cases[] = {{"http://gone.test/", true, "Error downloading \"%1\""},
+                 {"http://gone.test/", false, "Error downloading \"%1\""},
+                 {"http://atom.test/", true, "\"%1\" is not a feed Quorbel can read"},
+                 {"http://broken.test/", true, "Error downloading \"%1\""}};
     for (auto& c : cases) {
         dialogs.messages.clear();
         online.SetConnected(c.connected);
         EXPECT_EQ(organiser->LoadFeedURL(c.url, nullptr), nullptr);
-        EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Error downloading \"%1\"").arg(c.url)}) << c.url;
+        EXPECT_EQ(dialogs.messages, QStringList{QString::fromLatin1(c.message).arg(c.url)}) << c.url;
     }
 
     dialogs.messages.clear();
