@@ -23,6 +23,7 @@
 #include "ticker/TickerHost.h"
 
 #include <QPointer>
+#include <QSet>
 #include <memory>
 #include <QString>
 #include <QWidget>
@@ -338,6 +339,7 @@ private:
     bool FetchQuietly(const QString& url, QTreeWidgetItem* node);
     void ReportFailedFeeds(const QStringList& urls);
     bool reloadAllQueued = false;
+    QSet<QString> notFeedsOfRun; // fetched by Reload All, but no feed
     void CreateEditActions();
     void CreateIntakeActions();
     void CreateOpenActions();

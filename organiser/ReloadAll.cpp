@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 
+#include <QSet>
 #include <QStringList>
 
 void TNewsFeeder::ReloadAllExecute()
@@ -39,6 +40,7 @@ void TNewsFeeder::RunReloadAll()
     if (!FrmUpdateAll || FrmUpdateAll->Running() || endRequested)
         return;
     FrmUpdateAll->ShowCentred();
+    notFeedsOfRun.clear();
     // Each fetch holds the busy state while it has the feed: deleting that
     // feed waits for it; between fetches queued commands run, and the run
     // takes each feed again by a weak reference. Failures are told once, at
@@ -59,6 +61,9 @@ bool TNewsFeeder::FetchQuietly(const QString& url, QTreeWidgetItem* node)
     } catch (const EQuorbelError&) {
         // The downloaded file could not be read: reported with the others.
     }
+    // It came, but as nothing a feed can be made of: the summary says so.
+    if (LastFetchDownloaded() && !DownloadsCancelled())
+        notFeedsOfRun.insert(url);
     // A fetch cut short by program end or a deleting command is no failure.
     return DownloadsCancelled();
 }
@@ -70,7 +75,8 @@ void TNewsFeeder::ReportFailedFeeds(const QStringList& urls)
     const int kMaxLines = 20;
     QStringList lines;
     for (int i = 0; i < urls.size() && i < kMaxLines; ++i)
-        lines << FormatText(OrganiserTexts.SErrDownloadFile, urls[i]);
+        lines << FormatText(notFeedsOfRun.contains(urls[i]) ? OrganiserTexts.SNotAFeed : OrganiserTexts.SErrDownloadFile,
+                            urls[i]);
     if (urls.size() > kMaxLines)
         lines << QStringLiteral("...");
     Dialogs().ShowMessage(lines.join(QStringLiteral("\r\n")));

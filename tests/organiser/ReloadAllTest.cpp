@@ -152,7 +152,7 @@ TEST_F(ReloadAllTest, FailuresAreToldOnceAfterTheRun)
     // message names them afterwards. With more than 20, the list is cut.
     const QList<QTreeWidgetItem*> feeds = AddFeeds(25);
     downloader.Fail("http://f2.test/rss");
-    downloader.Fail("http://f3.test/rss");
+    downloader.Serve("http://f3.test/rss", "<?xml version=\"1.0\"?><catalog><book/></catalog>");
     int boxesDuringRun = -1;
     downloader.SetDuringDownload([&](const QString& url) {
         if (url == "http://f25.test/rss")
@@ -162,7 +162,7 @@ TEST_F(ReloadAllTest, FailuresAreToldOnceAfterTheRun)
     EXPECT_EQ(boxesDuringRun, 0);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0],
-              "Error downloading \"http://f2.test/rss\"\r\nError downloading \"http://f3.test/rss\"");
+              "Error downloading \"http://f2.test/rss\"\r\n\"http://f3.test/rss\" is not a feed Quorbel can read");
     EXPECT_EQ(feeds[24]->childCount(), 2);
 
     dialogs.messages.clear();
