@@ -11,6 +11,7 @@
 #include "platform/Errors.h"
 #include "support/FakeClock.h"
 #include "support/FakeConnectivity.h"
+#include "support/MergeTrees.h"
 #include "support/TempFolder.h"
 
 #include <QDir>
@@ -307,25 +308,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFolderTest,
 
 // Every rss document of the corpora merges into a news tree, and merging it a
 // second time adds nothing: no field of a real feed stops the merge.
-class CorpusMergeTest : public ::testing::TestWithParam<CorpusFolder> {
-protected:
-    CorpusMergeTest() : data(home.Path())
-    {
-        views.tvTree = &tree;
-        views.tvTheme = &feeds;
-        views.tvWeb = &web;
-        views.tvTime = &time;
-        views.tvVideo = &video;
-        views.tvAudio = &audio;
-    }
-
-    FakeClock clock;
-    FakeConnectivity offline{false}; // no site-icon fetches
-    TempProgramFolder home;
-    TNewsData data;
-    QTreeWidget tree, feeds, web, time, video, audio;
-    TNewsViews views;
-};
+class CorpusMergeTest : public TMergeTrees<::testing::TestWithParam<CorpusFolder>> {};
 
 TEST_P(CorpusMergeTest, EveryRssDocumentMergesAndRefreshesToNothingNew)
 {

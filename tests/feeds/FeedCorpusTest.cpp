@@ -11,6 +11,7 @@
 #include "platform/Errors.h"
 #include "support/FakeClock.h"
 #include "support/FakeConnectivity.h"
+#include "support/MergeTrees.h"
 #include "support/TempFolder.h"
 
 #include <QDirIterator>
@@ -49,18 +50,8 @@ QJsonObject Twin(const QString& file, const QString& from, const QString& to)
     return QJsonDocument::fromJson(FileBytes(name)).object();
 }
 
-class FeedCorpusTest : public ::testing::Test {
+class FeedCorpusTest : public TMergeTrees<> {
 protected:
-    FeedCorpusTest() : data(home.Path())
-    {
-        views.tvTree = &tree;
-        views.tvTheme = &feeds;
-        views.tvWeb = &web;
-        views.tvTime = &time;
-        views.tvVideo = &video;
-        views.tvAudio = &audio;
-    }
-
     // As a fetch takes a document; the feed node, or null for no feed.
     // Fetched twice, the second time adds nothing. The corpora are old: every
     // item is kept.
@@ -85,12 +76,6 @@ protected:
     }
     static QString TextBeforeCounts(const QString& caption) { return caption.left(caption.lastIndexOf('(')); }
 
-    FakeClock clock;
-    FakeConnectivity offline{false}; // no site-icon fetches
-    TempProgramFolder home;
-    TNewsData data;
-    QTreeWidget tree, feeds, web, time, video, audio;
-    TNewsViews views;
 };
 
 TEST_F(FeedCorpusTest, AtomDocumentsMergeAndRefreshToNothingNew)

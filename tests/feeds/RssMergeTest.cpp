@@ -6,6 +6,7 @@
 #include "model/ViewNodes.h"
 #include "support/FakeClock.h"
 #include "support/FakeConnectivity.h"
+#include "support/MergeTrees.h"
 #include "support/TempFolder.h"
 #include "text/TextTools.h"
 
@@ -52,18 +53,8 @@ std::vector<DocItem> Numbered(int from, int to)
     return items;
 }
 
-class RssMergeTest : public ::testing::Test {
+class RssMergeTest : public TMergeTrees<> {
 protected:
-    RssMergeTest() : data(home.Path())
-    {
-        views.tvTree = &tree;
-        views.tvTheme = &feeds;
-        views.tvWeb = &web;
-        views.tvTime = &time;
-        views.tvVideo = &video;
-        views.tvAudio = &audio;
-    }
-
     QTreeWidgetItem* Merge(const QByteArray& document, QTreeWidgetItem* start = nullptr,
                            const QString& url = QStringLiteral("http://feed.test/rss"))
     {
@@ -85,12 +76,6 @@ protected:
         return out;
     }
 
-    FakeClock clock{QDateTime(QDate(2026, 12, 9), QTime(12, 0))};
-    FakeConnectivity offline{false}; // no site-icon fetches
-    TempProgramFolder home;
-    TNewsData data;
-    QTreeWidget tree, feeds, web, time, video, audio;
-    TNewsViews views;
     int storageDuration = 5;
 };
 
