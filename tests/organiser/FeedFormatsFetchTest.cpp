@@ -31,21 +31,6 @@ QByteArray JsonDocument(const QStringList& titles)
 class FeedFormatsFetchTest : public OrganiserFixture {
 protected:
     FeedFormatsFetchTest() { CreateOrganiser(); }
-
-    QTreeWidgetItem* Fetch(const QString& url, const QByteArray& body, QTreeWidgetItem* node = nullptr)
-    {
-        downloader.Serve(url, body);
-        QTreeWidgetItem* result = organiser->DownloadFeed(url, node, false);
-        organiser->WaitForStore();
-        return result;
-    }
-    static QStringList Captions(QTreeWidgetItem* parent)
-    {
-        QStringList list;
-        for (int i = 0; i < parent->childCount(); ++i)
-            list << parent->child(i)->text(0);
-        return list;
-    }
 };
 
 TEST_F(FeedFormatsFetchTest, AtomFeedsMergeLikeRss)
@@ -54,7 +39,7 @@ TEST_F(FeedFormatsFetchTest, AtomFeedsMergeLikeRss)
     QTreeWidgetItem* feed = Fetch(url, AtomDocument({"One", "Two", "Three"}));
     ASSERT_NE(feed, nullptr);
     EXPECT_EQ(feed->text(0), "A <b>(3)");
-    EXPECT_EQ(Captions(feed), (QStringList{"Three", "Two", "One"}));
+    EXPECT_EQ(ChildCaptions(feed), (QStringList{"Three", "Two", "One"}));
     EXPECT_EQ(Item(feed)->NewsType, "RSH");
     EXPECT_EQ(Item(feed)->Description, "About A");
     const TTreeItem* one = Item(feed->child(2));
@@ -82,7 +67,7 @@ TEST_F(FeedFormatsFetchTest, JsonFeedsMergeWhateverTheServerCallsThem)
     QTreeWidgetItem* feed = Fetch(url, JsonDocument({"a", "b"}));
     ASSERT_NE(feed, nullptr);
     EXPECT_EQ(feed->text(0), "J(2)");
-    EXPECT_EQ(Captions(feed), (QStringList{"b", "a"}));
+    EXPECT_EQ(ChildCaptions(feed), (QStringList{"b", "a"}));
     EXPECT_EQ(Item(feed->child(1))->Link, "http://j.test/a");
     EXPECT_DOUBLE_EQ(Item(feed->child(1))->TimeStamp, ToDateTime(QDate(2026, 12, 8), QTime(10, 0)));
     ASSERT_EQ(Fetch(url, JsonDocument({"a", "b"}), feed), feed);

@@ -56,6 +56,23 @@ protected:
 
     TTreeItem* Item(QTreeWidgetItem* node) { return data.NodeItem(node); }
 
+    // Fetches url, served with body, into the tree as the scheduler would; the store is waited for.
+    QTreeWidgetItem* Fetch(const QString& url, const QByteArray& body, QTreeWidgetItem* node = nullptr)
+    {
+        downloader.Serve(url, body);
+        QTreeWidgetItem* result = organiser->DownloadFeed(url, node, false);
+        organiser->WaitForStore();
+        return result;
+    }
+    // The captions of parent's children, in order.
+    static QStringList ChildCaptions(QTreeWidgetItem* parent)
+    {
+        QStringList list;
+        for (int i = 0; i < parent->childCount(); ++i)
+            list << parent->child(i)->text(0);
+        return list;
+    }
+
     // Minutes before the fake now, as a date-time.
     TDateTime MinutesAgo(int minutes) { return NowDateTime() - minutes / 1440.0; }
 

@@ -34,21 +34,6 @@ QByteArray RdfDocument(const QStringList& titles, const QString& channelTitle = 
 class RdfAndPageFetchTest : public OrganiserFixture {
 protected:
     RdfAndPageFetchTest() { CreateOrganiser(); }
-
-    QTreeWidgetItem* Fetch(const QString& url, const QByteArray& body, QTreeWidgetItem* node = nullptr)
-    {
-        downloader.Serve(url, body);
-        QTreeWidgetItem* result = organiser->DownloadFeed(url, node, false);
-        organiser->WaitForStore();
-        return result;
-    }
-    static QStringList Captions(QTreeWidgetItem* parent)
-    {
-        QStringList list;
-        for (int i = 0; i < parent->childCount(); ++i)
-            list << parent->child(i)->text(0);
-        return list;
-    }
 };
 } // namespace
 
@@ -58,7 +43,7 @@ TEST_F(RdfAndPageFetchTest, FirstFetchAndRefreshesOfAnRdfFeed)
     ASSERT_NE(feed, nullptr);
     EXPECT_EQ(organiser->tvTree->topLevelItem(0), feed);
     // Only the items: image and textinput are no headlines. Raw titles as captions.
-    EXPECT_EQ(Captions(feed), QStringList({"Three", "Two &amp; more", "One"}));
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"Three", "Two &amp; more", "One"}));
     EXPECT_EQ(feed->text(0), HTMLToText("Chan &amp; Co") + "(3 of 3)");
     const TTreeItem* feedItem = Item(feed);
     EXPECT_EQ(feedItem->Link, kFeedUrl);
@@ -85,13 +70,13 @@ TEST_F(RdfAndPageFetchTest, FirstFetchAndRefreshesOfAnRdfFeed)
     organiser->NewsStorageDuration = 5;
     clock.Advance(6 * 24 * 3600 * 1000);
     ASSERT_EQ(Fetch(kFeedUrl, RdfDocument({"Six"}), feed), feed);
-    EXPECT_EQ(Captions(feed), QStringList({"Six"}));
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"Six"}));
     EXPECT_EQ(feed->text(0), HTMLToText("Chan &amp; Co") + "(1 of 1)");
 
     // "NSD" -1 empties the feed first.
     Item(feed)->SetOption(kOptStorageDays, "-1");
     ASSERT_EQ(Fetch(kFeedUrl, RdfDocument({"Seven", "Eight"}), feed), feed);
-    EXPECT_EQ(Captions(feed), QStringList({"Eight", "Seven"}));
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"Eight", "Seven"}));
 }
 
 TEST_F(RdfAndPageFetchTest, UnusualRdfDocuments)
@@ -99,7 +84,7 @@ TEST_F(RdfAndPageFetchTest, UnusualRdfDocuments)
     // Without a channel element the first child element stands for it.
     QTreeWidgetItem* feed = Fetch("http://nochannel.test/", RdfDocument({"A", "B", "C"}, "", false));
     ASSERT_NE(feed, nullptr);
-    EXPECT_EQ(Captions(feed), QStringList({"C", "B"}));
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"C", "B"}));
     EXPECT_EQ(Item(feed)->RawTitle, "A");
 
     // Markup in a title reads as its text; a blank title takes the description.
@@ -111,7 +96,7 @@ TEST_F(RdfAndPageFetchTest, UnusualRdfDocuments)
         "<item><title/><link>http://odd.test/3</link></item></rdf:RDF>";
     feed = Fetch("http://odd.test/", odd);
     ASSERT_NE(feed, nullptr);
-    EXPECT_EQ(Captions(feed), QStringList({"http://odd.test/3", "Told by its text", "A bold move"}));
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"http://odd.test/3", "Told by its text", "A bold move"}));
     EXPECT_EQ(feed->text(0), "Odd(3 of 3)");
     // Fetched again by a typed URL: found at the top, nothing doubled.
     EXPECT_EQ(Fetch("http://odd.test/", odd), feed);
