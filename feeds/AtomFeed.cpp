@@ -228,6 +228,7 @@ TFeedChannel ReadAtomFeed(const TXMLNode& documentElement)
     channel.title = TitleOf(Child(feed, QLatin1String("title")));
     channel.description = DescriptionOf(FirstOf(feed, {QLatin1String("subtitle"), QLatin1String("tagline")}));
     channel.siteLink = LinksOf(feed).page;
+    channel.linksRelativeToSite = false;
     for (QDomElement e = feed.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
         if (e.localName() == QLatin1String("entry") && e.namespaceURI() == feed.namespaceURI())
             channel.items.push_back(ReadEntry(e));

@@ -117,15 +117,21 @@ std::optional<TByteOrderMark> ByteOrderMark(const QByteArray& bytes)
 
 std::optional<QStringConverter::Encoding> UnmarkedWideEncoding(const QByteArray& bytes)
 {
-    // XML 1.0, appendix F: the first character is "<", and "<?" tells UTF-16
-    // from the single-byte forms.
+    // XML 1.0, appendix F: the first character is "<". A document without a
+    // declaration starts with its first element ("<rss", "<feed"), a comment
+    // or a document type: any ASCII character after the "<" in the same
+    // width tells the form. Single-byte text never holds a zero byte there.
+    if (bytes.size() < 4)
+        return std::nullopt;
+    const auto b = [&bytes](int i) { return static_cast<unsigned char>(bytes[i]); };
+    const auto ascii = [](unsigned char c) { return c > 0 && c < 0x80; };
     if (StartsWith(bytes, {0x00, 0x00, 0x00, '<'}))
         return QStringConverter::Utf32BE;
     if (StartsWith(bytes, {'<', 0x00, 0x00, 0x00}))
         return QStringConverter::Utf32LE;
-    if (StartsWith(bytes, {0x00, '<', 0x00, '?'}))
+    if (b(0) == 0x00 && b(1) == '<' && b(2) == 0x00 && ascii(b(3)))
         return QStringConverter::Utf16BE;
-    if (StartsWith(bytes, {'<', 0x00, '?', 0x00}))
+    if (b(0) == '<' && b(1) == 0x00 && ascii(b(2)) && b(3) == 0x00)
         return QStringConverter::Utf16LE;
     return std::nullopt;
 }

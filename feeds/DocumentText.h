@@ -6,7 +6,8 @@
 //  - A byte-order mark decides: UTF-8, UTF-16 LE/BE, UTF-32 LE/BE. The mark is
 //    not part of the text.
 //  - Without a mark, UTF-16 and UTF-32 are recognised by their first four bytes
-//    ("<" or "<?" in that form), as XML's own encoding detection does.
+//    ("<" and an ASCII character in that form: "<?", "<rss", "<!--"), as
+//    XML's own encoding detection does.
 //  - Otherwise the encoding named in the XML declaration, when a decoder knows
 //    the name and the declaration reads back as "<?xml" through it (a document
 //    that claims UTF-16 but is written in single bytes is not believed).

@@ -29,6 +29,18 @@ QString ChosenItemLink(const TFeedItem& item)
     return item.idLink.trimmed();
 }
 
+QString KeptMediaType(const TFeedItem& item)
+{
+    const QString media = item.mediaLink.trimmed();
+    const QString type = item.mediaType.section(u';', 0, 0).trimmed().toLower();
+    if (media.isEmpty() || ChosenItemLink(item) != media)
+        return {};
+    if (!type.startsWith(QLatin1String("audio/")) && !type.startsWith(QLatin1String("video/")))
+        return {};
+    const TMediaKinds kinds = MediaKindsOf(media);
+    return kinds.audio || kinds.video ? QString() : type;
+}
+
 bool IsWebAddress(const QString& text)
 {
     const QUrl url(text, QUrl::StrictMode);

@@ -30,6 +30,9 @@ struct TFeedChannel {
     QString title;
     QString siteLink;
     QString description;
+    // Whether relative item links point into the site (RSS, JSON Feed) or,
+    // as Atom has it, are relative to the document (xml:base aside).
+    bool linksRelativeToSite = true;
     std::vector<TFeedItem> items;
 };
 
@@ -37,6 +40,10 @@ struct TFeedChannel {
 bool IsMediaEnclosure(const QString& url, const QString& type);
 // The link an item is stored with (see above), not yet resolved.
 QString ChosenItemLink(const TFeedItem& item);
+// The declared audio or video type of the enclosure an item is stored with,
+// when its address does not tell the kind (an episode at "/play?id=3"); else
+// empty. Lower case, without parameters.
+QString KeptMediaType(const TFeedItem& item);
 // Plain text (a title that is not HTML) in the form the merge reads titles:
 // the plain text the merge makes of it is the text itself.
 QString PlainTitleText(QString text);

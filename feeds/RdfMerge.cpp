@@ -3,6 +3,7 @@
 #include "app/NewsGlobals.h"
 #include "feeds/RssMerge.h"
 #include "model/DateTime.h"
+#include "model/IsoDate.h"
 #include "model/TreeItems.h"
 #include "model/ViewNodes.h"
 #include "text/TextTools.h"
@@ -73,6 +74,32 @@ private:
     }
     QHash<QString, QTreeWidgetItem*> index;
 };
+
+// The items of the document in its order: those beside the channel element
+// and those some feeds put inside it.
+std::vector<QDomElement> DocumentItems(const QDomNode& root, const QDomElement& channel)
+{
+    std::vector<QDomElement> items;
+    auto take = [&items](const QDomNode& parent) {
+        for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+            if (LocalNameOf(e) == QLatin1String("item"))
+                items.push_back(e);
+    };
+    for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (e == channel)
+            take(channel);
+        else if (LocalNameOf(e) == QLatin1String("item"))
+            items.push_back(e);
+    }
+    return items;
+}
+
+// An item's dc:date (RFC 3339, or a date as RSS feeds write them), else now.
+TDateTime ItemDate(const QDomElement& item, TDateTime now)
+{
+    const QString text = RdfElementText(item, QStringLiteral("date")).trimmed();
+    return text.isEmpty() ? now : ParseFeedDate(text);
+}
 
 void SetFeedImage(QTreeWidgetItem* node, int image)
 {
@@ -167,13 +194,12 @@ QTreeWidgetItem* MergeRdfChannel(const TNewsViews& views, int newsStorageDuratio
         DeleteChildNodes(views, feed);
 
     const QString showDescription = feedItem->GetOption(kOptShowDescription);
-    const QString dateText = FormatLocalDateTime(now);
+    const QString linkBase = ItemLinkBase(RdfElementText(channel, QStringLiteral("link")), feedUrl);
+    const TDateTime ageLimit = newsStorageDuration > 0 ? now - newsStorageDuration : 0;
     const int feedImage = NodeImage(feed);
     TKnownItems known(feed);
     int newCount = 0;
-    for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
-        if (e == channel || LocalNameOf(e) != QLatin1String("item"))
-            continue;
+    for (const QDomElement& e : DocumentItems(root, channel)) {
         QString title = RdfElementText(e, QStringLiteral("title"));
         QString plainTitle = HTMLToText(title);
         // Untitled items are told apart as in RSS feeds, by their text or link.
@@ -185,16 +211,20 @@ QTreeWidgetItem* MergeRdfChannel(const TNewsViews& views, int newsStorageDuratio
         }
         QTreeWidgetItem* node = known.Find(plainTitle);
         if (!node) {
-            ++newCount;
-            TTreeItem news(kNewsItem, title, RdfElementText(e, QStringLiteral("link")),
-                           RdfElementText(e, QStringLiteral("description")), QString(), dateText);
+            const TDateTime date = ItemDate(e, now);
+            if (date < ageLimit)
+                continue; // the ageing below would take it at once
+            TTreeItem news(kNewsItem, title, ResolveItemLink(RdfElementText(e, QStringLiteral("link")), linkBase),
+                           RdfElementText(e, QStringLiteral("description")), QString(), FormatLocalDateTime(date));
+            news.TimeStamp = date;
             news.SetOption(kOptShowDescription, showDescription);
             news.IconIdx = feedImage;
             const int index = NewsData->NewsList.AddCopy(news);
             node = NewViewNode(title);
             SetNodeDataValue(node, index);
             SetFeedImage(node, feedImage);
-            feed->insertChild(0, node);
+            // Above the older items, in document order.
+            feed->insertChild(newCount++, node);
             known.Add(node, true);
             continue;
         }

@@ -4,11 +4,13 @@
 //
 //  - The channel is the first child element named "channel" (by local name);
 //    without one, the first child element stands for it. The items are the
-//    child elements whose local name is "item", in document order; "image"
-//    and "textinput" are no headlines.
+//    elements whose local name is "item" beside the channel or inside it, in
+//    document order; "image" and "textinput" are no headlines.
 //  - Title, link and description are the text of the child element of that
 //    name, empty when there is none. Markup inside reads as its text content,
-//    so one headline's tags never stop a feed from updating.
+//    so one headline's tags never stop a feed from updating. Links are
+//    trimmed and resolved as in RSS feeds (against the channel's link when
+//    that is an absolute http(s) URL, else the feed URL).
 //  - A feed node is looked up by URL among the start node and its later
 //    siblings, then (for a typed or pasted URL) among the top-level nodes; a
 //    new one goes first in the tree, captioned with the title as read, and
@@ -20,12 +22,13 @@
 //    as they are.
 //  - An item with a blank title takes one from its description or link, as
 //    in RSS feeds.
-//  - New items carry the refresh time as date and the feed's "SDR" option;
-//    they go first under the feed (reverse document order) and take the
-//    feed's image.
+//  - New items carry their dc:date (RFC 3339 or an RSS-style date), else the
+//    refresh time, and the feed's "SDR" option; they go above the older
+//    items in document order and take the feed's image. An item already
+//    older than the storage duration is not added.
 //  - "NSD" -1 empties the feed first; the global storage duration alone ages
-//    children out, by the time they were first seen. The derived views are
-//    not touched, except by emptying.
+//    children out, by their dates. The derived views are not touched,
+//    except by emptying.
 //  - The caption is always "%s(%d of %d)"; the feed's stored title stays.
 #include "feeds/XmlDocument.h"
 #include "model/CategoryViews.h"

@@ -107,6 +107,7 @@ struct TMergeScope {
     const TNewsViews& views;
     QTreeWidgetItem* feed;
     const QString& feedUrl;
+    QString linkBase; // what relative item links are resolved against
     TDateTime now;
     int keepDays; // > 0: items older than this many days go
 
@@ -135,7 +136,9 @@ TDocItem ReadDocItem(const TFeedItem& docItem, const QString& feedUrl)
     return read;
 }
 
-QTreeWidgetItem* InsertNewsNode(const TMergeScope& scope, const TTreeItem& news, const QString& caption,
+// Puts a new item at place under the feed: the new items of one document go
+// above the older ones, in the document's order (newest first, as feeds list).
+QTreeWidgetItem* InsertNewsNode(const TMergeScope& scope, const TTreeItem& news, const QString& caption, int place,
                                 TCaptionIndex& known)
 {
     const int index = NewsData->NewsList.AddCopy(news);
@@ -144,12 +147,12 @@ QTreeWidgetItem* InsertNewsNode(const TMergeScope& scope, const TTreeItem& news,
     QTreeWidgetItem* node = NewViewNode(caption);
     SetNodeDataValue(node, index);
     NewsData->ApplyNodeImages(NewsData->NewsList.At(index), node);
-    scope.feed->insertChild(0, node);
+    scope.feed->insertChild(place, node);
     known.InsertFirst(node);
     return node;
 }
 
-// Adds the items not yet under the feed, first under it, and refreshes the
+// Adds the items not yet under the feed, above the older ones, and refreshes the
 // descriptions of known ones; returns the number added. An item the ageing
 // would remove at once is neither added nor counted.
 int AddNewItems(const TMergeScope& scope, const TFeedChannel& channel, const QString& showDescription)
@@ -160,23 +163,27 @@ int AddNewItems(const TMergeScope& scope, const TFeedChannel& channel, const QSt
     // tree: one insert per list of a view, as if each had gone in on its own.
     QList<QTreeWidgetItem*> added;
     for (const TFeedItem& docItem : channel.items) {
-        TDocItem read = ReadDocItem(docItem, scope.feedUrl);
+        TDocItem read = ReadDocItem(docItem, scope.linkBase);
         if (QTreeWidgetItem* existing = known.Find(read.plainTitle)) {
             if (TTreeItem* item = NewsData->NodeItem(existing))
                 item->SetDescription(read.description);
             continue;
         }
         if (!read.link)
-            read.link = ResolveItemLink(ChosenItemLink(docItem), scope.feedUrl);
+            read.link = ResolveItemLink(ChosenItemLink(docItem), scope.linkBase);
         TTreeItem news(kNewsItem, read.rawTitle, *read.link, read.description, QString(), QString());
         news.TimeStamp = docItem.date;
         if (scope.Expired(news))
             continue;
         news.SetOption(kOptShowDescription, showDescription);
+        if (const QString mediaType = KeptMediaType(docItem); !mediaType.isEmpty())
+            news.SetOption(kOptMediaType, mediaType);
         news.IconIdx = NodeImage(scope.feed); // what the item gets from the ageing step anyway
-        added.append(InsertNewsNode(scope, news, read.plainTitle, known));
+        added.prepend(InsertNewsNode(scope, news, read.plainTitle, newCount, known));
         ++newCount;
     }
+    // Inserted one by one each first, the last added first: the views list
+    // them in the tree's order.
     AddToViews(scope.views, added);
     return newCount;
 }
@@ -275,6 +282,13 @@ QString ResolveItemLink(const QString& link, const QString& feedUrl)
     return base.resolved(url).toString();
 }
 
+QString ItemLinkBase(const QString& siteLink, const QString& feedUrl)
+{
+    // A feed served from a feed host links to the pages of its site.
+    const QString site = siteLink.trimmed();
+    return IsWebAddress(site) ? site : feedUrl;
+}
+
 QString ItemLink(TXMLItemType& item, const QString& feedUrl)
 {
     return ResolveItemLink(ChosenItemLink(ReadRssItem(item)), feedUrl);
@@ -319,7 +333,9 @@ QTreeWidgetItem* MergeFeedChannel(const TNewsViews& views, int newsStorageDurati
     if (feedItem->IconIdx == -1 || feedItem->IconIdx >= NewsData->imIcons.Count())
         NewsData->AssignNodeIcon(feed, feedUrl);
 
-    const TMergeScope scope{views, feed, feedUrl, now, feedItem->GetOptionInt(kOptStorageDays, newsStorageDuration)};
+    const QString linkBase = channel.linksRelativeToSite ? ItemLinkBase(channel.siteLink, feedUrl) : feedUrl;
+    const TMergeScope scope{views, feed, feedUrl, linkBase, now,
+                            feedItem->GetOptionInt(kOptStorageDays, newsStorageDuration)};
     const int newCount = AddNewItems(scope, channel, feedItem->GetOption(kOptShowDescription));
     AgeChildren(scope);
 

@@ -15,13 +15,15 @@
 //    that title is its stored title, caption and duplicate key.
 //  - The link is the item's audio or video enclosure's url, else its link,
 //    else its enclosure's url, else its guid when that is an http(s)
-//    permalink (see FeedChannel.h); trimmed, and resolved against the feed
-//    URL when relative.
+//    permalink (see FeedChannel.h); trimmed, and resolved when relative
+//    against the channel's site link when that is an absolute http(s) URL,
+//    else against the feed URL. An audio or video enclosure known only by
+//    its declared type keeps that type (option "MED").
 //  - Document values are read leniently: an element holding markup reads as
 //    the text of its first child node, so no item or channel field makes a
 //    feed impossible to merge.
-//  - New items go first under the feed, so one refresh's items stand in
-//    reverse document order above the older ones.
+//  - New items go above the older ones, in document order (feeds list the
+//    newest first, so the newest headline is on top).
 //  - The feed's "NSD" option decides ageing: -1 empties the feed first, 0
 //    keeps everything, N drops items older than N days; without the option
 //    the global storage duration applies to ageing (never to emptying). An
@@ -59,6 +61,9 @@ QString FeedCaptionTitle(const TTreeItem& feed, const QString& channelTitle);
 // The pieces of an item the merge derives, each on its own.
 // link trimmed; when relative, resolved against feedUrl.
 QString ResolveItemLink(const QString& link, const QString& feedUrl);
+// What an item's relative link is resolved against: the channel's site link
+// when it is an absolute http(s) URL, else the feed's own URL.
+QString ItemLinkBase(const QString& siteLink, const QString& feedUrl);
 // The link an item is stored with (see the rules above).
 QString ItemLink(TXMLItemType& item, const QString& feedUrl);
 // The title of an item whose own plain title is blank; empty when both the

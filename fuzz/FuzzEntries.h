@@ -11,6 +11,7 @@
 #include "app/NewsGlobals.h"
 #include "feeds/AtomFeed.h"
 #include "feeds/DocumentText.h"
+#include "feeds/FeedDiscovery.h"
 #include "feeds/JsonFeed.h"
 #include "feeds/RdfMerge.h"
 #include "feeds/RssMerge.h"
@@ -180,6 +181,7 @@ inline void RunText(const QByteArray& input)
     const QString page = DecodePageText(body, contentType);
     HTMLToText(page);
     HTMLToText(WebPageTitle(page, QStringLiteral("http://page.test/")));
+    AdvertisedFeeds(page, QStringLiteral("http://page.test/dir/"));
     DecodeDocumentText(body);
     MetaCharset(body);
     TrimBlanks(page);

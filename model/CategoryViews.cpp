@@ -210,7 +210,7 @@ void BuildCategoryViews(const TNewsViews& views, int newsStorageDuration, const 
                 continue;
             item->IconIdx = feed->IconIdx;
             // The link is scanned once for all the mirrors of the item.
-            const TMediaKinds kinds = MediaKindsOf(item->Link);
+            const TMediaKinds kinds = ItemMediaKinds(*item, MediaKindsOf(item->Link));
             const size_t index = sources.size();
             sources.push_back({item, NodeDataValue(child), TNewsData::NodeImagesOf(item, kinds), kinds});
 

@@ -231,3 +231,16 @@ TIndexList TTreeList::RandomOrder() const
         order.push_back(pick(Random()));
     return order;
 }
+
+TMediaKinds ItemMediaKinds(const TTreeItem& item) { return ItemMediaKinds(item, MediaKindsOf(item.Link)); }
+
+TMediaKinds ItemMediaKinds(const TTreeItem& item, TMediaKinds linkKinds)
+{
+    if (linkKinds.audio || linkKinds.video || item.Options.isEmpty())
+        return linkKinds;
+    const QString type = item.GetOption(kOptMediaType);
+    if (type.isEmpty())
+        return linkKinds;
+    return {type.startsWith(QLatin1String("video/"), Qt::CaseInsensitive),
+            type.startsWith(QLatin1String("audio/"), Qt::CaseInsensitive)};
+}

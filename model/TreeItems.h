@@ -14,6 +14,7 @@
 // both verbatim: its text is the user's, not HTML.
 #include "model/DateTime.h"
 #include "model/Utf8Text.h"
+#include "text/TextTools.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,9 @@ inline const QString kOptShowDescription = QStringLiteral("SDR");
 // The name a user gave a feed; the merges keep it in place of the channel's title.
 inline const QString kOptUserName = QStringLiteral("UNM");
 inline const QString kOptShowNewsFor = QStringLiteral("SNF");
+// News item option: the declared audio or video type of an enclosure the item
+// links to, kept when its address alone does not tell the kind.
+inline const QString kOptMediaType = QStringLiteral("MED");
 
 class TTreeItem {
 public:
@@ -138,3 +142,9 @@ private:
 
 // Plain form of a raw text: unchanged without "<" and "&", else HTMLToText.
 QString PlainForm(const QString& s);
+
+// Whether an item's link is audio or video: its address (MediaKindsOf), else
+// the enclosure type kept with it (kOptMediaType).
+TMediaKinds ItemMediaKinds(const TTreeItem& item);
+// The same for an address scanned already.
+TMediaKinds ItemMediaKinds(const TTreeItem& item, TMediaKinds linkKinds);

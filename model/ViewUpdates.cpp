@@ -276,6 +276,7 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
         // Read before any step deletes anything (node may itself be a mirror).
         const qint64 data = NodeDataValue(node);
         const QString link = item->Link;
+        const TMediaKinds kinds = ItemMediaKinds(*item);
         const double timeStamp = item->TimeStamp;
         const TTreeItem* feed = ParentFeed(node);
         const QString feedLink = feed ? feed->Link : QString();
@@ -295,9 +296,9 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
             TUpdateGuard guardAudio(views.tvAudio);
             TUpdateGuard guardVideo(views.tvVideo);
             if (mode == umItemAdded) {
-                if (views.tvAudio && IsAudioLink(link))
+                if (views.tvAudio && kinds.audio)
                     views.tvAudio->insertTopLevelItem(0, CopyNode(node));
-                if (views.tvVideo && IsVideoLink(link))
+                if (views.tvVideo && kinds.video)
                     views.tvVideo->insertTopLevelItem(0, CopyNode(node));
                 if (views.tvWeb)
                     views.tvWeb->insertTopLevelItem(0, CopyNode(node));
@@ -380,9 +381,10 @@ void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
             if (views.tvTime)
                 if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(item->TimeStamp)))
                     listFor(group).append(node);
-            if (views.tvAudio && IsAudioLink(item->Link))
+            const TMediaKinds kinds = ItemMediaKinds(*item);
+            if (views.tvAudio && kinds.audio)
                 listFor(views.tvAudio->invisibleRootItem()).append(node);
-            if (views.tvVideo && IsVideoLink(item->Link))
+            if (views.tvVideo && kinds.video)
                 listFor(views.tvVideo->invisibleRootItem()).append(node);
             if (views.tvWeb)
                 listFor(views.tvWeb->invisibleRootItem()).append(node);

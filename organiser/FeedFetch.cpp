@@ -3,6 +3,7 @@
 
 #include "app/NewsGlobals.h"
 #include "feeds/DocumentText.h"
+#include "feeds/FeedDiscovery.h"
 #include "feeds/FeedFormat.h"
 #include "feeds/URLTools.h"
 #include "feeds/WebPageNode.h"
@@ -47,7 +48,8 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeed(QString url, QTreeWidgetItem* node, b
     return DownloadFeedNow(url, node, showErrors);
 }
 
-QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors)
+QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors,
+                                              bool offerFeeds)
 {
     if (!NewsData)
         return nullptr;
@@ -108,6 +110,13 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
             // A web page: its own charset rules (server, meta element) decide.
             Memo1.clear();
             Memo1 = JoinedByCrLf(DecodePageText(bytes, contentType));
+            if (offerFeeds && showErrors && !node) {
+                QTreeWidgetItem* fetched = nullptr;
+                if (SubscribeAdvertisedFeed(url, Memo1, &fetched))
+                    return fetched; // that fetch stored the tree and told the user
+                if (DownloadsCancelled())
+                    return nullptr;
+            }
             result = AddWebPageNode(tvTree, url, Memo1);
             NewsData->AssignNodeIcon(result.In(tvTree), url);
             break;
@@ -129,6 +138,23 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     }
     QTreeWidgetItem* resultNode = result.In(tvTree);
     return resultNode ? resultNode : failed();
+}
+
+bool TNewsFeeder::SubscribeAdvertisedFeed(const QString& pageUrl, const QString& pageText, QTreeWidgetItem** fetched)
+{
+    const std::vector<TAdvertisedFeed> feeds = AdvertisedFeeds(pageText, pageUrl);
+    if (feeds.empty())
+        return false;
+    const TAdvertisedFeed& offered = feeds.front();
+    const QString name = QStringLiteral("\"%1\"").arg(offered.title.isEmpty() ? offered.url : offered.title);
+    // A nested event loop: the busy state this fetch holds keeps other
+    // commands from the tree meanwhile.
+    if (!Dialogs().AskYesNo(FormatText(OrganiserTexts.SOffersFeed, name)) || DownloadsCancelled())
+        return false;
+    // A feed URL that brings a page again (one pointing back) makes that page a web link.
+    *fetched = DownloadFeedNow(offered.url, nullptr, true, false);
+    lastFetchDownloaded = true; // the page came: what was pasted was an address, not a note
+    return true;
 }
 
 QTreeWidgetItem* TNewsFeeder::LoadFeedURL(QString url, QTreeWidgetItem* node)

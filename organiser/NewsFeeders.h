@@ -215,6 +215,8 @@ public:
     // Hands a link to the desktop; only http, https, ftp and mailto links
     // are accepted. Audio and video go to the player of their type, asked first.
     void OpenTarget(const QString& target) override;
+    // The same for a link whose enclosure type (kOptMediaType) may make it media.
+    void OpenTargetOfType(const QString& target, const QString& mediaType);
     // Opens a local file or folder with the desktop's application for its type.
     void OpenFile(const QString& path);
     // acContext: our own small menu for the selected file node.
@@ -351,7 +353,13 @@ private:
     void HandleLanguageChanged();
     void ShowStatus(const QString& text);
     void ReassignFileIcons();
-    QTreeWidgetItem* DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors);
+    // offerFeeds: a web page fetched for a user as a new node offers the
+    // first feed it advertises (a question) before it becomes a web link.
+    QTreeWidgetItem* DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors,
+                                     bool offerFeeds = true);
+    // The page's first advertised feed, when the user takes it: its fetch's
+    // result in *fetched; false when the page stays a web link.
+    bool SubscribeAdvertisedFeed(const QString& pageUrl, const QString& pageText, QTreeWidgetItem** fetched);
     QTreeWidgetItem* FetchForUser(QString url, QTreeWidgetItem* node);
     bool KeepDamagedNewsFile();
     // Reports of the news file (StoreReports.cpp).

@@ -29,6 +29,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMimeDatabase>
 #include <QScreen>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -67,12 +68,17 @@ const QString kMediaNote = QStringLiteral(
 
 // A media target to its player (after a question), anything else to the
 // desktop as desktopUrl.
-void OpenAccepted(const QString& target, const QString& desktopUrl)
+// mediaType: the declared type of an enclosure whose address shows no kind.
+void OpenAccepted(const QString& target, const QString& desktopUrl, const QString& mediaType = QString())
 {
     QString exec;
+    const bool mediaByName = IsAudioLink(target) || IsVideoLink(target);
+    const bool media = mediaByName || !mediaType.isEmpty();
     // Only media files go through the registered command.
-    if (IsAudioLink(target) || IsVideoLink(target))
+    if (mediaByName)
         exec = ExecLineFor(TNewsFeeder::OpenTargetExtension(target));
+    else if (media)
+        exec = ExecLineFor(QMimeDatabase().mimeTypeForName(mediaType).preferredSuffix());
     const QString command = CleanOpenCommand(exec);
     if (!command.isEmpty()) {
         if (target.startsWith('-')) {
@@ -91,7 +97,7 @@ void OpenAccepted(const QString& target, const QString& desktopUrl)
         return;
     }
     // No player of its own: the note about media players first.
-    if (IsAudioLink(target) || IsVideoLink(target))
+    if (media)
         Dialogs().ShowNote(QStringLiteral("Quorbel"), kMediaNote);
     Shell().OpenUrl(desktopUrl);
 }
@@ -157,7 +163,7 @@ void TNewsFeeder::tvTreeDblClick(QTreeWidget* view)
         if (item->IsKind(kFileLink))
             OpenFile(target.trimmed());
         else
-            OpenTarget(target);
+            OpenTargetOfType(target, item->GetOption(kOptMediaType));
     } else if (item->IsKind(kFeed)) {
         const QString link = item->Link; // a copy: the item may go while the fetch runs
         LoadFeedURL(link, TreeNodeOf(node));
@@ -203,7 +209,9 @@ QString TNewsFeeder::FindOpenCommand(const QString& extension)
     return CleanOpenCommand(ExecLineFor(extension));
 }
 
-void TNewsFeeder::OpenTarget(const QString& target)
+void TNewsFeeder::OpenTarget(const QString& target) { OpenTargetOfType(target, QString()); }
+
+void TNewsFeeder::OpenTargetOfType(const QString& target, const QString& mediaType)
 {
     const QString link = target.trimmed();
     if (link.isEmpty())
@@ -212,7 +220,7 @@ void TNewsFeeder::OpenTarget(const QString& target)
         Dialogs().ShowMessage(FormatText(OrganiserTexts.SRefusedLink, link));
         return;
     }
-    OpenAccepted(link, link);
+    OpenAccepted(link, link, mediaType);
 }
 
 void TNewsFeeder::OpenFile(const QString& path)

@@ -196,9 +196,10 @@ void TRSSView::ShowItem(const TTreeItem& item)
     imSpeaker->hide();
     imVideo->hide();
     QLabel* mark = nullptr;
-    if (IsAudioLink(CurrentItem.Link))
+    const TMediaKinds kinds = ItemMediaKinds(CurrentItem);
+    if (kinds.audio)
         mark = imSpeaker;
-    else if (IsVideoLink(CurrentItem.Link))
+    else if (kinds.video)
         mark = imVideo;
     // The strip never grows past the screen: a long title is elided instead.
     const int around = Image1->width() + imClose->width() + 12 + (mark ? mark->width() + 18 : 0);

@@ -110,9 +110,10 @@ TEST_F(EndToEndTest, ThreeFeedsThroughTheScheduler)
     QTreeWidgetItem* good = organiser->tvTree->topLevelItem(0);
     EXPECT_EQ(good->text(0), "Loopback News(3)");
     ASSERT_EQ(good->childCount(), 3);
-    EXPECT_EQ(good->child(0)->text(0), "Podcast");
-    EXPECT_EQ(Item(good->child(0))->Link, "http://news.test/ep.mp3");
-    EXPECT_EQ(good->child(2)->text(0), "First & foremost");
+    // In the document's order.
+    EXPECT_EQ(good->child(2)->text(0), "Podcast");
+    EXPECT_EQ(Item(good->child(2))->Link, "http://news.test/ep.mp3");
+    EXPECT_EQ(good->child(0)->text(0), "First & foremost");
     EXPECT_EQ(organiser->Timer1->interval(), organiser->NewsInterval);
 
     // The store after the download, with the back-up of the file as it was.
@@ -122,8 +123,8 @@ TEST_F(EndToEndTest, ThreeFeedsThroughTheScheduler)
     ASSERT_EQ(stored.Count(), 6);
     EXPECT_EQ(stored.Items(0)->Title, "Loopback News(3)");
     EXPECT_EQ(stored.Items(0)->FirstChild, 1);
-    EXPECT_EQ(stored.Items(1)->Title, "Podcast");
-    EXPECT_EQ(stored.Items(3)->Description, "<p>One</p>");
+    EXPECT_EQ(stored.Items(3)->Title, "Podcast");
+    EXPECT_EQ(stored.Items(1)->Description, "<p>One</p>");
 
     // The ticker plays the new items (all dated today).
     EXPECT_EQ(ticker->PlayList.Count(), 3);

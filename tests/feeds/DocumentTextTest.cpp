@@ -76,7 +76,10 @@ TEST(DecodeDocumentTextTest, MarksAndWideForms)
         {QByteArray("<\x00?\x00", 4), std::nullopt, QStringConverter::Utf16LE},
         {QByteArray("\x00\x00\x00<", 4), std::nullopt, QStringConverter::Utf32BE},
         {QByteArray("<?xml"), std::nullopt, std::nullopt},
-        {QByteArray("<\x00r\x00", 4), std::nullopt, std::nullopt}, // UTF-16 without "<?" needs a mark
+        {QByteArray("<\x00r\x00", 4), std::nullopt, QStringConverter::Utf16LE}, // "<rss" without a declaration
+        {QByteArray("\x00<\x00!", 4), std::nullopt, QStringConverter::Utf16BE},
+        {QByteArray("<\x00\xE4\x00", 4), std::nullopt, std::nullopt}, // no ASCII character after "<"
+        {QByteArray("\x00<\x00", 3), std::nullopt, std::nullopt},
         {QByteArray("<\x00", 2), std::nullopt, std::nullopt},
     };
     int row = 0;

@@ -130,7 +130,7 @@ TEST_F(FeedCorpusTest, JsonDocumentsNeedTheirVersionAddress)
         const QJsonArray items = expected.value("items").toArray();
         ASSERT_EQ(feed->childCount(), items.size());
         const QJsonObject first = items[0].toObject();
-        const TTreeItem* item = data.NodeItem(feed->child(feed->childCount() - 1));
+        const TTreeItem* item = data.NodeItem(feed->child(0));
         EXPECT_EQ(item->Title, first.value("title").toString());
         EXPECT_EQ(item->Description, first.value("content_html").toString());
         // The audio attachment wins over the page.

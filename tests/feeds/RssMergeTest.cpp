@@ -2,6 +2,7 @@
 
 #include "app/NewsGlobals.h"
 #include "feeds/DocumentText.h"
+#include "feeds/FeedFormat.h"
 #include "model/NewsDate.h"
 #include "model/ViewNodes.h"
 #include "support/FakeClock.h"
@@ -79,7 +80,7 @@ protected:
     int storageDuration = 5;
 };
 
-TEST_F(RssMergeTest, NewFeedGoesFirstWithItemsInReverseOrder)
+TEST_F(RssMergeTest, NewFeedGoesFirstWithItemsInDocumentOrder)
 {
     AddViewNode(&tree, nullptr, "existing folder", data.NewsList.AddCopy(TTreeItem("FLD", "f", "", "", "", "0")));
     QTreeWidgetItem* feed = Merge(RssDocument("News <b>Today</b>", Numbered(1, 10)));
@@ -92,9 +93,9 @@ TEST_F(RssMergeTest, NewFeedGoesFirstWithItemsInReverseOrder)
     EXPECT_EQ(Item(feed)->Description, "Channel text");
     EXPECT_DOUBLE_EQ(Item(feed)->TimeStamp, NowDateTime());
     ASSERT_EQ(feed->childCount(), 10);
-    EXPECT_EQ(feed->child(0)->text(0), "Item 10");
-    EXPECT_EQ(feed->child(9)->text(0), "Item 1");
-    const TTreeItem* first = Item(feed->child(9));
+    EXPECT_EQ(feed->child(0)->text(0), "Item 1");
+    EXPECT_EQ(feed->child(9)->text(0), "Item 10");
+    const TTreeItem* first = Item(feed->child(0));
     EXPECT_EQ(first->NewsType, "RSS");
     EXPECT_EQ(first->Link, "http://feed.test/1");
     EXPECT_EQ(first->Options, QStringList{"SDR="});
@@ -102,6 +103,7 @@ TEST_F(RssMergeTest, NewFeedGoesFirstWithItemsInReverseOrder)
     // The derived views heard of every new item.
     EXPECT_EQ(web.topLevelItemCount(), 10);
     ASSERT_EQ(feeds.topLevelItemCount(), 1);
+    EXPECT_EQ(Captions(feeds.topLevelItem(0)), Captions(feed)); // the Feeds view in the tree's order
 }
 
 TEST_F(RssMergeTest, RefreshCountsNewAndKnownItems)
@@ -111,8 +113,9 @@ TEST_F(RssMergeTest, RefreshCountsNewAndKnownItems)
     second[0].description = "changed";
     EXPECT_EQ(Merge(RssDocument("T", second), feed), feed);
     EXPECT_EQ(feed->text(0), "T(2 of 12)");
-    EXPECT_EQ(Captions(feed).mid(0, 3), (QStringList{"Item 12", "Item 11", "Item 10"}));
-    EXPECT_EQ(Item(feed->child(11))->Description, "changed"); // Item 1, refreshed in place
+    EXPECT_EQ(Captions(feed).mid(0, 3), (QStringList{"Item 11", "Item 12", "Item 1"}));
+    EXPECT_EQ(Captions(feeds.topLevelItem(0)), Captions(feed));
+    EXPECT_EQ(Item(feed->child(2))->Description, "changed"); // Item 1, refreshed in place
 
     EXPECT_EQ(Merge(RssDocument("T", second), feed), feed);
     EXPECT_EQ(feed->text(0), "T(0 of 12)");
@@ -163,10 +166,10 @@ TEST_F(RssMergeTest, KeepPeriods)
         QStringList afterSecond;
         QString caption;
     } cases[] = {
-        {"NSD=-1", 5, {"old", "fresh"}, "T(2)"}, // emptied, then both come again
-        {"NSD=0", 5, {"new", "old", "fresh"}, "T(1 of 3)"},
+        {"NSD=-1", 5, {"fresh", "old"}, "T(2)"}, // emptied, then both come again
+        {"NSD=0", 5, {"new", "fresh", "old"}, "T(1 of 3)"},
         {nullptr, 5, {"new", "fresh"}, "T(1 of 2)"},         // the default ages out "old"
-        {nullptr, -1, {"new", "old", "fresh"}, "T(1 of 3)"}, // -1 default: nothing emptied or aged
+        {nullptr, -1, {"new", "fresh", "old"}, "T(1 of 3)"}, // -1 default: nothing emptied or aged
         {"NSD=30", 5, {"new", "fresh"}, "T(1 of 2)"},
     };
     for (auto& c : cases) {
@@ -384,14 +387,14 @@ TEST_F(RssMergeTest, UntitledItemsAreTitledFromTheirDescriptionOrLink)
     QTreeWidgetItem* feed = Merge(RssDocument("T", items));
     ASSERT_EQ(feed->childCount(), 21);
     EXPECT_EQ(feed->text(0), "T(21)");
-    EXPECT_EQ(feed->child(0)->text(0), "http://a/link-only");
-    EXPECT_EQ(feed->child(20)->text(0), "Toot number 1");
+    EXPECT_EQ(feed->child(20)->text(0), "http://a/link-only");
+    EXPECT_EQ(feed->child(0)->text(0), "Toot number 1");
     for (int i = 0; i < feed->childCount(); ++i) {
         const TTreeItem* item = Item(feed->child(i));
         EXPECT_EQ(item->Title, feed->child(i)->text(0));
         EXPECT_EQ(item->RawTitle, item->Title);
     }
-    EXPECT_EQ(Item(feed->child(20))->Link, "http://a/1");
+    EXPECT_EQ(Item(feed->child(0))->Link, "http://a/1");
     // The same items again are all known.
     Merge(RssDocument("T", items), feed);
     EXPECT_EQ(feed->text(0), "T(0 of 21)");
@@ -491,6 +494,13 @@ TEST_F(RssMergeTest, WideEncodedFeedsMerge)
         ASSERT_EQ(feed->childCount(), 1);
         EXPECT_EQ(feed->child(0)->text(0), item);
     }
+    // Without mark or declaration the first element tells the width.
+    for (const char* encoding : {"UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"}) {
+        SCOPED_TRACE(encoding);
+        const QString text = doc("x").mid(doc("x").indexOf(u'<', 1));
+        const QByteArray bytes = Encode(encoding, text, false);
+        EXPECT_EQ(RecogniseFeedDocument(bytes, DecodeDocumentText(bytes)).format, TFeedFormat::Rss);
+    }
 }
 
 TEST(FindNodeByURLTest, SearchesStartAndLaterSiblingsOnly)
@@ -529,7 +539,7 @@ TEST_F(RssMergeTest, HundredThousandItems)
     ASSERT_NE(feed, nullptr);
     EXPECT_EQ(feed->childCount(), 100000);
     EXPECT_EQ(feed->text(0), "Big(100000)");
-    EXPECT_EQ(feed->child(0)->text(0), "Item 99999");
+    EXPECT_EQ(feed->child(0)->text(0), "Item 0");
     EXPECT_TRUE(tree.updatesEnabled());
     // The same document again: everything known.
     Merge(doc, feed);

@@ -39,10 +39,10 @@ TEST_F(FeedFormatsFetchTest, AtomFeedsMergeLikeRss)
     QTreeWidgetItem* feed = Fetch(url, AtomDocument({"One", "Two", "Three"}));
     ASSERT_NE(feed, nullptr);
     EXPECT_EQ(feed->text(0), "A <b>(3)");
-    EXPECT_EQ(ChildCaptions(feed), (QStringList{"Three", "Two", "One"}));
+    EXPECT_EQ(ChildCaptions(feed), (QStringList{"One", "Two", "Three"}));
     EXPECT_EQ(Item(feed)->NewsType, "RSH");
     EXPECT_EQ(Item(feed)->Description, "About A");
-    const TTreeItem* one = Item(feed->child(2));
+    const TTreeItem* one = Item(feed->child(0));
     EXPECT_EQ(one->NewsType, "RSS");
     EXPECT_EQ(one->Link, "http://a.test/blog/posts/One");
     EXPECT_EQ(one->Description, "Text of One");
@@ -67,9 +67,9 @@ TEST_F(FeedFormatsFetchTest, JsonFeedsMergeWhateverTheServerCallsThem)
     QTreeWidgetItem* feed = Fetch(url, JsonDocument({"a", "b"}));
     ASSERT_NE(feed, nullptr);
     EXPECT_EQ(feed->text(0), "J(2)");
-    EXPECT_EQ(ChildCaptions(feed), (QStringList{"b", "a"}));
-    EXPECT_EQ(Item(feed->child(1))->Link, "http://j.test/a");
-    EXPECT_DOUBLE_EQ(Item(feed->child(1))->TimeStamp, ToDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+    EXPECT_EQ(ChildCaptions(feed), (QStringList{"a", "b"}));
+    EXPECT_EQ(Item(feed->child(0))->Link, "http://j.test/a");
+    EXPECT_DOUBLE_EQ(Item(feed->child(0))->TimeStamp, ToDateTime(QDate(2026, 12, 8), QTime(10, 0)));
     ASSERT_EQ(Fetch(url, JsonDocument({"a", "b"}), feed), feed);
     EXPECT_EQ(feed->text(0), "J(0 of 2)");
 }
@@ -117,8 +117,8 @@ TEST_F(FeedFormatsFetchTest, PodcastEpisodesReachTheAudioAndVideoLists)
                            "</channel></rss>";
     QTreeWidgetItem* cast = Fetch("http://c.test/rss", rss);
     ASSERT_NE(cast, nullptr);
-    EXPECT_EQ(Item(cast->child(1))->Link, "http://c.test/ep.mp3");
-    EXPECT_EQ(Item(cast->child(0))->Link, "http://c.test/pic");
+    EXPECT_EQ(Item(cast->child(0))->Link, "http://c.test/ep.mp3");
+    EXPECT_EQ(Item(cast->child(1))->Link, "http://c.test/pic");
 
     const QByteArray atom = "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>V</title><entry><title>Clip</title>"
                             "<link href=\"http://v.test/clip\"/><link rel=\"enclosure\" type=\"video/mp4\" "
@@ -135,5 +135,80 @@ TEST_F(FeedFormatsFetchTest, PodcastEpisodesReachTheAudioAndVideoLists)
 
     EXPECT_EQ(organiser->tvAudio->topLevelItemCount(), 2);
     EXPECT_EQ(organiser->tvVideo->topLevelItemCount(), 1);
+}
+
+QByteArray PageOffering(const QString& title, const QString& href)
+{
+    return QStringLiteral("<html><head><title>%1</title><link rel=\"alternate\" type=\"application/atom+xml\" "
+                          "title=\"%1 news\" href=\"%2\"></head><body>x</body></html>")
+        .arg(title, href)
+        .toUtf8();
+}
+
+TEST_F(FeedFormatsFetchTest, APageOfferingAFeedAsksWhichToKeep)
+{
+    const QString question =
+        "This page offers the feed \"%1 news\". Subscribe to the feed? (No keeps the page as a web link.)";
+    // Yes: the advertised feed (resolved against the page) becomes the feed node.
+    downloader.Serve("http://site.test/blog/", PageOffering("Site", "atom"));
+    downloader.Serve("http://site.test/blog/atom", AtomDocument({"One"}));
+    dialogs.answers = {true};
+    QTreeWidgetItem* feed = organiser->LoadFeedURL("http://site.test/blog/", nullptr);
+    organiser->WaitForStore();
+    ASSERT_NE(feed, nullptr);
+    EXPECT_EQ(Item(feed)->Link, "http://site.test/blog/atom");
+    EXPECT_EQ(Item(feed)->NewsType, "RSH");
+    EXPECT_EQ(dialogs.questions, QStringList{question.arg("Site")});
+    EXPECT_TRUE(organiser->LastFetchDownloaded());
+
+    // No: the page is a web link, as without a feed.
+    downloader.Serve("http://other.test/", PageOffering("Other", "/feed"));
+    dialogs.questions.clear();
+    dialogs.answers = {false};
+    QTreeWidgetItem* page = organiser->LoadFeedURL("http://other.test/", nullptr);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Item(page)->NewsType, "WEB");
+    EXPECT_EQ(Item(page)->Link, "http://other.test/");
+    EXPECT_EQ(dialogs.questions.size(), 1);
+
+    // A feed address that brings the page again: asked once, then a web link.
+    downloader.Serve("http://loop.test/", PageOffering("Loop", "http://loop.test/"));
+    dialogs.questions.clear();
+    dialogs.answers = {true, true};
+    QTreeWidgetItem* loop = organiser->LoadFeedURL("http://loop.test/", nullptr);
+    ASSERT_NE(loop, nullptr);
+    EXPECT_EQ(Item(loop)->NewsType, "WEB");
+    EXPECT_EQ(dialogs.questions.size(), 1);
+
+    // The scheduler and the refresh of a node never ask.
+    dialogs.questions.clear();
+    downloader.Serve("http://quiet.test/", PageOffering("Quiet", "/feed"));
+    EXPECT_EQ(Item(organiser->DownloadFeed("http://quiet.test/", nullptr, false))->NewsType, "WEB");
+    EXPECT_NE(organiser->LoadFeedURL("http://other.test/", page), nullptr);
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+    EXPECT_EQ(organiser->tvTree->topLevelItemCount(), 4);
+}
+
+TEST_F(FeedFormatsFetchTest, EpisodesKnownByTheirTypeAloneReachTheAudioList)
+{
+    const QByteArray rss = "<rss><channel><title>Cast</title><link>http://c.test/</link>"
+                           "<item><title>Ep</title><link>/ep1</link>"
+                           "<enclosure url=\"http://cdn.test/play?id=1\" type=\"Audio/MP4; codecs=x\"/></item>"
+                           "<item><title>Page</title><link>/page</link></item>"
+                           "</channel></rss>";
+    // Served from a feed host: relative links are the site's.
+    QTreeWidgetItem* cast = Fetch("http://feeds.test/cast", rss);
+    ASSERT_NE(cast, nullptr);
+    EXPECT_EQ(ChildCaptions(cast), (QStringList{"Ep", "Page"})); // document order, newest first
+    EXPECT_EQ(Item(cast->child(0))->Link, "http://cdn.test/play?id=1");
+    EXPECT_EQ(Item(cast->child(0))->GetOption(kOptMediaType), "audio/mp4");
+    EXPECT_EQ(Item(cast->child(1))->Link, "http://c.test/page");
+    EXPECT_EQ(Item(cast->child(1))->GetOption(kOptMediaType), "");
+    ASSERT_EQ(organiser->tvAudio->topLevelItemCount(), 1);
+    EXPECT_EQ(organiser->tvAudio->topLevelItem(0)->text(0), "Ep");
+    // After a restart too: the kind is kept with the item.
+    organiser->tvAudio->clear();
+    BuildCategoryViews(organiser->Views(), organiser->NewsStorageDuration);
+    EXPECT_EQ(organiser->tvAudio->topLevelItemCount(), 1);
 }
 } // namespace

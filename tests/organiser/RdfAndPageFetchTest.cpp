@@ -43,16 +43,16 @@ TEST_F(RdfAndPageFetchTest, FirstFetchAndRefreshesOfAnRdfFeed)
     ASSERT_NE(feed, nullptr);
     EXPECT_EQ(organiser->tvTree->topLevelItem(0), feed);
     // Only the items: image and textinput are no headlines. Raw titles as captions.
-    EXPECT_EQ(ChildCaptions(feed), QStringList({"Three", "Two &amp; more", "One"}));
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"One", "Two &amp; more", "Three"}));
     EXPECT_EQ(feed->text(0), HTMLToText("Chan &amp; Co") + "(3 of 3)");
     const TTreeItem* feedItem = Item(feed);
     EXPECT_EQ(feedItem->Link, kFeedUrl);
     EXPECT_EQ(feedItem->RawTitle, "Chan &amp; Co"); // the stored title is not the caption
     EXPECT_EQ(feedItem->Description, "About it");
-    const TTreeItem* one = Item(feed->child(2));
+    const TTreeItem* one = Item(feed->child(0));
     EXPECT_EQ(one->Link, "http://site.test/One");
     EXPECT_EQ(one->Description, "Text of One");
-    EXPECT_DOUBLE_EQ(one->TimeStamp, NowDateTime()); // the refresh time, not an item date
+    EXPECT_DOUBLE_EQ(one->TimeStamp, NowDateTime()); // no dc:date: the refresh time
     EXPECT_TRUE(QFile::exists(data.NewsFile));
     // The derived views are not touched by the merge itself.
     EXPECT_EQ(organiser->tvWeb->topLevelItemCount(), 0);
@@ -76,7 +76,7 @@ TEST_F(RdfAndPageFetchTest, FirstFetchAndRefreshesOfAnRdfFeed)
     // "NSD" -1 empties the feed first.
     Item(feed)->SetOption(kOptStorageDays, "-1");
     ASSERT_EQ(Fetch(kFeedUrl, RdfDocument({"Seven", "Eight"}), feed), feed);
-    EXPECT_EQ(ChildCaptions(feed), QStringList({"Eight", "Seven"}));
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"Seven", "Eight"}));
 }
 
 TEST_F(RdfAndPageFetchTest, UnusualRdfDocuments)
@@ -84,7 +84,7 @@ TEST_F(RdfAndPageFetchTest, UnusualRdfDocuments)
     // Without a channel element the first child element stands for it.
     QTreeWidgetItem* feed = Fetch("http://nochannel.test/", RdfDocument({"A", "B", "C"}, "", false));
     ASSERT_NE(feed, nullptr);
-    EXPECT_EQ(ChildCaptions(feed), QStringList({"C", "B"}));
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"B", "C"}));
     EXPECT_EQ(Item(feed)->RawTitle, "A");
 
     // Markup in a title reads as its text; a blank title takes the description.
@@ -96,12 +96,35 @@ TEST_F(RdfAndPageFetchTest, UnusualRdfDocuments)
         "<item><title/><link>http://odd.test/3</link></item></rdf:RDF>";
     feed = Fetch("http://odd.test/", odd);
     ASSERT_NE(feed, nullptr);
-    EXPECT_EQ(ChildCaptions(feed), QStringList({"http://odd.test/3", "Told by its text", "A bold move"}));
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"A bold move", "Told by its text", "http://odd.test/3"}));
     EXPECT_EQ(feed->text(0), "Odd(3 of 3)");
     // Fetched again by a typed URL: found at the top, nothing doubled.
     EXPECT_EQ(Fetch("http://odd.test/", odd), feed);
     EXPECT_EQ(feed->childCount(), 3);
     EXPECT_EQ(organiser->tvTree->topLevelItemCount(), 2);
+}
+
+TEST_F(RdfAndPageFetchTest, RdfItemsInsideTheChannelWithDatesAndRelativeLinks)
+{
+    const QByteArray rdf =
+        "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" xmlns=\"http://purl.org/rss/1.0/\" "
+        "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel><title>N</title><link>http://site.test/</link>"
+        "<item><title>Inside</title><link> /in </link><dc:date>2026-12-08T09:00:00Z</dc:date></item></channel>"
+        "<item><title>Beside</title><link>rel/b</link><dc:date>Tue, 08 Dec 2026 08:00:00 GMT</dc:date></item>"
+        "<item><title>Undated</title><link>http://abs.test/u</link><dc:date>soon</dc:date></item>"
+        "<item><title>Old</title><link>/o</link><dc:date>2026-10-01T00:00:00Z</dc:date></item></rdf:RDF>";
+    organiser->NewsStorageDuration = 30;
+    QTreeWidgetItem* feed = Fetch("http://feeds.test/n.rdf", rdf);
+    ASSERT_NE(feed, nullptr);
+    // Document order above older items; the item already past the keep period is not added.
+    EXPECT_EQ(ChildCaptions(feed), (QStringList{"Inside", "Beside", "Undated"}));
+    EXPECT_EQ(feed->text(0), "N(3 of 3)");
+    EXPECT_EQ(Item(feed->child(0))->Link, "http://site.test/in");
+    EXPECT_EQ(Item(feed->child(1))->Link, "http://site.test/rel/b");
+    EXPECT_EQ(Item(feed->child(2))->Link, "http://abs.test/u");
+    EXPECT_DOUBLE_EQ(Item(feed->child(0))->TimeStamp, ToDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+    EXPECT_DOUBLE_EQ(Item(feed->child(1))->TimeStamp, ToDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+    EXPECT_DOUBLE_EQ(Item(feed->child(2))->TimeStamp, NowDateTime());
 }
 
 TEST_F(RdfAndPageFetchTest, CorpusRdfDocumentsThroughTheFetch)
