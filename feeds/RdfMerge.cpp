@@ -106,18 +106,23 @@ void SetFeedImage(QTreeWidgetItem* node, int image)
     SetNodeImages(node, image, image, NodeStateImage(node));
 }
 
-// Drops the children first seen before the limit, in one pass over the list.
-void AgeChildren(QTreeWidget* tree, QTreeWidgetItem* feed, TDateTime limit)
+// Drops the children dated before the limit, in one pass over the list.
+void AgeChildren(const TNewsViews& views, QTreeWidgetItem* feed, TDateTime limit)
 {
+    QTreeWidget* tree = views.tvTree;
     QSet<QTreeWidgetItem*> gone;
+    QList<QTreeWidgetItem*> expired; // in the feed's order
     for (int i = 0; i < feed->childCount(); ++i) {
         QTreeWidgetItem* child = feed->child(i);
         const TTreeItem* item = NewsData->NodeItem(child);
-        if (item && item->TimeStamp < limit)
+        if (item && item->TimeStamp < limit) {
             gone.insert(child);
+            expired.append(child);
+        }
     }
     if (gone.isEmpty())
         return;
+    RemoveFromViews(views, expired);
     if (gone.contains(tree->currentItem()))
         tree->setCurrentItem(feed);
     const QList<QTreeWidgetItem*> children = feed->takeChildren();
@@ -199,6 +204,7 @@ QTreeWidgetItem* MergeRdfChannel(const TNewsViews& views, int newsStorageDuratio
     const int feedImage = NodeImage(feed);
     TKnownItems known(feed);
     int newCount = 0;
+    QList<QTreeWidgetItem*> added; // the last first: see AddToViews
     for (const QDomElement& e : DocumentItems(root, channel)) {
         QString title = RdfElementText(e, QStringLiteral("title"));
         QString plainTitle = HTMLToText(title);
@@ -225,14 +231,17 @@ QTreeWidgetItem* MergeRdfChannel(const TNewsViews& views, int newsStorageDuratio
             SetFeedImage(node, feedImage);
             // Above the older items, in document order.
             feed->insertChild(newCount++, node);
+            added.prepend(node);
             known.Add(node, true);
             continue;
         }
         SetFeedImage(node, feedImage);
     }
+    AddToViews(views, added);
     if (newsStorageDuration > 0)
-        AgeChildren(tree, feed, now - newsStorageDuration);
+        AgeChildren(views, feed, now - newsStorageDuration);
 
     feed->setText(0, RdfCaption(FeedCaptionTitle(*feedItem, channelTitle), newCount, feed->childCount()));
+    RetitleInViews(views, feed);
     return feed;
 }

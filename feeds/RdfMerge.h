@@ -27,8 +27,8 @@
 //    items in document order and take the feed's image. An item already
 //    older than the storage duration is not added.
 //  - "NSD" -1 empties the feed first; the global storage duration alone ages
-//    children out, by their dates. The derived views are not touched,
-//    except by emptying.
+//    children out, by their dates. The derived views follow: new items go
+//    into them, aged and emptied ones leave them.
 //  - The caption is always "%s(%d of %d)"; the feed's stored title stays.
 #include "feeds/XmlDocument.h"
 #include "model/CategoryViews.h"

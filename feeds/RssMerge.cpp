@@ -342,5 +342,6 @@ QTreeWidgetItem* MergeFeedChannel(const TNewsViews& views, int newsStorageDurati
     const QString caption = FeedCaption(FeedCaptionTitle(*feedItem, channel.title), newCount, feed->childCount());
     feed->setText(0, caption);
     feedItem->SetTitle(caption);
+    RetitleInViews(views, feed);
     return feed;
 }

@@ -74,5 +74,8 @@ void RemoveFromViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nod
 // but each list of a view takes all its new nodes in one insert instead of
 // moving its whole length once per node.
 void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes);
+// Gives the mirrors of a tvTree node (a feed's entry in the Feeds view, an
+// item's copies in every view) the node's caption. Never raises.
+void RetitleInViews(const TNewsViews& views, const QTreeWidgetItem* node);
 // Removes the node's descendants from the derived views, then from the tree.
 void DeleteChildNodes(const TNewsViews& views, QTreeWidgetItem* node);

@@ -171,3 +171,21 @@ void RemovePendingChildrenAt(QTreeWidgetItem* parent, const std::vector<size_t>&
     *pending = std::move(kept);
     ForgetIfEmpty(parent);
 }
+
+void RetitleChildrenWithData(QTreeWidgetItem* parent, qint64 data, const QString& caption)
+{
+    if (!parent)
+        return;
+    if (TPendingList* pending = PendingOf(parent)) {
+        for (TPendingNode& p : *pending)
+            if (p.data == data)
+                p.caption = caption;
+        return;
+    }
+    const int count = parent->childCount();
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* child = parent->child(i);
+        if (NodeDataValue(child) == data && child->text(0) != caption)
+            child->setText(0, caption);
+    }
+}

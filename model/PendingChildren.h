@@ -43,5 +43,7 @@ void InsertFirstCopies(QTreeWidgetItem* parent, const QList<const QTreeWidgetIte
 QTreeWidgetItem* FirstChildWithData(QTreeWidgetItem* parent, qint64 data);
 void RemoveFirstChildWithData(QTreeWidgetItem* parent, qint64 data);
 void RemoveAllChildren(QTreeWidgetItem* parent);
+// Gives every child with this data value (either form) that caption.
+void RetitleChildrenWithData(QTreeWidgetItem* parent, qint64 data, const QString& caption);
 // Removes the compact children at these places (each once, any order).
 void RemovePendingChildrenAt(QTreeWidgetItem* parent, const std::vector<size_t>& places);

@@ -140,6 +140,12 @@ public:
         if (!item)
             return;
         const qint64 data = NodeDataValue(node);
+        if (item->IsKind(kFeed)) {
+            // A deleted feed's entry goes with it (its items go one by one).
+            if (views.tvTheme)
+                Doom(views.tvTheme->invisibleRootItem(), data);
+            return;
+        }
         if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(item->TimeStamp, nextDayStart)))
             Doom(group, data);
         for (QTreeWidget* view : {views.tvWeb, views.tvAudio, views.tvVideo})
@@ -275,6 +281,12 @@ void UpdateViews(const TNewsViews& views, QTreeWidgetItem* node, int mode)
             return;
         // Read before any step deletes anything (node may itself be a mirror).
         const qint64 data = NodeDataValue(node);
+        if (mode == umItemRemoved && item->IsKind(kFeed)) {
+            // A deleted feed's entry goes with it (its items go one by one).
+            if (views.tvTheme)
+                RemoveFirstChildWithData(views.tvTheme->invisibleRootItem(), data);
+            return;
+        }
         const QString link = item->Link;
         const TMediaKinds kinds = ItemMediaKinds(*item);
         const double timeStamp = item->TimeStamp;
@@ -405,6 +417,32 @@ void AddToViews(const TNewsViews& views, const QList<QTreeWidgetItem*>& nodes)
             std::reverse(originals.begin(), originals.end());
             InsertFirstCopies(parent, originals);
         }
+    } catch (...) {
+        // As in UpdateViews: not reported.
+    }
+}
+
+void RetitleInViews(const TNewsViews& views, const QTreeWidgetItem* node)
+{
+    try {
+        const TTreeItem* item = ItemOf(node);
+        if (!item)
+            return;
+        const qint64 data = NodeDataValue(node);
+        const QString caption = item->Title; // what a build of the views shows
+        if (item->IsKind(kFeed)) {
+            if (views.tvTheme)
+                RetitleChildrenWithData(views.tvTheme->invisibleRootItem(), data, caption);
+            return;
+        }
+        if (QTreeWidgetItem* group = DayGroup(views.tvTime, DayAge(item->TimeStamp)))
+            RetitleChildrenWithData(group, data, caption);
+        for (QTreeWidget* view : {views.tvWeb, views.tvAudio, views.tvVideo})
+            if (view)
+                RetitleChildrenWithData(view->invisibleRootItem(), data, caption);
+        if (const TTreeItem* feed = ParentFeed(node); feed && views.tvTheme)
+            RetitleChildrenWithData(FirstChildWithLink(views.tvTheme->invisibleRootItem(), feed->Link), data,
+                                    caption);
     } catch (...) {
         // As in UpdateViews: not reported.
     }

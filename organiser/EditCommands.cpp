@@ -227,7 +227,7 @@ void TNewsFeeder::RenameExecute()
 void TNewsFeeder::CaptionEdited(QTreeWidget* view, QTreeWidgetItem* node)
 {
     // A feed entry's caption is the Feeds view's own; elsewhere the caption
-    // is the item's title. Other views show the old caption until rebuilt.
+    // is the item's title, and every view shows it at once.
     if (view == tvTheme || !node)
         return;
     const QString name = node->text(0);
@@ -235,20 +235,38 @@ void TNewsFeeder::CaptionEdited(QTreeWidget* view, QTreeWidgetItem* node)
         return;
     // A merge in progress sets the caption at its end: the new name is taken
     // once it has done, so that the merge's caption does not replace it.
-    Busy->RunOnTree([view, name, ref = TNodeRef(node)] {
+    Busy->RunOnTree([this, view, name, ref = TNodeRef(node)] {
         TTreeItem* item = ItemOf(ref.In(view));
         if (!item)
             return;
         QTreeWidgetItem* node = ref.In(view);
-        if (node->text(0) != name)
-            node->setText(0, name);
         item->SetTitle(name);
+        // Shown as every view shows the title, after a restart too.
+        if (node->text(0) != item->Title)
+            node->setText(0, item->Title);
         if (item->IsKind(kFeed)) {
             // Counts left in the new name are the merge's business, not the name's.
             const QString bare = TitleWithoutCount(name);
             item->SetOption(kOptUserName, IsBlank(bare) ? name : bare);
         }
+        if (QTreeWidgetItem* treeNode = TreeNodeOf(node)) {
+            if (treeNode->text(0) != item->Title)
+                treeNode->setText(0, item->Title);
+            RetitleInViews(Views(), treeNode);
+        }
     });
+}
+
+void TNewsFeeder::ShowEmptiedFeedCount(QTreeWidgetItem* node)
+{
+    TTreeItem* item = ItemOf(node);
+    if (!item || !item->IsKind(kFeed))
+        return;
+    const QString bare = TitleWithoutCount(item->Title);
+    const QString caption = FeedCaption(FeedCaptionTitle(*item, bare), 0, 0);
+    node->setText(0, caption);
+    if (bare != item->Title) // a title that carries the counts carries the new ones
+        item->SetTitle(caption);
 }
 
 void TNewsFeeder::CopyLinkExecute()
@@ -336,6 +354,9 @@ void TNewsFeeder::DelChildrenExecute()
                 return;
             SuspendForReload();
             DeleteChildNodes(node);
+            ShowEmptiedFeedCount(node);
+            if (ticker)
+                ticker->RebuildQueue(tvTree);
             // Rebuilt at once, rather than left empty until the next start.
             BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());
             RestartFeedUpdates();

@@ -170,6 +170,8 @@ public:
     void SortExecute();
     void RenameExecute();
     void CaptionEdited(QTreeWidget* view, QTreeWidgetItem* node);
+    // An emptied feed's caption: its name with "(0)".
+    void ShowEmptiedFeedCount(QTreeWidgetItem* node);
     void CopyLinkExecute();
     void CopyNodeExecute();
     void PropertyExecute();

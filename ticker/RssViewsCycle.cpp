@@ -46,6 +46,10 @@ void TRSSView::RebuildQueue(QTreeWidget* view)
 {
     QMutexLocker lock(&QueueLock);
     PlayList.Clear();
+    // A headline on show whose item left the tree (deleted, emptied, aged
+    // out) gives way at once: it is neither shown nor opened any more.
+    const bool showsNews = CurrentItem.IsKind(kNewsItem);
+    bool currentInTree = false;
     {
         TUpdateGuard updates(view);
         if (view && NewsData) {
@@ -67,6 +71,9 @@ void TRSSView::RebuildQueue(QTreeWidget* view)
                     TTreeItem* child = NewsData->NodeItem(node->child(k));
                     if (!child || !child->IsKind(kNewsItem))
                         break;
+                    if (showsNews && !currentInTree && child->Link == CurrentItem.Link
+                        && child->Title == CurrentItem.Title)
+                        currentInTree = true;
                     if (hours != 0 && now >= child->TimeStamp + limit
                         && (!ShowNewsOnce || child->LastShown != 0))
                         continue;
@@ -78,6 +85,14 @@ void TRSSView::RebuildQueue(QTreeWidget* view)
     }
     Queue = PlayList.RandomOrder();
     QueuePos = 0;
+    if (showsNews && !currentInTree && view) {
+        if (const TTreeItem* next = Queue.empty() ? nullptr : PlayList.At(Queue.front())) {
+            QueuePos = Queue.size() > 1 ? 1 : 0;
+            ShowItem(*next);
+        } else {
+            ShowItem(TTreeItem(QString(), QString(), QString(), QString(), QString(), QStringLiteral("0")));
+        }
+    }
     SetTimerEnabled(!Paused);
 }
 

@@ -54,8 +54,8 @@ TEST_F(RdfAndPageFetchTest, FirstFetchAndRefreshesOfAnRdfFeed)
     EXPECT_EQ(one->Description, "Text of One");
     EXPECT_DOUBLE_EQ(one->TimeStamp, NowDateTime()); // no dc:date: the refresh time
     EXPECT_TRUE(QFile::exists(data.NewsFile));
-    // The derived views are not touched by the merge itself.
-    EXPECT_EQ(organiser->tvWeb->topLevelItemCount(), 0);
+    // The derived views hear of the new items.
+    EXPECT_EQ(organiser->tvWeb->topLevelItemCount(), 3);
 
     // A refresh with two new items: known ones are found by their converted
     // title, whether the caption is raw (this run) or converted (after a restart).

@@ -179,3 +179,27 @@ TEST_F(TickerRebuildQueueTest, TimerFollowsPauseAndEmptyResultsClearTheQueue)
     EXPECT_TRUE(tree.updatesEnabled()) << "update mode is left again";
 }
 } // namespace
+
+namespace {
+TEST_F(TickerRebuildQueueTest, AHeadlineWhoseItemLeftTheTreeGivesWay)
+{
+    QTreeWidgetItem* feed = Feed(nullptr, "F", "SNF=0");
+    QTreeWidgetItem* gone = News(feed, "gone", 1, false);
+    News(feed, "stays", 1, false);
+    view->RebuildQueue(&tree);
+    view->ShowItem(*Of(gone));
+    view->RebuildQueue(&tree); // still there: stays on show
+    EXPECT_EQ(view->CurrentItem.Title, "gone");
+
+    delete gone;
+    view->RebuildQueue(&tree);
+    EXPECT_EQ(view->CurrentItem.Title, "stays");
+    EXPECT_EQ(view->CurrentItem.Link, "http://h/stays");
+
+    // With nothing left, nothing is shown and nothing opens.
+    tree.clear();
+    view->RebuildQueue(&tree);
+    EXPECT_TRUE(view->CurrentItem.Title.isEmpty());
+    EXPECT_TRUE(view->CurrentItem.Link.isEmpty());
+}
+} // namespace
