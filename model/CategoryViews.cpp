@@ -103,6 +103,10 @@ int DayAge(double timeStamp, double nextDayStart)
     const double distance = std::fabs(nextDayStart - timeStamp);
     if (!std::isfinite(distance) || distance >= static_cast<double>(INT_MAX))
         return INT_MAX;
+    // A day runs from its midnight up to the next one: an item dated at
+    // 00:00 belongs to the day that midnight starts.
+    if (timeStamp < nextDayStart)
+        return static_cast<int>(std::ceil(distance)) - 1;
     return static_cast<int>(std::trunc(distance));
 }
 

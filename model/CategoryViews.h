@@ -6,8 +6,9 @@
 //  - Day groups: n = 7 when the storage duration is 0 or less, else the
 //    duration limited to 2..15; "Today", "Yesterday", dated groups for 2..n-2
 //    days ago, "Others.." last (it takes the place of "Yesterday" when n = 2).
-//  - An item's age is the whole number of days between tomorrow 00:00 and its
-//    time stamp, taken without sign.
+//  - An item's age is the number of whole days it lies before tomorrow 00:00
+//    (0 from today 00:00 on, 1 from yesterday 00:00 on, ...); a stamp after
+//    that counts the whole days it lies beyond it.
 //  - The WWW view sorts by site prefix, then newest first; the Time view sorts
 //    the items inside each group newest first and keeps the groups in order.
 //  - UpdateViews matches mirrors by data value (the NewsList index they share

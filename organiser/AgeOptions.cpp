@@ -19,6 +19,7 @@
 #include "organiser/TreeDragDrop.h"
 
 #include "app/NewsGlobals.h"
+#include "model/Intervals.h"
 #include "model/PendingChildren.h"
 #include "platform/Dialogs.h"
 #include "text/TextTools.h"
@@ -32,7 +33,6 @@
 #include <QTreeWidget>
 
 namespace {
-constexpr qint64 kMaxIntervalMs = 2147483000;
 // The ticker's wording, for an organiser running without one.
 const QString kUpdateInterval = QStringLiteral("Update Interval");
 const QString kUpdateIntervalInput = QStringLiteral("Please Enter Interval[sec]");
@@ -225,14 +225,12 @@ void TNewsFeeder::ConnectionIntervalExecute()
     const QString caption = ticker ? ticker->SUpdateInterval : kUpdateInterval;
     const QString prompt = ticker ? ticker->SUpdateIntervalInput : kUpdateIntervalInput;
     if (Dialogs().InputQuery(caption, prompt, text)) {
-        bool isNumber = false;
-        const qint64 entered = text.trimmed().toLongLong(&isNumber);
-        const qint64 ms = (isNumber ? entered : oldSeconds) * 1000;
-        if (isNumber && (entered < 0 || entered > kMaxIntervalMs / 1000 || ms > kMaxIntervalMs)) {
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SIntervalRefused, QString::number(kMaxIntervalMs / 1000)));
+        qint64 entered = 0;
+        if (!ReadIntervalSeconds(text, entered)) {
+            Dialogs().ShowMessage(FormatText(OrganiserTexts.SIntervalRefused, QString::number(kMaxIntervalSeconds)));
         } else {
             Timer1->stop();
-            NewsInterval = static_cast<int>(ms);
+            NewsInterval = static_cast<int>(entered * 1000);
             // Before the tree is built the start-up tick keeps its own wait;
             // it takes NewsInterval itself.
             if (TreeLoaded)

@@ -2,6 +2,7 @@
 #include "organiser/NewsFeeders.h"
 
 #include "app/NewsGlobals.h"
+#include "model/Intervals.h"
 #include "model/ViewNodes.h"
 #include "ticker/DescriptionWindow.h"
 #include "language/LangManager.h"
@@ -40,8 +41,6 @@ namespace {
 const QString kSection = QStringLiteral("NewsFeeder");
 constexpr int kDesignLeft = 249, kDesignTop = 132, kDesignWidth = 536, kDesignHeight = 508;
 constexpr int kDesignPageIndex = 3; // the Audio tab
-constexpr int kMinNewsInterval = 1000;
-constexpr int kMaxNewsInterval = 2147483000;
 } // namespace
 
 TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
@@ -257,7 +256,7 @@ void TNewsFeeder::LoadSettings()
     // scheduler would fetch all the time), a negative one or one the timer
     // cannot hold is ignored.
     const int interval = ini.ReadInteger(kSection, QStringLiteral("NewsInterval"), NewsInterval);
-    if (interval == 0 || (interval >= kMinNewsInterval && interval <= kMaxNewsInterval))
+    if (IsUsableNewsInterval(interval))
         NewsInterval = interval;
     NewsStorageDuration = ini.ReadInteger(kSection, QStringLiteral("NewsStorageDuration"),
                                           NewsStorageDuration);

@@ -148,6 +148,7 @@ public:
     QString SNewsDurationInput = QStringLiteral("Please Enter Duration [hour]");
     QString SNewsIntervalTitle = QStringLiteral("News Interval");
     QString SNewsIntervalInput = QStringLiteral("Please Enter Interval [sec]");
+    QString SIntervalRefused = QStringLiteral("The interval must be between 0 and %d seconds.");
     QString SIntervalCaption = QStringLiteral("Show News for %d s");
     QString SUpdateInterval = QStringLiteral("Update Interval");
     QString SUpdateIntervalInput = QStringLiteral("Please Enter Interval[sec]");

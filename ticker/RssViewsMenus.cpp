@@ -17,6 +17,7 @@
 #include "ticker/RssViews.h"
 
 #include "app/NewsGlobals.h"
+#include "model/Intervals.h"
 #include "platform/Dialogs.h"
 #include "platform/Trace.h"
 #include "text/TextTools.h"
@@ -35,7 +36,6 @@
 #include <limits>
 
 namespace {
-constexpr qint64 kMaxIntervalSeconds = std::numeric_limits<qint32>::max() / 1000;
 
 // One entry of a menu: an action (nullptr when the organiser lacks it), a
 // submenu (nullptr when left empty), or a named separator. Implicit, so the
@@ -264,17 +264,19 @@ void TRSSView::IntervalCommand()
 {
     QString text = QString::number(IntervalSeconds(RSSInterval));
     if (Dialogs().InputQuery(SNewsIntervalTitle, SNewsIntervalInput, text)) {
-        bool isNumber = false;
-        const qint64 seconds = text.trimmed().toLongLong(&isNumber);
-        // A count that does not fit, or a negative one, is refused like a non-number.
-        if (isNumber && seconds >= 0 && seconds <= kMaxIntervalSeconds && seconds * 1000 != RSSInterval) {
+        qint64 seconds = 0;
+        if (!ReadIntervalSeconds(text, seconds))
+            Dialogs().ShowMessage(FormatNumber(SIntervalRefused, kMaxIntervalSeconds));
+        else if (seconds * 1000 != RSSInterval) {
             RSSInterval = static_cast<qint32>(seconds * 1000);
             SaveTickerSettings();
         }
     }
     Interval1->setText(FormatNumber(SIntervalCaption, IntervalSeconds(RSSInterval)));
     Timer1->stop();
-    Next(); // shows the next item, which runs Timer1 again unless paused or the queue is empty
+    // Paused, the headline on show stays.
+    if (!Paused)
+        Next(); // shows the next item, which runs Timer1 again unless the queue is empty
 }
 
 void TRSSView::ToggleDescription()

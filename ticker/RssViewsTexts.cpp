@@ -30,6 +30,7 @@ void TRSSView::ApplyTickerTexts(bool force)
         {"SNewsDurationInput", &SNewsDurationInput},
         {"SNewsIntervalTitle", &SNewsIntervalTitle},
         {"SNewsIntervalInput", &SNewsIntervalInput},
+        {"SIntervalRefused", &SIntervalRefused},
         {"SIntervalCaption", &SIntervalCaption},
         {"SUpdateInterval", &SUpdateInterval},
         {"SUpdateIntervalInput", &SUpdateIntervalInput},

@@ -88,10 +88,11 @@ TEST(DayGroupTest, GroupCountAndAge)
         int age;
     } ages[] = {
         {"today 10:00", At(0, 10), 0},          {"today 23:59:59", At(0, 23, 59, 59), 0},
-        {"today 00:00:00", At(0, 0), 1},        {"yesterday 00:00:01", At(-1, 0, 0, 1), 1},
-        {"yesterday 00:00:00", At(-1, 0), 2},   {"tomorrow 10:00", At(1, 10), 0},
+        {"today 00:00:00", At(0, 0), 0},        {"yesterday 00:00:01", At(-1, 0, 0, 1), 1},
+        {"yesterday 00:00:00", At(-1, 0), 1},   {"yesterday 23:59:59", At(-1, 23, 59, 59), 1},
+        {"two days ago 23:59:59", At(-2, 23, 59, 59), 2}, {"tomorrow 10:00", At(1, 10), 0},
         {"two days ahead 01:00", At(2, 1), 1},  {"three days ahead noon", At(3, 12), 2},
-        {"never", 0.0, static_cast<int>(next)}, {"NaN", std::numeric_limits<double>::quiet_NaN(), INT_MAX},
+        {"never", 0.0, static_cast<int>(next) - 1}, {"NaN", std::numeric_limits<double>::quiet_NaN(), INT_MAX},
         {"far away", 1e300, INT_MAX},
     };
     for (const auto& c : ages)
@@ -144,8 +145,8 @@ TEST_F(CategoryViewsTest, ItemsGoToTheGroupOfTheirAge)
         TDateTime stamp;
         QString group;
     } cases[] = {
-        {5, At(0, 10), "Today"},      {5, At(0, 0), "Yesterday"},  {5, At(1, 10), "Today"},
-        {5, At(3, 12), DateCaption(2)}, {5, At(-1, 0), DateCaption(2)}, {5, At(-3, 12), DateCaption(3)},
+        {5, At(0, 10), "Today"},      {5, At(0, 0), "Today"},      {5, At(1, 10), "Today"},
+        {5, At(3, 12), DateCaption(2)}, {5, At(-1, 0), "Yesterday"}, {5, At(-3, 12), DateCaption(3)},
         {5, At(-4, 12), "Others.."},  {5, At(-5, 12), "-"},        {0, At(-6, 12), "Others.."},
         {0, At(-7, 12), "-"},         {30, At(-13, 12), DateCaption(13)}, {30, At(-14, 12), "Others.."},
         {30, At(-15, 12), "-"},       {1, At(-1, 12), "Others.."}, {1, At(-2, 12), "-"},

@@ -130,7 +130,7 @@ TEST_F(ViewUpdatesTest, AddedItemGoesFirstIntoEachView)
         {"http://f/new.mp3", At(-1, 12), 1, true, false},
         {"http://f/x.aac/new.mp4", At(1, 10), 0, true, true}, // less than a day after the next day's start
         {"http://f/new.m4v", At(2, 6), 1, false, true},     // 24 to 48 hours after it
-        {"http://f/midnight", At(0, 0), 1, false, false},
+        {"http://f/midnight", At(0, 0), 0, false, false}, // midnight starts the day
         {"http://f/old", At(-20, 12), -1, false, false},
     };
     for (const auto& c : cases) {

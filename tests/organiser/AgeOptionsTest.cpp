@@ -327,7 +327,7 @@ TEST_F(AgeOptionsTest, IntervalEntries)
         bool refused;
         bool ticking;
     } cases[] = {
-        {"60", 60000, false, true},     {"90", 90000, false, true},    {"abc", 90000, false, true},
+        {"60", 60000, false, true},     {"90", 90000, false, true},    {"abc", 90000, true, true},
         {nullptr, 90000, false, true},  {"-5", 90000, true, true},     {"2147484", 90000, true, true},
         {"2147483", 2147483000, false, true}, {"0", 0, false, false},
     };
