@@ -62,16 +62,15 @@ const int kDerivedTitleLength = 80;
 // conversion below, and is far more than one title needs.
 const int kPlainWindow = 2048;
 
-// Plain text with white space runs collapsed, which the title conversion
-// (HTMLToText) leaves as it is: taken as a title, it is at once the stored
-// title, the caption and the duplicate key. Each conversion that still changes
-// the text shortens it, so the loop ends.
+// Plain text that the title conversion (HTMLToText) leaves as it is: taken as
+// a title, it is at once the stored title, the caption and the duplicate key.
+// A conversion may leave text that converts again ("&amp;lt;b&amp;gt;" gives
+// "&lt;b&gt;", then "<b>", then nothing). Its result holds single blanks only,
+// so from the second round on every change shortens the text: the loop ends.
 QString StablePlainText(const QString& text)
 {
-    // Line breaks count as white space: HTMLToText drops them, which would
-    // join the words on either side.
-    QString plain = HTMLToText(text.simplified()).simplified().left(kPlainWindow);
-    for (QString next = HTMLToText(plain).simplified(); next != plain; next = HTMLToText(plain).simplified())
+    QString plain = HTMLToText(text).left(kPlainWindow);
+    for (QString next = HTMLToText(plain); next != plain; next = HTMLToText(plain))
         plain = next;
     return plain;
 }

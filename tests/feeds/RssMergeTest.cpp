@@ -287,7 +287,7 @@ TEST_F(RssMergeTest, MarkupInPlainFieldsReadsTheFirstPiece)
     QTreeWidgetItem* feed;
     ASSERT_NO_THROW(feed = Merge(doc));
     EXPECT_TRUE(tree.updatesEnabled());
-    EXPECT_EQ(feed->text(0), "Ch (3)");
+    EXPECT_EQ(feed->text(0), "Ch(3)");
     EXPECT_EQ(Item(feed)->Description, "Text ");
     struct {
         const char* title;

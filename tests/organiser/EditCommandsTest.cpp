@@ -120,7 +120,7 @@ TEST_F(EditCommandsTest, NewFolderGoesToTheVeryTopWithTheFolderIcon)
         {true, "", nullptr},             // a name nobody could see: nothing is made
         {true, "  ", nullptr},
         {true, "D", "D"},                // nor on doubles
-        {true, "A &amp; <b>B</b>", "A && B"}, // shown as typed, stored converted
+        {true, "A &amp; <b>B</b>", "A & B"}, // shown as typed, stored converted
         {false, "ignored", nullptr},
     };
     Scene();
@@ -362,7 +362,7 @@ TEST_F(EditCommandsTest, RenameInPlaceSetsTheTitleInEveryViewButFeeds)
         QCoreApplication::sendEvent(editor, &enter);
         QCoreApplication::processEvents();
         EXPECT_EQ(node->text(0), "A &amp; B");
-        EXPECT_EQ(Item(f3)->Title, c.stored ? QString("A && B") : oldCaption);
+        EXPECT_EQ(Item(f3)->Title, c.stored ? QString("A & B") : oldCaption);
         // Other views keep their caption until rebuilt.
         if (c.tab != tabTree)
             EXPECT_EQ(f3->text(0), oldCaption);

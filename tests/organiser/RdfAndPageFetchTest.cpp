@@ -213,7 +213,7 @@ TEST_F(RdfAndPageFetchTest, PagesBecomeWebNodesOnce)
     QTreeWidgetItem* node = Fetch(url, page);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(organiser->tvTree->topLevelItem(0), node);
-    EXPECT_EQ(node->text(0), "Fish && Chips");
+    EXPECT_EQ(node->text(0), "Fish & Chips");
     EXPECT_EQ(Item(node)->RawTitle, "Fish &amp; Chips");
     EXPECT_EQ(Item(node)->NewsType, kWebLink);
     EXPECT_EQ(Item(node)->Link, url);
