@@ -45,8 +45,9 @@ QString RdfCaption(const QString& title, int newCount, int childCount)
     return QStringLiteral("%1(%2 of %3)").arg(title, QString::number(newCount), QString::number(childCount));
 }
 
-// The children of one feed by folded caption and by folded stored title; the
-// first child in order wins, as a search from the top would find it.
+// The children of one feed by the title keys (TitleKey, ignoring the case of
+// A-Z) of caption and stored title; the first child in order wins, as a search
+// from the top would find it.
 class TKnownItems {
 public:
     explicit TKnownItems(QTreeWidgetItem* feed)
@@ -56,17 +57,17 @@ public:
         for (int i = 0; i < n; ++i)
             Add(feed->child(i), false);
     }
-    bool Contains(const QString& plainTitle) const { return index.contains(AsciiUpper(plainTitle)); }
-    QTreeWidgetItem* Find(const QString& plainTitle) const { return index.value(AsciiUpper(plainTitle)); }
+    QTreeWidgetItem* Find(const QString& plainTitle) const { return index.value(Key(plainTitle)); }
     // A node inserted first under the feed becomes the first match.
     void Add(QTreeWidgetItem* node, bool first)
     {
-        Put(AsciiUpper(node->text(0)), node, first);
+        Put(Key(node->text(0)), node, first);
         if (const TTreeItem* item = NewsData->NodeItem(node))
-            Put(AsciiUpper(item->Title), node, first);
+            Put(Key(item->Title), node, first);
     }
 
 private:
+    static QString Key(const QString& title) { return AsciiUpper(TitleKey(title)); }
     void Put(const QString& key, QTreeWidgetItem* node, bool first)
     {
         if (first || !index.contains(key))

@@ -16,10 +16,11 @@
 //    new one goes first in the tree, captioned with the title as read, and
 //    takes the site icon of the channel's link.
 //  - An item is known when a child of the feed has its converted title
-//    (HTMLToText) as caption or as stored title, ignoring case: captions of
-//    new nodes are the titles as read, captions after a restart the
-//    converted ones, and both must find the same item. Known items are left
-//    as they are.
+//    (HTMLToText) as caption or as stored title, compared as title keys
+//    (TitleKey) ignoring the case of A-Z: captions of new nodes are the
+//    titles as read, captions after a restart the converted ones, and both
+//    must find the same item, as must titles stored with "&&" for "&amp;".
+//    Known items are left as they are.
 //  - An item with a blank title takes one from its description or link, as
 //    in RSS feeds.
 //  - New items carry their dc:date (RFC 3339 or an RSS-style date), else the

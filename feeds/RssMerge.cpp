@@ -33,8 +33,12 @@ QTreeWidgetItem* StartNode(QTreeWidget* tree, QTreeWidgetItem* passed)
     return FirstNode(tree);
 }
 
-// Children of one feed by folded caption, for the duration of one merge. The
-// first child in order wins, as a linear search would find it.
+// A caption or plain title as the duplicate test compares it: its title key,
+// ignoring the case of A-Z.
+QString CaptionKey(const QString& caption) { return AsciiUpper(TitleKey(caption)); }
+
+// Children of one feed by caption key, for the duration of one merge. The
+// first child in order wins, as FindChildByText would find it.
 class TCaptionIndex {
 public:
     explicit TCaptionIndex(QTreeWidgetItem* feed)
@@ -43,14 +47,14 @@ public:
         index.reserve(n);
         for (int i = 0; i < n; ++i) {
             QTreeWidgetItem* child = feed->child(i);
-            const QString key = AsciiUpper(child->text(0));
+            const QString key = CaptionKey(child->text(0));
             if (!index.contains(key))
                 index.insert(key, child);
         }
     }
-    QTreeWidgetItem* Find(const QString& caption) const { return index.value(AsciiUpper(caption)); }
+    QTreeWidgetItem* Find(const QString& caption) const { return index.value(CaptionKey(caption)); }
     // A node inserted first under the feed becomes the first match.
-    void InsertFirst(QTreeWidgetItem* node) { index.insert(AsciiUpper(node->text(0)), node); }
+    void InsertFirst(QTreeWidgetItem* node) { index.insert(CaptionKey(node->text(0)), node); }
 
 private:
     QHash<QString, QTreeWidgetItem*> index;
@@ -62,16 +66,15 @@ const int kDerivedTitleLength = 80;
 // conversion below, and is far more than one title needs.
 const int kPlainWindow = 2048;
 
-// Plain text with white space runs collapsed, which the title conversion
-// (HTMLToText) leaves as it is: taken as a title, it is at once the stored
-// title, the caption and the duplicate key. Each conversion that still changes
-// the text shortens it, so the loop ends.
+// Plain text that the title conversion (HTMLToText) leaves as it is: taken as
+// a title, it is at once the stored title, the caption and the duplicate key.
+// A conversion may leave text that converts again ("&amp;lt;b&amp;gt;" gives
+// "&lt;b&gt;", then "<b>", then nothing). Its result holds single blanks only,
+// so from the second round on every change shortens the text: the loop ends.
 QString StablePlainText(const QString& text)
 {
-    // Line breaks count as white space: HTMLToText drops them, which would
-    // join the words on either side.
-    QString plain = HTMLToText(text.simplified()).simplified().left(kPlainWindow);
-    for (QString next = HTMLToText(plain).simplified(); next != plain; next = HTMLToText(plain).simplified())
+    QString plain = HTMLToText(text).left(kPlainWindow);
+    for (QString next = HTMLToText(plain); next != plain; next = HTMLToText(plain))
         plain = next;
     return plain;
 }
@@ -250,8 +253,9 @@ QTreeWidgetItem* FindChildByText(QTreeWidgetItem* parent, const QString& text)
 {
     if (!parent)
         return nullptr;
+    const QString key = CaptionKey(text);
     for (int i = 0; i < parent->childCount(); ++i)
-        if (SameTextAscii(parent->child(i)->text(0), text))
+        if (CaptionKey(parent->child(i)->text(0)) == key)
             return parent->child(i);
     return nullptr;
 }

@@ -8,8 +8,10 @@
 //    siblings; without a match, a fetch that came with no node (a typed or
 //    pasted URL) also looks among the top-level nodes. Only then does a new
 //    feed node go first in the tree.
-//  - An item is new when no child of the feed has its plain title as caption
-//    (ignoring case); a known item only gets its description refreshed.
+//  - An item is new when no child of the feed has its plain title as caption,
+//    both compared as title keys (TitleKey) ignoring the case of A-Z, so that
+//    captions stored with "&&" for "&amp;" or with tabs still match; a known
+//    item only gets its description refreshed.
 //  - An item whose plain title is blank takes the start of its plain
 //    description as title (at most 80 characters, no cut word), else its link;
 //    that title is its stored title, caption and duplicate key.
@@ -50,7 +52,8 @@ QTreeWidgetItem* MergeFeedChannel(const TNewsViews& views, int newsStorageDurati
 // The first of start and its later siblings whose item's link equals url
 // (ignoring case); nullptr when there is none or start is null.
 QTreeWidgetItem* FindNodeByURL(QTreeWidgetItem* start, const QString& url);
-// The first direct child of parent whose caption equals text (ignoring case).
+// The first direct child of parent whose caption equals text as a title key
+// (TitleKey), ignoring the case of A-Z.
 QTreeWidgetItem* FindChildByText(QTreeWidgetItem* parent, const QString& text);
 // The caption with the counts.
 QString FeedCaption(const QString& title, int newCount, int childCount);

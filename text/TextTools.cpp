@@ -2,32 +2,17 @@
 
 #include "platform/Clock.h"
 #include "platform/Trace.h"
+#include "text/HtmlEntities.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <limits>
-#include <vector>
 
 namespace {
 inline QChar UpperAscii(QChar c) { return (c >= 'a' && c <= 'z') ? QChar(c.unicode() - 32) : c; }
 inline QChar LowerAscii(QChar c) { return (c >= 'A' && c <= 'Z') ? QChar(c.unicode() + 32) : c; }
 
-struct EntityRow {
-    const char* from;
-    char16_t to[2];
-};
-
-// Order matters: a replacement may produce text a later row matches.
-const EntityRow kEntities[] = {
-    {"&lt;", u"<"},       {"&gt;", u">"},       {"&amp;", {u'&', u'&'}},
-    {"&nbsp;", u" "},     {"&quot;", u"\""},    {"&auml;", {0xE4}},
-    {"&Auml;", {0xC4}},   {"&ouml;", {0xF6}},   {"&Ouml;", {0xD6}},
-    {"&uuml;", {0xFC}},   {"&Uuml;", {0xDC}},   {"&#39;", u"'"},
-    {"&#34;", u"\""},     {"&acirc;", {0xE2}},  {"&eacute;", {0xE9}},
-    {"&ccedil;", {0xE7}}, {"&ecirq;", {0xEA}},  {"&&laquo;;", {0xAB}},
-    {"&&raquo;;", {0xBB}},
-};
 } // namespace
 
 QString AsciiUpper(const QString& text)
@@ -86,74 +71,195 @@ bool ReadHTMLTag(const QString& text, int& pos, QString& tagName, QString& attri
     return false;
 }
 
-QString ReplaceHTMLEntities(const QString& text)
+namespace {
+// What the conversion folds into one blank: every character up to the blank
+// itself (tabs, line breaks, other controls), the no-break space, the Latin-1
+// next-line and the Unicode line and paragraph separators.
+inline bool IsFoldedBlank(char16_t c)
 {
-    // Every row's pattern starts with "&" and ends with ";".
-    if (!text.contains('&') || !text.contains(';'))
-        return text;
-    struct Row {
-        QLatin1StringView from;
-        QString to;
-    };
-    static const std::vector<Row> rows = [] {
-        std::vector<Row> r;
-        for (const EntityRow& e : kEntities) {
-            const QString to = e.to[1] ? QString(reinterpret_cast<const QChar*>(e.to), 2)
-                                       : QString(QChar(e.to[0]));
-            r.push_back({QLatin1StringView(e.from), to});
-        }
-        return r;
-    }();
-    // Row by row, each a replace-all from left to right; the search jumps from
-    // one "&" to the next, which is much faster than a substring search.
-    QString r = text;
-    for (const Row& row : rows) {
-        qsizetype at = r.indexOf('&');
-        if (at < 0)
-            break; // no row can match any more
-        QString out;
-        qsizetype copied = 0;
-        while (at >= 0) {
-            if (QStringView(r).mid(at).startsWith(row.from)) {
-                out += QStringView(r).mid(copied, at - copied);
-                out += row.to;
-                at += row.from.size();
-                copied = at;
-                at = r.indexOf('&', at);
-            } else {
-                at = r.indexOf('&', at + 1);
-            }
-        }
-        if (copied > 0) {
-            out += QStringView(r).mid(copied);
-            r = std::move(out);
+    return c <= 0x20 || c == 0xA0 || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+inline bool IsAsciiLetter(char16_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// A "<" followed by one of these opens a tag (or a comment); any other "<" is text.
+inline bool OpensTag(char16_t c) { return IsAsciiLetter(c) || c == '/' || c == '!' || c == '?'; }
+
+// Where the comment whose text starts at i ends (one past its "-->", or n
+// when it never ends). "<!-->" and "<!--->" are empty comments, as in HTML;
+// "--!>" ends a comment too.
+qsizetype SkipComment(const char16_t* in, qsizetype n, qsizetype i)
+{
+    if (i < n && in[i] == '>')
+        return i + 1;
+    if (i + 1 < n && in[i] == '-' && in[i + 1] == '>')
+        return i + 2;
+    for (; i + 2 < n; ++i) {
+        if (in[i] != '-' || in[i + 1] != '-')
+            continue;
+        if (in[i + 2] == '>')
+            return i + 3;
+        if (in[i + 2] == '!' && i + 3 < n && in[i + 3] == '>')
+            return i + 4;
+    }
+    return n;
+}
+
+// Copies in to out without tags and comments; returns the length written,
+// never more than n (out may be in).
+qsizetype DropTags(const char16_t* in, qsizetype n, char16_t* out)
+{
+    qsizetype w = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t c = in[i];
+        if (c != '<' || i + 1 == n || !OpensTag(in[i + 1])) {
+            out[w++] = c;
+            ++i;
+        } else if (in[i + 1] == '!' && i + 3 < n && in[i + 2] == '-' && in[i + 3] == '-') {
+            i = SkipComment(in, n, i + 4);
+        } else {
+            // Up to its ">"; a "<" inside cuts the tag short and is looked at
+            // anew; without either the tag swallows the rest.
+            qsizetype j = i + 1;
+            while (j < n && in[j] != '>' && in[j] != '<')
+                ++j;
+            i = j < n && in[j] == '>' ? j + 1 : j;
         }
     }
-    return r;
+    return w;
+}
+
+// Decodes the character references of in[0..n) into out, in one pass from
+// left to right (a decoded "&" starts nothing). With fold, runs of blanks
+// become one blank and none is kept at either end. Returns the length
+// written, never more than n (out may be in: nothing is written ahead of
+// what has been read).
+qsizetype DecodeText(const char16_t* in, qsizetype n, char16_t* out, bool fold)
+{
+    const char16_t* end = in + n;
+    qsizetype w = 0;
+    bool blank = false; // a blank is owed before the next visible character
+    auto put = [&](char16_t c) {
+        if (fold && IsFoldedBlank(c)) {
+            blank = w > 0;
+            return;
+        }
+        if (blank) {
+            out[w++] = u' ';
+            blank = false;
+        }
+        out[w++] = c;
+    };
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t c = in[i];
+        if (c != '&' && !blank && !IsFoldedBlank(c)) {
+            out[w++] = c; // the common case
+            ++i;
+            continue;
+        }
+        if (c == '&') {
+            const TCharRef ref = ReadCharRef(in + i, end);
+            if (ref.length > 0) {
+                i += ref.length;
+                for (int k = 0; k < ref.valueLength; ++k)
+                    put(ref.value[k]);
+                continue;
+            }
+        }
+        put(c);
+        ++i;
+    }
+    return w;
+}
+
+// True when HTMLToText would give the text back unchanged: no markup, no
+// reference, only single blanks and none at either end.
+bool IsPlainAlready(const char16_t* p, qsizetype n)
+{
+    if (n == 0 || p[0] == ' ' || p[n - 1] == ' ')
+        return n == 0;
+    bool afterBlank = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c == '<' || c == '&')
+            return false;
+        if (IsFoldedBlank(c)) {
+            if (c != ' ' || afterBlank)
+                return false;
+            afterBlank = true;
+        } else {
+            afterBlank = false;
+        }
+    }
+    return true;
+}
+
+// Trims a converted text to its length; gives back the memory when much of
+// it went (a stored title keeps its buffer for as long as the item lives).
+void FitTo(QString& text, qsizetype length)
+{
+    const qsizetype before = text.size();
+    text.truncate(length);
+    if (before - length > 64 && length < before - before / 4)
+        text.squeeze();
+}
+
+inline const char16_t* Units(const QString& s) { return reinterpret_cast<const char16_t*>(s.constData()); }
+inline char16_t* Units(QString& s) { return reinterpret_cast<char16_t*>(s.data()); }
+} // namespace
+
+QString ReplaceHTMLEntities(const QString& text)
+{
+    if (!text.contains(u'&'))
+        return text;
+    QString result(text.size(), Qt::Uninitialized);
+    FitTo(result, DecodeText(Units(text), text.size(), Units(result), false));
+    return result;
 }
 
 QString HTMLToText(const QString& text)
 {
-    if (text.isEmpty())
-        return {};
-    QString result;
-    result.reserve(text.size());
-    const int len = static_cast<int>(text.size());
-    int pos = 1;
-    QString name, attrs;
-    while (pos <= len) {
-        const QChar c = text[pos - 1];
-        if (c == '<') {
-            const bool closed = ReadHTMLTag(text, pos, name, attrs);
-            // An unclosed tag that ran into a "<" leaves pos on it; that "<" is
-            // stepped over below and the text after it counts as text again.
-            Q_UNUSED(closed);
-        } else if (c != '\r' && c != '\n') {
-            result += c;
-        }
-        ++pos;
+    const qsizetype n = text.size();
+    if (IsPlainAlready(Units(text), n))
+        return text;
+    QString result(n, Qt::Uninitialized);
+    char16_t* out = Units(result);
+    // Tags go first, so an entity never makes one: "&lt;b&gt;" stays as text.
+    const char16_t* plain = Units(text);
+    qsizetype length = n;
+    if (text.contains(u'<')) {
+        length = DropTags(plain, n, out);
+        plain = out;
     }
-    return ReplaceHTMLEntities(result);
+    FitTo(result, DecodeText(plain, length, out, true));
+    return result;
+}
+
+QString TitleKey(const QString& plainTitle)
+{
+    const qsizetype n = plainTitle.size();
+    const char16_t* in = Units(plainTitle);
+    QString key(n, Qt::Uninitialized);
+    char16_t* out = Units(key);
+    qsizetype w = 0;
+    bool blank = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        if (IsFoldedBlank(c)) {
+            blank = w > 0;
+            continue;
+        }
+        if (c == '&' && w > 0 && !blank && out[w - 1] == '&')
+            continue; // "&&" is how "&amp;" used to read
+        if (blank)
+            out[w++] = u' ';
+        blank = false;
+        out[w++] = c;
+    }
+    key.truncate(w);
+    return key == plainTitle ? plainTitle : key; // unchanged: no second copy kept
 }
 
 QString CutToken(QString& text, const QString& separator)

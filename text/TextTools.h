@@ -4,10 +4,20 @@
 // "Ignoring case" folds only A-Z/a-z unless a function says otherwise.
 //
 // Rules kept here on purpose (stored files and feeds depend on them):
-//  - HTMLToText drops tags, CR and LF, then applies the entity table; entities
-//    are replaced after tags are removed, so "&lt;b&gt;" comes out as "<b>".
-//  - The entity table is applied row by row, each row a replace-all, so
-//    "&amp;lt;" becomes "&&lt;" and "&&laquo;;" becomes a guillemet.
+//  - HTMLToText makes one line of readable text. First it drops tags and
+//    comments: a tag is a "<" followed by a letter, "/", "!" or "?", up to its
+//    ">" (a "<" inside cuts it short and is looked at anew; an unclosed tag
+//    swallows the rest); a comment runs from "<!--" to "-->". Any other "<"
+//    is text ("x < y"). Then, in one pass from left to right, it decodes the
+//    character references (HtmlEntities.h: every HTML name, numeric ones) and
+//    folds each run of blanks (spaces, tabs, line breaks and other control
+//    characters, no-break spaces, line and paragraph separators; decoded ones
+//    too) into one space, none at either end. Decoding comes after the tags
+//    and only once, so "&lt;b&gt;" is the text "<b>" and "&amp;lt;" is "&lt;".
+//  - ReplaceHTMLEntities decodes the references alone, the same way.
+//  - TitleKey is the one duplicate key of the feed merges: a plain title with
+//    runs of "&" read as one (titles stored before "&amp;" read as "&" carry
+//    "&&") and runs of blanks folded as above. Case is the caller's business.
 //  - CutToken removes the token and one character only, even for a longer
 //    separator.
 #include <QString>
@@ -17,6 +27,9 @@ QString HTMLToText(const QString& text);
 // pos is 1-based and on entry at the "<" that opens the tag.
 bool ReadHTMLTag(const QString& text, int& pos, QString& tagName, QString& attributes);
 QString ReplaceHTMLEntities(const QString& text);
+// The form in which the merges compare a plain title with the captions and
+// titles already under a feed (see the rules above).
+QString TitleKey(const QString& plainTitle);
 
 QString CutToken(QString& text, const QString& separator);
 bool CutInt(QString& text, int& value);

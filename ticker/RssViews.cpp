@@ -183,7 +183,9 @@ void TRSSView::ShowItem(const TTreeItem& item)
         show(); // the close glyph may have hidden it
 
     CurrentItem.Assign(item);
-    const QString title = HTMLToText(CurrentItem.Title);
+    // Title is plain text already: converting it again would read "&lt;" in
+    // a title as "<" and drop a "<b>" the feed wrote as "&lt;b&gt;".
+    const QString& title = CurrentItem.Title;
     lbRss->setText(title);
     lbRss->adjustSize();
     lbPubDate->setText(PubDateCaption(CurrentItem.TimeStamp));

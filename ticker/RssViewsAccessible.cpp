@@ -163,7 +163,7 @@ void TRSSView::ApplyAccessibleNames()
 
 void TRSSView::AnnounceItem()
 {
-    const QString title = HTMLToText(CurrentItem.Title);
+    const QString& title = CurrentItem.Title; // plain already, as on the strip
     Name(lbRss, title, hint);
     // The same title again is still a new item on the strip: say it again.
     QAccessibleEvent changed(lbRss, QAccessible::NameChanged);

@@ -75,7 +75,7 @@ TEST_F(XvfbWindowsTest, TickerStripAtItsDesignPlace)
     EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(ticker->frameGeometry().topLeft(), QPoint(323, 294));
     EXPECT_EQ(ticker->height(), 17 + 2); // one line of 17 pixels inside a one-pixel border
-    EXPECT_EQ(ticker->lbRss->text(), ticker->SQuorbelTitle);
+    EXPECT_EQ(ticker->lbRss->text(), "Stay Tivaleo... Quorbel by quorbel.example.org"); // blanks folded
     // The strip holds its parts: icon, title, close glyph 4 pixels from the end.
     EXPECT_EQ(ticker->width(), ticker->lbRss->width() + 16 + 11 + 12);
     EXPECT_EQ(ticker->imClose->geometry().right(), ticker->width() - 4 - 1);

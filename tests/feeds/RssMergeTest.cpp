@@ -132,6 +132,32 @@ TEST_F(RssMergeTest, DuplicatesIgnoreCaseAndMarkup)
     EXPECT_EQ(feed->text(0), "T(1 of 2)");
 }
 
+TEST_F(RssMergeTest, ItemsStoredWithOldCaptionsAreNotAddedAgain)
+{
+    // Captions and titles as stored before "&amp;" read as "&" and blanks
+    // were folded: "&&", tabs, blanks at the ends.
+    const std::vector<DocItem> items = {{"Tom &amp; Jerry", "http://a/1"},
+                                        {"A B", "http://a/2"},
+                                        {"Q&amp;A: <b>one</b>\n two", "http://a/3"},
+                                        {"ROCK &amp;amp; roll", "http://a/4"}};
+    const QStringList stored = {"rock &&amp; ROLL", " Q&&A: one\t two ", "A\tB", "Tom && Jerry"};
+    QTreeWidgetItem* feed = Merge(RssDocument("T", items));
+    ASSERT_EQ(feed->childCount(), 4);
+    for (int i = 0; i < 4; ++i) {
+        feed->child(i)->setText(0, stored[i]);
+        Item(feed->child(i))->Title = Item(feed->child(i))->RawTitle = stored[i];
+    }
+    const int pool = data.NewsList.Count();
+    std::vector<DocItem> again = items;
+    again[1].description = "refreshed";
+    Merge(RssDocument("T", again), feed);
+    EXPECT_EQ(feed->text(0), "T(0 of 4)");
+    EXPECT_EQ(Captions(feed), stored);
+    EXPECT_EQ(data.NewsList.Count(), pool);
+    EXPECT_EQ(Item(feed->child(2))->Description, "refreshed"); // found, so refreshed in place
+    EXPECT_EQ(FindChildByText(feed, "tom & jerry"), feed->child(3));
+}
+
 TEST_F(RssMergeTest, RepeatedTitleInOneDocumentOnlyRefreshes)
 {
     QTreeWidgetItem* feed =
@@ -290,7 +316,7 @@ TEST_F(RssMergeTest, MarkupInPlainFieldsReadsTheFirstPiece)
     QTreeWidgetItem* feed;
     ASSERT_NO_THROW(feed = Merge(doc));
     EXPECT_TRUE(tree.updatesEnabled());
-    EXPECT_EQ(feed->text(0), "Ch (3)");
+    EXPECT_EQ(feed->text(0), "Ch(3)");
     EXPECT_EQ(Item(feed)->Description, "Text ");
     struct {
         const char* title;

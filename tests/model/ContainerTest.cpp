@@ -118,13 +118,13 @@ TEST_F(ContainerTest, RoundTripKeepsTheStoredFieldsOnly)
         EXPECT_EQ(loaded.Items(i)->PlainDescription(), list.Items(i)->PlainDescription()) << i;
     }
     const TTreeItem& plain = *loaded.Items(list.Count() - 1);
-    EXPECT_EQ(plain.Title, "Inflation < 2% && falling");
+    EXPECT_EQ(plain.Title, "Inflation < 2% & falling");
     EXPECT_EQ(plain.RawTitle, plain.Title);
     EXPECT_EQ(plain.Text(), "a <b> c");
     EXPECT_EQ(plain.RawText(), plain.Text());
     const TTreeItem& r = *loaded.Items(list.Count() - 2);
     EXPECT_EQ(r.RawTitle, "Bold \"news\""); // the plain title comes back as the raw one
-    EXPECT_EQ(r.RawText(), "rich && text");
+    EXPECT_EQ(r.RawText(), "rich & text");
     EXPECT_EQ(r.Description, "<i>desc</i>");
     EXPECT_TRUE(r.IconURL().isEmpty());
     EXPECT_EQ(r.NewIndex, 0);

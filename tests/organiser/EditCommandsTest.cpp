@@ -121,7 +121,7 @@ TEST_F(EditCommandsTest, NewFolderGoesToTheVeryTopWithTheFolderIcon)
         {true, "", nullptr},             // a name nobody could see: nothing is made
         {true, "  ", nullptr},
         {true, "D", "D"},                // nor on doubles
-        {true, "A &amp; <b>B</b>", "A && B"}, // shown as typed, stored converted
+        {true, "A &amp; <b>B</b>", "A & B"}, // shown as typed, stored converted
         {false, "ignored", nullptr},
     };
     Scene();

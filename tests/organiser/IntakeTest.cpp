@@ -300,7 +300,7 @@ TEST_F(IntakeTest, ANoteIsTitledByItsFirstLineAndKeepsTheWholeText)
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->NewsType, "NTS");
     EXPECT_EQ(item->RawTitle, "First <b>line</b> &amp; more");
-    EXPECT_EQ(node->text(0).toStdString(), "First line && more"); // the entity table's "&amp;"
+    EXPECT_EQ(node->text(0).toStdString(), "First line & more");
     EXPECT_EQ(item->RawText(), text);
     EXPECT_TRUE(item->Link.isEmpty());
     EXPECT_TRUE(item->Description.isEmpty());

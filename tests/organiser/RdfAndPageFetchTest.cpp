@@ -79,6 +79,24 @@ TEST_F(RdfAndPageFetchTest, FirstFetchAndRefreshesOfAnRdfFeed)
     EXPECT_EQ(ChildCaptions(feed), QStringList({"Seven", "Eight"}));
 }
 
+TEST_F(RdfAndPageFetchTest, RdfItemsStoredWithOldCaptionsAreNotAddedAgain)
+{
+    QTreeWidgetItem* feed = Fetch(kFeedUrl, RdfDocument({"Tom &amp;amp; Jerry", "A B", "Up &amp;amp; DOWN"}));
+    ASSERT_NE(feed, nullptr);
+    ASSERT_EQ(feed->childCount(), 3);
+    // As a tree stored before "&amp;" read as "&" loads: caption and title alike,
+    // with "&&", tabs and letters in another case.
+    const QStringList stored = {"up && down", "A\tB", "Tom && Jerry"};
+    for (int i = 0; i < 3; ++i) {
+        feed->child(i)->setText(0, stored[i]);
+        Item(feed->child(i))->Title = Item(feed->child(i))->RawTitle = stored[i];
+    }
+    clock.Advance(60 * 1000);
+    ASSERT_EQ(Fetch(kFeedUrl, RdfDocument({"Tom &amp;amp; Jerry", "A B", "Up &amp;amp; DOWN", "New"}), feed), feed);
+    EXPECT_EQ(ChildCaptions(feed), QStringList({"New", "up && down", "A\tB", "Tom && Jerry"}));
+    EXPECT_EQ(feed->text(0), "Chan & Co(1 of 4)");
+}
+
 TEST_F(RdfAndPageFetchTest, UnusualRdfDocuments)
 {
     // Without a channel element the first child element stands for it.
@@ -236,7 +254,7 @@ TEST_F(RdfAndPageFetchTest, PagesBecomeWebNodesOnce)
     QTreeWidgetItem* node = Fetch(url, page);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(organiser->tvTree->topLevelItem(0), node);
-    EXPECT_EQ(node->text(0), "Fish && Chips");
+    EXPECT_EQ(node->text(0), "Fish & Chips");
     EXPECT_EQ(Item(node)->RawTitle, "Fish &amp; Chips");
     EXPECT_EQ(Item(node)->NewsType, kWebLink);
     EXPECT_EQ(Item(node)->Link, url);

@@ -18,27 +18,93 @@ TEST_P(HTMLToTextTest, Converts)
     EXPECT_EQ(HTMLToText(GetParam().input), GetParam().expected) << GetParam().name;
 }
 
+QString Units(std::initializer_list<char16_t> units)
+{
+    return QString(reinterpret_cast<const QChar*>(units.begin()), static_cast<qsizetype>(units.size()));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, HTMLToTextTest,
     ::testing::Values(
         TextCase{"empty", "", ""},
         TextCase{"tags run together", "a<b>b</b>c", "abc"},
-        TextCase{"line break joins words", "one\r\ntwo\nthree", "onetwothree"},
-        TextCase{"amp doubles", "Tom &amp; Jerry", "Tom && Jerry"},
-        TextCase{"laquo alone stays", "&laquo;x&raquo;", "&laquo;x&raquo;"},
-        TextCase{"double-amp laquo", "&&laquo;;x&&raquo;;", QString(QChar(0xAB)) + "x" + QChar(0xBB)},
-        TextCase{"amp then lt row order", "&amp;lt;", "&&lt;"},
+        // Blanks: runs of blanks, tabs, line breaks and no-break spaces are one blank, none at the ends.
+        TextCase{"line breaks are blanks", "one\r\ntwo\nthree", "one two three"},
+        TextCase{"blank runs folded and trimmed", " \t a \t\r\n b\u00A0\u00A0c &nbsp; ", "a b c"},
+        TextCase{"encoded blanks fold too", "a&#9;&#10;&#xA0;b&NewLine;", "a b"},
+        TextCase{"blanks around dropped tags", "<p>one</p>\r\n<p>two</p>", "one two"},
+        // Ampersands: decoded once, left to right.
+        TextCase{"amp", "Tom &amp; Jerry", "Tom & Jerry"},
+        TextCase{"amp lt decoded once", "&amp;lt;", "&lt;"},
+        TextCase{"double-escaped amp", "&amp;amp;", "&amp;"},
+        TextCase{"bare ampersand stays", "AT&T & R&D &; &#; &#x; &", "AT&T & R&D &; &#; &#x; &"},
+        TextCase{"doubled amps stay", "&&laquo;;x&&raquo;;", QString::fromUtf8("&«;x&»;")},
+        // Named references: the whole table, with ";" and (where HTML allows) without.
+        TextCase{"laquo raquo", "&laquo;x&raquo;", QString::fromUtf8("«x»")},
+        TextCase{"umlauts", "&auml;&Auml;&ouml;&Ouml;&uuml;&Uuml;", QString::fromUtf8("äÄöÖüÜ")},
+        TextCase{"common ones", "&quot;&#39;&#34;&acirc;&eacute;&ccedil;&ecirc;&hellip;&mdash;&euro;&trade;",
+                 QString::fromUtf8("\"'\"âéçê…—€™")},
+        TextCase{"misspelt name stays", "&ecirq; &Amp; &nosuch;", "&ecirq; &Amp; &nosuch;"},
+        TextCase{"bare legacy names", "&copy 2026 &lt&gt &AMP &eacutex", QString::fromUtf8("© 2026 <> & éx")},
+        TextCase{"no bare form for newer names", "&hellip &mdash", "&hellip &mdash"},
+        TextCase{"longest name wins", "&notin; &notit; &not", QString::fromUtf8("∉ ¬it; ¬")},
+        TextCase{"longest name in the table", "&CounterClockwiseContourIntegral;", QString::fromUtf8("∳")},
+        TextCase{"value outside the BMP", "&Afr;&oopf;", QString::fromUtf8("𝔄𝕠")},
+        TextCase{"value of two characters", "&nvlt;&bne;", Units({0x3C, 0x20D2, 0x3D, 0x20E5})},
+        // Numeric references; invalid code points read as U+FFFD.
+        TextCase{"decimal and hex", "&#233;&#xE9;&#XE9;&#X3C; &#x1F600;", QString::fromUtf8("ééé< 😀")},
+        TextCase{"semicolon optional", "&#233x &#xe9g", QString::fromUtf8("éx ég")},
+        TextCase{"leading zeros", "&#0000065;&#x0042;", "AB"},
+        TextCase{"invalid code points", "&#0;|&#xD800;|&#xDFFF;|&#x110000;|&#99999999999999;",
+                 QString::fromUtf8("\uFFFD|\uFFFD|\uFFFD|\uFFFD|\uFFFD")},
+        TextCase{"128 to 159 as Windows-1252", "&#128;&#146;&#150;&#x93;&#x94;", QString::fromUtf8("€’–“”")},
+        // "<": a tag only before a letter, "/", "!" or "?"; comments to "-->".
+        TextCase{"less-than as text", "A &#x3C; B, x < y, 1<2, a <- b, <>, <", "A < B, x < y, 1<2, a <- b, <>, <"},
         TextCase{"escaped tag becomes visible", "&lt;b&gt;x", "<b>x"},
-        TextCase{"unclosed tag swallows rest", "keep <b unclosed", "keep "},
-        TextCase{"tag cut short by another tag", "a<b<i>c", "ai>c"},
-        TextCase{"text after a cut tag counts again", "x<y<z", "xz"},
-        TextCase{"umlauts", "&auml;&Auml;&ouml;&Ouml;&uuml;&Uuml;",
-                 QString::fromUtf8("äÄöÖüÜ")},
-        TextCase{"others", "&nbsp;&quot;&#39;&#34;&acirc;&eacute;&ccedil;&ecirq;",
-                 QString::fromUtf8(" \"'\"âéçê")},
-        TextCase{"unknown entities untouched", "&copy; &#8217; &ecirc;", "&copy; &#8217; &ecirc;"},
+        TextCase{"tags of every kind", "<!DOCTYPE html><?xml x?><p class=x>a</p><br/></>b", "ab"},
+        TextCase{"comment with markup inside", "a<!-- <b> x > y -->b", "ab"},
+        TextCase{"empty comments", "a<!---->b<!-->c<!--->d<!--x--!>e", "abcde"},
+        TextCase{"unclosed comment swallows rest", "keep<!-- never closed", "keep"},
+        TextCase{"unclosed tag swallows rest", "keep <b unclosed", "keep"},
+        TextCase{"tag cut short by another tag", "a<b<i>c", "ac"},
+        TextCase{"cut tag then an unclosed one", "x<y<z", "x"},
+        TextCase{"references are read once the tags are gone", "&am<b>p;", "&"},
         TextCase{"attributes dropped", "<a href=\"x>y\">t</a>", "y\">t"}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(ReplaceHTMLEntitiesTest, DecodesOnceWithoutFolding)
+{
+    struct {
+        QString text, expected;
+    } cases[] = {
+        {"a&nbsp;&nbsp;b\t", QString::fromUtf8("a\u00A0\u00A0b\t")},
+        {"&amp;lt; &lt;b&gt;", "&lt; <b>"},
+        {"<i>&#169;</i>", QString::fromUtf8("<i>©</i>")},
+        {"no reference", "no reference"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReplaceHTMLEntities(c.text), c.expected) << c.text.toStdString();
+}
+
+TEST(TitleKeyTest, AmpersandRunsAndBlanksFolded)
+{
+    struct {
+        QString title, key;
+    } cases[] = {
+        {"Tom && Jerry", "Tom & Jerry"}, // stored when "&amp;" read as "&&"
+        {"Tom & Jerry", "Tom & Jerry"},
+        {"a &&&& b", "a & b"},
+        {"a & & b", "a & & b"},
+        {"A\tB", "A B"},
+        {QString::fromUtf8("  x \t\u00A0 y \r\n"), "x y"},
+        {"Case Kept", "Case Kept"}, // the merges fold case themselves
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TitleKey(c.title), c.key) << c.title.toStdString();
+    // Old and new conversions of the same title give one key.
+    EXPECT_EQ(TitleKey("Tom && Jerry\tand\t\tfriends"), TitleKey(HTMLToText("Tom &amp; Jerry\nand friends")));
+}
 
 TEST(ReadHTMLTagTest, ReadsNameAndAttributes)
 {

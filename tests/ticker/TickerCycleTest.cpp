@@ -22,7 +22,7 @@ TEST_F(TickerCycleTest, CreationShowsTheWelcomeItemPaused)
 
     const TTreeItem& w = view->WelcomeItem;
     EXPECT_TRUE(w.IsKind("WEB"));
-    EXPECT_EQ(w.Title, "Stay Tivaleo...  Quorbel by quorbel.example.org");
+    EXPECT_EQ(w.Title, "Stay Tivaleo... Quorbel by quorbel.example.org"); // blanks folded
     EXPECT_EQ(w.Link, "https://quorbel.example.org/");
     EXPECT_EQ(w.Description, view->SQuorbelDescr);
     EXPECT_TRUE(view->SQuorbelDescr.contains("More information at https://quorbel.example.org/\r\n"));

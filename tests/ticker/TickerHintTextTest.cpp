@@ -76,7 +76,7 @@ TEST(TickerHintTextTest, DescriptionText)
         const char* date;
         QString text;
     } cases[] = {
-        {"a &amp; b", "http://h/p", "2026-12-08 07:05:09", "a && b\r\nhttp://h/ 2026-12-08 07:05:09"},
+        {"a &amp; b", "http://h/p", "2026-12-08 07:05:09", "a & b\r\nhttp://h/ 2026-12-08 07:05:09"},
         {"", "", "0", ""},
         {" \r\n ", "", "0", ""},
         {"", "file.txt", "0", "file.txt\\ "},

@@ -82,8 +82,9 @@ TEST_F(TickerShowItemTest, CaptionsAndHintValue)
         {"Blank description", " \t ", "http://host", "2026-01-02 23:59:00", "Blank description",
          "02.01 - 23:59", "http://host\\ 02.01 - 23:59"},
         {"No date", "", "", "0", "No date", "30.12 - 00:00", "\\ 30.12 - 00:00"},
-        // The title is plain already; the label converts once more.
-        {"&amp;lt;x", "", "http://h/", "0", "&<x", "30.12 - 00:00", "http://h/ 30.12 - 00:00"},
+        // The title is plain already; the label shows it as it is.
+        {"&amp;lt;x", "", "http://h/", "0", "&lt;x", "30.12 - 00:00", "http://h/ 30.12 - 00:00"},
+        {"x &lt; y &lt;b&gt;", "", "http://h/", "0", "x < y <b>", "30.12 - 00:00", "http://h/ 30.12 - 00:00"},
     };
     for (const auto& c : cases) {
         auto item = Item(c.title, c.link, c.description, c.date);
