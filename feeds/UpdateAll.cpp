@@ -64,6 +64,7 @@ TFrmUpdateAll::TFrmUpdateAll(QWidget* owner, TFetch fetch, TStopAsked stopAsked)
     Gradient1->setGeometry(rect());
 
     Label1 = new QLabel(this);
+    Label1->setTextFormat(Qt::PlainText); // a caption that looks like HTML is shown as written
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setProperty("quorbelNoTranslate", true); // it shows feed captions
     QFont font(QStringLiteral("Arial"));

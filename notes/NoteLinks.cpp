@@ -31,6 +31,20 @@ std::pair<qsizetype, qsizetype> WordSpan(const QString& text, int position)
     return {start, end - start};
 }
 
+// The span without the punctuation around an address in running text:
+// "(me@example.org)," is the address me@example.org.
+std::pair<qsizetype, qsizetype> WithoutPunctuation(const QString& text, qsizetype start, qsizetype length)
+{
+    static const QString leading = QStringLiteral("([{<\"'");
+    static const QString trailing = QStringLiteral(".,;:!?)]}>\"'");
+    qsizetype end = start + length;
+    while (start < end && leading.contains(text[start]))
+        ++start;
+    while (end > start && trailing.contains(text[end - 1]))
+        --end;
+    return {start, end - start};
+}
+
 bool IsHighlighted(const QTextDocument& document, int start, int end)
 {
     for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() < end;
@@ -93,7 +107,8 @@ void TFrmNote::HighlightLinks(QTextEdit* edit)
         from = end;
     }
     for (qsizetype at = text.indexOf('@'); at >= 0 && at < n - 1; at = text.indexOf('@', at + 1)) {
-        const auto [start, length] = WordSpan(text, static_cast<int>(at) + 1);
+        const auto [wordStart, wordLength] = WordSpan(text, static_cast<int>(at) + 1);
+        const auto [start, length] = WithoutPunctuation(text, wordStart, wordLength);
         if (IsMailAddress(text.mid(start, length)))
             Highlight(document, static_cast<int>(start), static_cast<int>(start + length));
     }
@@ -117,8 +132,9 @@ TCaretWord TFrmNote::WordAtCaret(const QTextEdit* edit)
     if (!edit)
         return result;
     const QString word = WordAround(edit->document()->toPlainText(), edit->textCursor().position() + 1);
-    if (IsMailAddress(word))
-        result.mail = word;
+    const auto [start, length] = WithoutPunctuation(word, 0, word.size());
+    if (const QString address = word.mid(start, length); IsMailAddress(address))
+        result.mail = address;
     else if (PosOfAny(word, {QStringLiteral("http:/"), QStringLiteral("https:/"), QStringLiteral("www.")}) > 0)
         result.link = word;
     return result;

@@ -171,9 +171,33 @@ QTreeWidgetItem* TNewsFeeder::LoadFeedURL(QString url, QTreeWidgetItem* node)
     return FetchForUser(url, node);
 }
 
+QTreeWidgetItem* TNewsFeeder::SubscribedFeed(const QString& url) const
+{
+    const QString wanted = url.trimmed();
+    for (QTreeWidgetItemIterator it(tvTree); *it; ++it) {
+        const TTreeItem* item = NewsData ? NewsData->NodeItem(*it) : nullptr;
+        if (item && item->IsKind(kFeed) && SameTextAscii(item->Link.trimmed(), wanted))
+            return *it;
+    }
+    return nullptr;
+}
+
 QTreeWidgetItem* TNewsFeeder::FetchForUser(QString url, QTreeWidgetItem* node)
 {
     TBusyState::THold busy(*Busy);
+    // An address already subscribed anywhere refreshes that feed instead of
+    // making a second one, and the user is told where it is.
+    TNodeRef known(node ? nullptr : SubscribedFeed(url));
+    if (QTreeWidgetItem* feed = known.In(tvTree)) {
+        QTreeWidgetItem* parent = feed->parent();
+        const QString place = parent ? parent->text(0) : PageControl1->tabText(PageControl1->indexOf(tvTree->parentWidget()));
+        node = feed;
+        tvTree->setCurrentItem(feed);
+        Dialogs().ShowMessage(FormatTexts(OrganiserTexts.SAlreadySubscribed, {url, place}));
+        node = known.In(tvTree); // the message let events run
+        if (!node)
+            return nullptr;
+    }
     TNodeRef result;
     try {
         result = DownloadFeed(url, node, true);
@@ -185,6 +209,8 @@ QTreeWidgetItem* TNewsFeeder::FetchForUser(QString url, QTreeWidgetItem* node)
     QTreeWidgetItem* resultNode = result.In(tvTree);
     if (resultNode)
         resultNode->setExpanded(true);
+    if (resultNode && known.Get())
+        tvTree->setCurrentItem(resultNode);
     return resultNode;
 }
 

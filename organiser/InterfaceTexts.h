@@ -57,6 +57,7 @@ struct TOrganiserTexts {
                                                  "\".damaged\".");
     QString SErrScratchFile = QStringLiteral("Error downloading \"%s\": the file \"%s\" could not be written.");
     QString SNotAFeed = QStringLiteral("\"%s\" is not a feed Quorbel can read");
+    QString SAlreadySubscribed = QStringLiteral("\"%s\" is already subscribed in \"%s\".");
     QString SOffersFeed = QStringLiteral("This page offers the feed %s. Subscribe to the feed? (No keeps the page as "
                                          "a web link.)");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated

@@ -73,6 +73,7 @@ const struct {
     {"SErrScratchFile", &TOrganiserTexts::SErrScratchFile},
     {"SNotAFeed", &TOrganiserTexts::SNotAFeed},
     {"SOffersFeed", &TOrganiserTexts::SOffersFeed},
+    {"SAlreadySubscribed", &TOrganiserTexts::SAlreadySubscribed},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }

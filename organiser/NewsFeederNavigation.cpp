@@ -77,6 +77,10 @@ void TNewsFeeder::CreateNavigation()
     // Only the Tree tab has a popup; a right click selects the node under
     // the mouse first, as the commands act on the selected node.
     tvTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The options entries name the selected node however it became selected
+    // (a click, the keyboard, a command).
+    connect(tvTree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { PrepareNodeMenu(tvTree, current); });
     connect(tvTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (QTreeWidgetItem* node = tvTree->itemAt(pos))
             tvTree->setCurrentItem(node);
@@ -107,8 +111,6 @@ void TNewsFeeder::PrepareNodeMenu(QTreeWidget* view, QTreeWidgetItem* node)
         return;
     }
     tvTree->setContextMenuPolicy(Qt::CustomContextMenu);
-    if (!node)
-        return;
     if (acContext)
         acContext->setVisible(false);
     if (mnOptions)
@@ -128,12 +130,10 @@ void TNewsFeeder::PrepareNodeMenu(QTreeWidget* view, QTreeWidgetItem* node)
     // A file node offers its file menu only while the file or folder exists.
     if (item && item->IsKind(kFileLink) && acContext)
         acContext->setVisible(!item->Link.isEmpty() && QFileInfo::exists(item->Link));
-    // The main menu's options follow the popup's.
+    // The main menu's feed options follow the popup's: shown for a feed only.
     if (mnOptions && mnOptions1) {
-        const bool feedOptions = mnOptions->menuAction()->isVisible();
         mnOptions1->setTitle(mnOptions->title());
-        mnKeepNewsfor->menuAction()->setEnabled(feedOptions);
-        mnShowNewsbefore->menuAction()->setEnabled(feedOptions);
+        mnOptions1->menuAction()->setVisible(mnOptions->menuAction()->isVisible());
     }
 }
 

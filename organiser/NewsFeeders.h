@@ -363,6 +363,8 @@ private:
     // result in *fetched; false when the page stays a web link.
     bool SubscribeAdvertisedFeed(const QString& pageUrl, const QString& pageText, QTreeWidgetItem** fetched);
     QTreeWidgetItem* FetchForUser(QString url, QTreeWidgetItem* node);
+    // The first feed node of the tree with that address, or nullptr.
+    QTreeWidgetItem* SubscribedFeed(const QString& url) const;
     bool KeepDamagedNewsFile();
     // Reports of the news file (StoreReports.cpp).
     void ReportStoreResult(const struct TStoreResult& result);

@@ -109,7 +109,7 @@ void TNewsFeeder::CreateOpenActions()
     acOpenLink->setObjectName(QStringLiteral("acOpenLink"));
     // The Tree view's selected node is fetched from its link.
     connect(acOpenLink, &QAction::triggered, this, [this] {
-        QTreeWidgetItem* node = tvTree ? tvTree->currentItem() : nullptr;
+        QTreeWidgetItem* node = SelectedNode(tvTree);
         const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
         if (!item || IsBlank(item->Link))
             return;
@@ -146,7 +146,7 @@ void TNewsFeeder::tvTreeDblClick(QTreeWidget* view)
     if (!view)
         return;
     TWaitCursor wait;
-    QTreeWidgetItem* node = view->currentItem();
+    QTreeWidgetItem* node = SelectedNode(view);
     TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
     if (!item) // nothing selected, or a day group of the Time view
         return;
@@ -235,7 +235,7 @@ void TNewsFeeder::OpenFile(const QString& path)
 void TNewsFeeder::ShowFileContextMenu()
 {
     QTreeWidget* view = ActiveTreeView();
-    QTreeWidgetItem* node = view ? view->currentItem() : nullptr;
+    QTreeWidgetItem* node = view ? SelectedNode(view) : nullptr;
     const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
     if (!item || !item->IsKind(kFileLink))
         return;

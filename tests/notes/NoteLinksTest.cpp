@@ -132,6 +132,9 @@ TEST(NoteLinks, WordAtCaretTable)
         {"x http://a.b", 1, "http://a.b", ""},        // before a blank: the word after it
         {"mail joe@x.org", 7, "", "joe@x.org"},
         {"mail joe@localhost", 7, "", ""},
+        {"write me@example.org.", 8, "", "me@example.org"}, // the address alone, not its punctuation
+        {"(me@example.org), then", 3, "", "me@example.org"},
+        {"say \"me@x.de\"!", 6, "", "me@x.de"},
         {"open notes.txt here", 7, "", ""},
         {"plain words", 2, "", ""},
         {"HTTPS:/only.one/slash", 3, "HTTPS:/only.one/slash", ""},

@@ -211,4 +211,16 @@ TEST_F(FeedFormatsFetchTest, EpisodesKnownByTheirTypeAloneReachTheAudioList)
     BuildCategoryViews(organiser->Views(), organiser->NewsStorageDuration);
     EXPECT_EQ(organiser->tvAudio->topLevelItemCount(), 1);
 }
+
+TEST_F(FeedFormatsFetchTest, AnAddressAlreadySubscribedRefreshesThatFeed)
+{
+    QTreeWidgetItem* folder = AddNode(nullptr, "FLD", "Science");
+    QTreeWidgetItem* feed = AddNode(folder, "RSH", "Old", "http://s.test/rss", MinutesAgo(600));
+    downloader.Serve("HTTP://s.test/rss", SmallFeed("S", 2));
+    EXPECT_EQ(organiser->LoadFeedURL("HTTP://s.test/rss", nullptr), feed);
+    EXPECT_EQ(dialogs.messages, QStringList{"\"HTTP://s.test/rss\" is already subscribed in \"Science\"."});
+    EXPECT_EQ(feed->childCount(), 2);
+    EXPECT_EQ(organiser->tvTree->currentItem(), feed);
+    EXPECT_EQ(organiser->tvTree->topLevelItemCount(), 1);
+}
 } // namespace

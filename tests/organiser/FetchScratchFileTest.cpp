@@ -26,6 +26,7 @@ TEST_F(FetchScratchFileTest, UserFetchSaysTheScratchFileCouldNotBeWritten)
     } cases[] = {{writable, true, {}}, {unwritable, true, {why}}, {unwritable, false, {}}};
     for (const auto& c : cases) {
         dialogs.messages.clear();
+        organiser->tvTree->clear(); // a new subscription each time
         data.ScratchFile = c.scratch;
         const bool added = c.user ? organiser->LoadFeedURL(url, nullptr) : organiser->DownloadFeed(url, nullptr, false);
         organiser->WaitForStore();
