@@ -69,13 +69,30 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     QFile::remove(scratch);
     if (!IsInternetConnected())
         return failed();
-    QString contentType;
-    const bool downloaded = DownloadURLToFile(url, scratch, contentType);
+    // Conditional when we refresh a feed whose server gave us validators.
+    TDownloadAnswer answer;
+    answer.cancelled = DownloadsCancelled();
+    if (!answer.cancelled)
+        answer = Downloader().DownloadRequest(FeedRequest(url, node), scratch);
+    const QString contentType = answer.contentType;
+    const bool downloaded = answer.ok;
+    auto outcome = [&](bool success) { NoteFetchOutcome(url, nodeRef, answer, success, showErrors); };
+    if (answer.notModified) {
+        lastFetchDownloaded = true;
+        outcome(true);
+        // Nothing new, and nothing to store.
+        QTreeWidgetItem* refreshed = RefreshedWithoutNews(nodeRef.In(tvTree));
+        return refreshed ? refreshed : failed();
+    }
     if (!downloaded) {
         DebugTraceFmt("Error downloading \"%s\"", url);
+        outcome(false);
         // The scratch file is the program's own: say so, the address is not at fault.
-        failed(Downloader().LastFailedWriting() ? FormatTexts(OrganiserTexts.SErrScratchFile, {url, scratch})
-                                                : QString());
+        // Otherwise the server's answer says why, when it gave one.
+        const QString why = FailureReason(answer);
+        failed(answer.failedWriting ? FormatTexts(OrganiserTexts.SErrScratchFile, {url, scratch})
+               : why.isEmpty()      ? QString()
+                                    : FormatText(OrganiserTexts.SErrDownloadFile, url) + QStringLiteral("\r\n") + why);
     }
     if (!QFile::exists(scratch))
         return failed();
@@ -117,10 +134,12 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
             SaveNewsWithBackup();
     } catch (const std::exception&) {
         Memo1.clear();
+        outcome(false);
         if (TTreeItem* item = NewsData->NodeItem(nodeRef.In(tvTree)))
             item->TimeStamp = NowDateTime();
         return failed();
     }
+    outcome(!notAFeed && result.In(tvTree));
     if (notAFeed) {
         // A failed refresh: the scheduler leaves the feed for its period.
         if (TTreeItem* item = NewsData->NodeItem(nodeRef.In(tvTree)))

@@ -57,6 +57,8 @@ struct TOrganiserTexts {
                                                  "\".damaged\".");
     QString SErrScratchFile = QStringLiteral("Error downloading \"%s\": the file \"%s\" could not be written.");
     QString SNotAFeed = QStringLiteral("\"%s\" is not a feed Quorbel can read");
+    QString SFeedGone =
+        QStringLiteral("\"%s\" is gone for good (the server says so): Quorbel no longer refreshes it by itself");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 

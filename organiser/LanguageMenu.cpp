@@ -72,6 +72,7 @@ const struct {
     {"SNewsFilePartLoaded", &TOrganiserTexts::SNewsFilePartLoaded},
     {"SErrScratchFile", &TOrganiserTexts::SErrScratchFile},
     {"SNotAFeed", &TOrganiserTexts::SNotAFeed},
+    {"SFeedGone", &TOrganiserTexts::SFeedGone},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }

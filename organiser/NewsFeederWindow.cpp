@@ -2,6 +2,7 @@
 #include "organiser/NewsFeeders.h"
 
 #include "app/NewsGlobals.h"
+#include "feeds/FeedStates.h"
 #include "model/ViewNodes.h"
 #include "ticker/DescriptionWindow.h"
 #include "language/LangManager.h"
@@ -77,6 +78,9 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     const QString folder = NewsData ? NewsData->ProgramFolder : ProgramFolder();
     NewsXmlPath = folder + QStringLiteral("News.xml");
     NewsStorePath = folder + QStringLiteral("News.qbx");
+    // A damaged or foreign file is no loss: the feeds are fetched in full once.
+    FeedStates = std::make_unique<TFeedStates>();
+    FeedStates->Load(FeedStatesPath());
     // Only a file read whole may become the back-up.
     if (NewsData && NewsData->NewsStart.kind == TNewsStartKind::Whole && NewsData->NewsFile == NewsStorePath)
         Store->TrustNewsFile(NewsStorePath);
@@ -308,6 +312,8 @@ void TNewsFeeder::SaveNewsWithBackup()
             job.newsPath = NewsStorePath;
             job.backupPath = xmlPath.path() + '/' + xmlPath.completeBaseName() + QStringLiteral(".bak");
             job.now = Clock().Now();
+            job.feedStatesPath = FeedStatesPath();
+            job.feedStates = FeedStates->Serialise(FeedLinks());
             Store->Request(std::move(job));
         }
     }

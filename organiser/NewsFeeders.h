@@ -39,6 +39,9 @@ class QTreeWidgetItem;
 class TDescriptionWindow;
 class TRSSView;
 class TTreeItem;
+class TFeedStates;
+struct TDownloadAnswer;
+struct TDownloadRequest;
 
 class TNewsFeeder : public QWidget, public ITickerHost {
     Q_OBJECT
@@ -86,6 +89,15 @@ public:
     // Whether the last fetch got its document, feed or not; false while a
     // fetch of LoadFeedURL waits its turn.
     bool LastFetchDownloaded() const { return lastFetchDownloaded; }
+
+    // What each feed's server told us (FetchPoliteness.cpp, FeedStates.h):
+    // kept beside the news file, written with each store.
+    std::unique_ptr<TFeedStates> FeedStates;
+    QString FeedStatesPath() const;
+    // The request for url, with the validators when node is its feed.
+    TDownloadRequest FeedRequest(const QString& url, QTreeWidgetItem* node) const;
+    // False while the feed's server asked us to wait, it failed lately, or it is gone.
+    bool FeedMayBeScheduled(const QString& url) const;
 
     // The update scheduler.
     void Timer1Timer();
@@ -352,6 +364,12 @@ private:
     void ShowStatus(const QString& text);
     void ReassignFileIcons();
     QTreeWidgetItem* DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors);
+    // A 304: the feed stamped and captioned as a refresh with nothing new.
+    QTreeWidgetItem* RefreshedWithoutNews(QTreeWidgetItem* node);
+    void NoteFetchOutcome(const QString& url, const TNodeRef& nodeRef, const TDownloadAnswer& answer, bool success,
+                          bool showErrors);
+    static QString FailureReason(const TDownloadAnswer& answer);
+    QSet<QString> FeedLinks() const;
     QTreeWidgetItem* FetchForUser(QString url, QTreeWidgetItem* node);
     bool KeepDamagedNewsFile();
     // Reports of the news file (StoreReports.cpp).

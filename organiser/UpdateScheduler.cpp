@@ -102,7 +102,10 @@ void TNewsFeeder::RefreshNextDueFeed()
         const TDateTime now = NowDateTime();
         for (QTreeWidgetItemIterator it(position); *it; ++it) {
             const TTreeItem* item = NewsData->NodeItem(*it);
-            if (item && item->IsKind(kFeed) && now > item->TimeStamp + kRefreshAge) {
+            // A feed that failed lately, or whose server asked us to wait,
+            // or that is gone, waits; user commands still fetch it.
+            if (item && item->IsKind(kFeed) && now > item->TimeStamp + kRefreshAge
+                && FeedMayBeScheduled(item->Link)) {
                 due = *it;
                 break;
             }

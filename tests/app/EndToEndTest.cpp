@@ -152,18 +152,21 @@ TEST_F(EndToEndTest, ThreeFeedsThroughTheScheduler)
     EXPECT_EQ(Item(missing)->TimeStamp, 0.0);
     EXPECT_FALSE(QFile::exists(data->ScratchFile));
 
-    // Half an hour later only the 404 feed is due; a new pass finds it from the top.
+    // Half an hour later nothing is due: the 404 feed waits an hour after its failure.
     clock.Advance(30 * 60 * 1000);
     organiser->Timer1Timer();
     organiser->WaitForStore();
     EXPECT_EQ(server.RequestCount("/good.rss"), 1);
     EXPECT_EQ(server.RequestCount("/broken.xml"), 1);
-    EXPECT_EQ(server.RequestCount("/missing.rss"), 2);
-    // 61 minutes after their refresh the others are due again, from where the search stands.
+    EXPECT_EQ(server.RequestCount("/missing.rss"), 1);
+    // 61 minutes after their refresh the others are due again, and the 404
+    // feed after its hour: one a tick.
     clock.Advance(31 * 60 * 1000);
-    organiser->Timer1Timer();
+    for (int tick = 0; tick < 3; ++tick)
+        organiser->Timer1Timer();
     organiser->WaitForStore();
     EXPECT_EQ(server.RequestCount("/broken.xml"), 2);
+    EXPECT_EQ(server.RequestCount("/missing.rss"), 2);
 }
 
 TEST_F(EndToEndTest, OfflineStartShowsTheOrganiserAndFetchesNothing)

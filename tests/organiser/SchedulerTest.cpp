@@ -76,7 +76,7 @@ TEST_F(SchedulerTest, EmptyTreeAndOfflineDoNothing)
     EXPECT_TRUE(organiser->Timer1->isActive());
 }
 
-TEST_F(SchedulerTest, FailedDownloadIsRetriedNextPass)
+TEST_F(SchedulerTest, FailedDownloadIsRetriedAfterItsBackOff)
 {
     QTreeWidgetItem* a = AddNode(nullptr, "RSH", "A", "http://a.test/rss");
     downloader.Fail("http://a.test/rss");
@@ -84,8 +84,10 @@ TEST_F(SchedulerTest, FailedDownloadIsRetriedNextPass)
     EXPECT_EQ(Item(a)->TimeStamp, 0.0); // not stamped
     EXPECT_FALSE(QFile::exists(data.NewsFile)); // nothing stored
     organiser->Timer1Timer();
+    EXPECT_EQ(downloader.CallCount("http://a.test/rss"), 1); // waits an hour
+    clock.Advance(60 * 60 * 1000);
     organiser->Timer1Timer();
-    EXPECT_GE(downloader.CallCount("http://a.test/rss"), 2);
+    EXPECT_EQ(downloader.CallCount("http://a.test/rss"), 2);
 }
 
 TEST_F(SchedulerTest, BrokenDocumentIsStampedAndNotStored)
