@@ -47,7 +47,8 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeed(QString url, QTreeWidgetItem* node, b
     return DownloadFeedNow(url, node, showErrors);
 }
 
-QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors)
+QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors,
+                                              const TDownloadAnswer* fetched)
 {
     if (!NewsData)
         return nullptr;
@@ -67,12 +68,16 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     const TNodeRef nodeRef(node);
     const QString scratch = NewsData->ScratchFile;
     QFile::remove(scratch);
-    if (!IsInternetConnected())
+    if (!fetched && !IsInternetConnected())
         return failed();
     // Conditional when we refresh a feed whose server gave us validators.
+    // A document the pipeline fetched goes to the scratch file just before
+    // its merge.
     TDownloadAnswer answer;
     answer.cancelled = DownloadsCancelled();
-    if (!answer.cancelled)
+    if (fetched)
+        answer = TakeFetchedDocument(*fetched, scratch);
+    else if (!answer.cancelled)
         answer = Downloader().DownloadRequest(FeedRequest(url, node), scratch);
     const QString contentType = answer.contentType;
     const bool downloaded = answer.ok;
@@ -131,7 +136,7 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
         }
         Memo1.clear(); // a page may be large; nothing reads it afterwards
         if (!notAFeed)
-            SaveNewsWithBackup();
+            StoreAfterFetch();
     } catch (const std::exception&) {
         Memo1.clear();
         outcome(false);

@@ -50,6 +50,7 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
 {
     NewsFeeder = this;
     Busy = new TBusyState(this);
+    CreatePipeline();
     Store = std::make_unique<TNewsStore>([this](const TStoreResult& result) { ReportStoreResult(result); });
     setObjectName(QStringLiteral("NewsFeeder"));
     setWindowTitle(QStringLiteral("Quorbel        Stay Tivaleo"));
@@ -226,6 +227,11 @@ void TNewsFeeder::CreateComponents()
     Timer1->setInterval(4000);
     connect(Timer1, &QTimer::timeout, this, &TNewsFeeder::Timer1Timer);
     Timer1->start();
+    // The first tick as soon as the windows exist, not a whole interval later.
+    QTimer::singleShot(0, this, [this] {
+        if (!TreeLoaded && Timer1->isActive())
+            Timer1Timer();
+    });
     HintTimer = new QTimer(this);
     HintTimer->setObjectName(QStringLiteral("HintTimer"));
     HintTimer->setInterval(2000);
@@ -381,6 +387,8 @@ void TNewsFeeder::EndProgram()
     if (endRequested)
         return;
     endRequested = true;
+    Pipeline->Drop(TFetchPipeline::TBatch::Scheduler);
+    Pipeline->Drop(TFetchPipeline::TBatch::ReloadAll);
     Busy->RunWhenIdle(
         [this] {
             FinalCloseHandling();

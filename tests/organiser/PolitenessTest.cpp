@@ -38,7 +38,7 @@ TEST_F(PolitenessTest, NotModifiedIsARefreshWithNothingNewAndNothingStored)
 
     HoursLater(2);
     organiser->Timer1Timer();
-    organiser->WaitForStore();
+    Settle();
     ASSERT_EQ(downloader.requests.size(), 2);
     EXPECT_EQ(downloader.requests.last().etag, "\"1\"");
     EXPECT_EQ(downloader.requests.last().lastModified, "Tue, 08 Dec 2026 10:00:00 GMT");
@@ -65,6 +65,7 @@ TEST_F(PolitenessTest, FailingFeedsBackOffForTheSchedulerOnly)
     for (int hour = 0; hour <= 8; ++hour) {
         const int before = downloader.CallCount("http://a.test/rss");
         organiser->Timer1Timer();
+        Settle();
         if (downloader.CallCount("http://a.test/rss") > before)
             triedAtHour << hour;
         HoursLater(1);
@@ -86,7 +87,7 @@ TEST_F(PolitenessTest, GoneFeedsAreToldOnceAndLeftAlone)
     downloader.Fail("http://g.test/rss");
     for (int day = 0; day < 3; ++day) {
         organiser->Timer1Timer();
-        QCoreApplication::processEvents();
+        Settle();
         HoursLater(25);
     }
     EXPECT_EQ(downloader.CallCount("http://g.test/rss"), 1);
