@@ -12,7 +12,9 @@
 #include "BenchMain.h"
 #include "organiser/NewsFeeders.h"
 #include "organiser/NewsStore.h"
+#include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "ticker/RssViews.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -43,10 +45,11 @@ QByteArray FeedBody(int feed)
 }
 
 // Answers GET /feed/N after kAnswerMs; with notModified, a request that
-// sends the ETag back gets 304.
+// sends the ETag back gets 304. With failing set, every fourth feed fails,
+// in turn: 404, silence, an endless body, a redirect loop, a slow drip.
 class TFeedServer {
 public:
-    TFeedServer()
+    explicit TFeedServer(int feedCount = kFeeds, bool failing = false) : feedCount(feedCount), failing(failing)
     {
         for (int a = 1; a <= kAddresses; ++a) {
             auto server = std::make_unique<QTcpServer>();
@@ -60,9 +63,18 @@ public:
             });
             servers.push_back(std::move(server));
         }
-        for (int f = 0; f < kFeeds; ++f)
+        for (int f = 0; f < feedCount; ++f)
             bodies.push_back(FeedBody(f));
+        perFeed.assign(feedCount, 0);
     }
+    enum class TFailure { None, NotFound, Silent, Endless, Loop, Drip };
+    TFailure FailureOf(int feed) const
+    {
+        if (!failing || feed % 4 != 3)
+            return TFailure::None;
+        return static_cast<TFailure>(1 + (feed / 4) % 5);
+    }
+    std::vector<int> perFeed; // requests per feed
     bool Ready() const { return static_cast<int>(servers.size()) == kAddresses; }
     QString Url(int feed) const
     {
@@ -90,9 +102,39 @@ private:
     {
         const QByteArray path = request.split(' ').value(1);
         const int feed = path.startsWith("/feed/") ? path.mid(6).toInt() : -1;
+        if (feed >= 0 && feed < feedCount)
+            ++perFeed[feed];
+        switch (feed >= 0 && feed < feedCount ? FailureOf(feed) : TFailure::None) {
+        case TFailure::None:
+            break;
+        case TFailure::NotFound:
+            socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket->disconnectFromHost();
+            return;
+        case TFailure::Silent:
+            return; // until the client gives up
+        case TFailure::Loop:
+            socket->write("HTTP/1.1 302 Found\r\nLocation: " + path + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket->disconnectFromHost();
+            return;
+        case TFailure::Endless:
+        case TFailure::Drip: {
+            const bool endless = FailureOf(feed) == TFailure::Endless;
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nConnection: close\r\n\r\n");
+            auto pump = new QTimer(socket);
+            QObject::connect(pump, &QTimer::timeout, socket, [socket, endless] {
+                if (socket->state() != QAbstractSocket::ConnectedState)
+                    return;
+                if (socket->bytesToWrite() < 1024 * 1024)
+                    socket->write(endless ? QByteArray(64 * 1024, 'x') : QByteArray("<"));
+            });
+            pump->start(endless ? 1 : 1000);
+            return;
+        }
+        }
         QByteArray head;
         QByteArray body;
-        if (feed < 0 || feed >= kFeeds) {
+        if (feed < 0 || feed >= feedCount) {
             head = "HTTP/1.1 404 Not Found\r\n";
         } else if (notModified && request.contains("If-None-Match: \"v1\"")) {
             head = "HTTP/1.1 304 Not Modified\r\nETag: \"v1\"\r\n";
@@ -108,6 +150,22 @@ private:
     std::vector<std::unique_ptr<QTcpServer>> servers;
     std::vector<QByteArray> bodies;
     quint16 port = 0;
+    int feedCount;
+    bool failing;
+};
+
+// Time that runs faster than the wall clock, so that a soak of minutes
+// covers hours of the scheduler's rules.
+class TFastClock final : public IClock {
+public:
+    explicit TFastClock(int speed) : speed(speed), start(QDateTime::currentDateTime()) { run.start(); }
+    quint32 TickCount() const override { return static_cast<quint32>(run.elapsed()); }
+    QDateTime Now() const override { return start.addMSecs(run.elapsed() * speed); }
+
+private:
+    int speed;
+    QDateTime start;
+    QElapsedTimer run;
 };
 
 class TOnline final : public IConnectivity {
@@ -156,7 +214,7 @@ struct TScene {
     std::unique_ptr<TNewsFeeder> organiser;
     std::vector<QTreeWidgetItem*> feeds;
 
-    TScene()
+    explicit TScene(int feedCount = kFeeds, bool failing = false) : server(feedCount, failing)
     {
         SetConnectivity(&online);
         SetDialogs(&dialogs);
@@ -165,7 +223,7 @@ struct TScene {
         organiser->Timer1->stop();
         organiser->Busy->SetTreeReady(true);
         organiser->TreeLoaded = true;
-        for (int f = 0; f < kFeeds; ++f) {
+        for (int f = 0; f < feedCount; ++f) {
             TTreeItem item(kFeed, QStringLiteral("Feed %1").arg(f), server.Url(f), "", "", "0");
             item.IconIdx = imgFeed;
             const int index = NewsData->NewsList.AddCopy(item);
@@ -247,8 +305,62 @@ void BM_NewFeedsFill(benchmark::State& state)
         state.counters["filled"] = scene.AllFilled();
     }
 }
+// The soak: 1,000 feeds, a quarter failing, the scheduler every 5 s, for
+// QUORBEL_SOAK_SECONDS (skipped when unset; scripts/soak-fetch.sh runs it for
+// ten minutes). The clock runs twelve times faster, so ten minutes cover two
+// hours: every healthy feed must be refreshed at least twice, no failing one
+// more than three times (1 h then 2 h of back-off), and the resident memory
+// at the end may not exceed that after the first batch by more than 10 %.
+void BM_Soak(benchmark::State& state)
+{
+    const int seconds = qEnvironmentVariableIntValue("QUORBEL_SOAK_SECONDS");
+    if (seconds <= 0) {
+        state.SkipWithError("set QUORBEL_SOAK_SECONDS to run the soak");
+        return;
+    }
+    constexpr int kSoakFeeds = 1000;
+    for (auto _ : state) {
+        TFastClock fast(12);
+        SetClock(&fast);
+        {
+            TScene scene(kSoakFeeds, true);
+            scene.organiser->NewsInterval = 5000;
+            scene.organiser->Timer1->setInterval(5000);
+            scene.organiser->Timer1Timer();
+            scene.RunUntil([&] { return scene.organiser->Pipeline->IsIdle(); });
+            const long firstBatchKb = StatusKb("VmRSS:");
+            QElapsedTimer run;
+            run.start();
+            long peakKb = firstBatchKb;
+            while (run.elapsed() < qint64(seconds) * 1000) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                peakKb = std::max(peakKb, StatusKb("VmRSS:"));
+            }
+            const long endKb = StatusKb("VmRSS:");
+            int healthyMin = 1 << 30, failingMax = 0;
+            for (int f = 0; f < kSoakFeeds; ++f) {
+                const int n = scene.server.perFeed[f];
+                if (scene.server.FailureOf(f) == TFeedServer::TFailure::None)
+                    healthyMin = std::min(healthyMin, n);
+                else
+                    failingMax = std::max(failingMax, n);
+            }
+            state.counters["first_batch_rss_mb"] = firstBatchKb / 1024.0;
+            state.counters["end_rss_mb"] = endKb / 1024.0;
+            state.counters["peak_rss_mb"] = peakKb / 1024.0;
+            state.counters["healthy_min_requests"] = healthyMin;
+            state.counters["failing_max_requests"] = failingMax;
+            state.counters["requests"] = scene.server.requests;
+            state.counters["messages"] = scene.dialogs.messages;
+            const bool passed = healthyMin >= 2 && failingMax <= 3 && endKb <= firstBatchKb * 11 / 10;
+            state.counters["passed"] = passed;
+        }
+        SetClock(nullptr);
+    }
+}
 } // namespace
 
+BENCHMARK(BM_Soak)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReloadAll200Feeds)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_NewFeedsFill)->Unit(benchmark::kMillisecond)->Iterations(1);
 
