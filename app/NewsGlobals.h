@@ -12,6 +12,8 @@
 #include "text/TextTools.h"
 #include "widgets/ImageList.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -67,6 +69,11 @@ public:
     QStringList IconFiles;
     QStringList IconURLs;
     QString IconListFile;
+    // Sites (lower-case site prefix) whose icon lookup found nothing, and
+    // when: not asked again for a day (SiteIcons.cpp).
+    QHash<QString, QDateTime> FailedIconSites;
+    bool RecentIconFailure(const QString& prefix) const;
+    void NoteIconLookup(const QString& prefix, bool found);
     QString NewsFile;
     QString BackupFile; // program folder + "News.bak"
     // What start-up found of News.qbx and News.bak, and which it loaded.

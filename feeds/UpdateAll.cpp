@@ -8,7 +8,6 @@
 #include "widgets/HTProgressBar.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
@@ -48,10 +47,10 @@ QString ProgressCaption(int i, int count)
     return QString::number(q) + QStringLiteral(" %");
 }
 
-TFrmUpdateAll::TFrmUpdateAll(QWidget* owner, TFetch fetch, TStopAsked stopAsked)
+TFrmUpdateAll::TFrmUpdateAll(QWidget* owner, TStart start, TCancelled cancelled)
     : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                          | Qt::CustomizeWindowHint),
-      fetch(std::move(fetch)), stopAsked(std::move(stopAsked))
+      start(std::move(start)), cancelled(std::move(cancelled))
 {
     setObjectName(QStringLiteral("FrmUpdateAll"));
     setWindowTitle(QStringLiteral("Update All RSS"));
@@ -116,48 +115,60 @@ void TFrmUpdateAll::UpdateAllFeeds(QTreeWidget* tree)
     Cancelled = false;
     Failed.clear();
     const std::vector<TNodeRef> feeds = FeedNodes(tree);
-    const int count = static_cast<int>(feeds.size());
+    count = static_cast<int>(feeds.size());
+    done = 0;
     HTProgressBar1->SetMax(count);
     // Nothing of the previous run shows before the first feed.
     HTProgressBar1->SetPosition(0);
     HTProgressBar1->SetCaption(QString());
     Label1->clear();
-    int i = 0;
+    QList<QPair<QString, TNodeRef>> jobs;
     for (const TNodeRef& ref : feeds) {
-        if (Cancelled || (stopAsked && stopAsked()))
-            break;
-        ++i;
-        QTreeWidgetItem* node = ref.In(tree);
-        if (!node)
-            continue; // deleted between two fetches
-        HTProgressBar1->SetPosition(i);
-        Label1->setText(node->text(0));
-        HTProgressBar1->SetCaption(ProgressCaption(i, count));
-        QCoreApplication::processEvents();
-        // A Cancel click or a deleting command may have run just now.
-        node = ref.In(tree);
-        const TTreeItem* item = node && NewsData ? NewsData->NodeItem(node) : nullptr;
-        if (Cancelled || (stopAsked && stopAsked()) || !item)
-            continue;
-        const QString url = item->Link;
-        if (fetch && !fetch(url, node))
-            Failed << url;
+        const TTreeItem* item = NewsData ? NewsData->NodeItem(ref.In(tree)) : nullptr;
+        if (item)
+            jobs.append({item->Link, ref});
     }
+    if (jobs.isEmpty()) {
+        Finish();
+        return;
+    }
+    if (start)
+        start(jobs);
+}
+
+void TFrmUpdateAll::FeedDone(const QString& caption, const QString& failedUrl)
+{
+    if (!running)
+        return;
+    if (!failedUrl.isEmpty())
+        Failed << failedUrl;
+    ++done;
+    HTProgressBar1->SetPosition(done);
+    Label1->setText(caption);
+    HTProgressBar1->SetCaption(ProgressCaption(done, count));
+    if (AfterFeedDone)
+        AfterFeedDone(done);
+}
+
+void TFrmUpdateAll::Finish()
+{
     running = false;
     close();
 }
 
 void TFrmUpdateAll::CancelClick()
 {
-    Cancelled = true;
-    close();
+    close(); // the close event cancels
 }
 
 void TFrmUpdateAll::closeEvent(QCloseEvent* event)
 {
     // The caption's close button stops the run as Cancel does.
-    if (running)
+    if (running && !Cancelled) {
         Cancelled = true;
+        if (cancelled)
+            cancelled();
+    }
     QWidget::closeEvent(event);
 }
 

@@ -1,21 +1,26 @@
 #pragma once
-// The Reload All window: refreshes every feed of the tree in pre-order, one
-// after another, showing the feed's caption and the share done, with a
-// Cancel button.
+// The Reload All window: every feed of the tree is handed to the fetch
+// pipeline at once; the window shows the caption of the feed merged last and
+// the share of feeds merged, with a Cancel button.
 //
 // Rules kept here:
 //  - The feeds are counted and taken in one walk at the start, each held
-//    weakly: a feed deleted while the run goes on (between fetches) is
-//    skipped, and feeds added meanwhile wait for the next run.
+//    weakly, in pre-order: a feed deleted while the run goes on is skipped,
+//    and feeds added meanwhile wait for the next run.
+//  - The run does not block: its owner reports each feed done (FeedDone)
+//    and the end of the run (Finish).
 //  - A feed that brings no node back is not reported on the spot (a box per
 //    feed would leave Cancel out of reach when many fail): its URL is
 //    collected in Failed, for one message after the run.
-//  - Window messages are handled before each fetch; a Cancel seen there, or a
-//    program end asked for, stops the run before the next fetch. The fetch in
-//    progress finishes first.
-//  - Closing the window by its caption button counts as Cancel.
+//  - Cancel, or closing the window by its caption button, closes the window
+//    at once and tells the owner (Cancelled handler), which stops the
+//    downloads not yet merged; the merge in progress finishes first.
 //  - The percentage is i x 100 / count rounded to the nearest integer, halves
 //    to the even neighbour ("12 %" for 1 of 8).
+#include "model/ViewNodes.h"
+
+#include <QList>
+#include <QPair>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -32,20 +37,27 @@ class THTProgressBar;
 class TFrmUpdateAll : public QWidget {
     Q_OBJECT
 public:
-    // Fetches one feed now, as a user command would but without messages;
-    // false when the fetch ended without a node.
-    using TFetch = std::function<bool(const QString& url, QTreeWidgetItem* node)>;
-    // True once the run must end whatever the user does (program end).
-    using TStopAsked = std::function<bool()>;
+    // Starts the fetches of the feeds (URL and node each, in pre-order).
+    using TStart = std::function<void(const QList<QPair<QString, TNodeRef>>& feeds)>;
+    // Called when the user cancels a run.
+    using TCancelled = std::function<void()>;
 
-    TFrmUpdateAll(QWidget* owner, TFetch fetch, TStopAsked stopAsked);
+    TFrmUpdateAll(QWidget* owner, TStart start, TCancelled cancelled);
     ~TFrmUpdateAll() override;
 
     // Shows the window centred on its owner, on top.
     void ShowCentred();
+    // Counts the feeds of the tree and starts their fetches; the run ends
+    // with Finish (at once when there is no feed).
     void UpdateAllFeeds(QTreeWidget* tree);
+    // One feed of the run merged (or skipped): caption is its node's.
+    void FeedDone(const QString& caption, const QString& failedUrl = QString());
+    void Finish();
     void CancelClick();
     bool Running() const { return running; }
+    int Done() const { return done; }
+    // Runs after each feed done, with the number done; for tests.
+    std::function<void(int done)> AfterFeedDone;
 
     TGradient* Gradient1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -61,9 +73,11 @@ protected:
 private:
     void Centre();
 
-    TFetch fetch;
-    TStopAsked stopAsked;
+    TStart start;
+    TCancelled cancelled;
     bool running = false;
+    int count = 0;
+    int done = 0;
 };
 
 // "i x 100 / count" rounded half to even, and " %".

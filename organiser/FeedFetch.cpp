@@ -49,7 +49,7 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeed(QString url, QTreeWidgetItem* node, b
 }
 
 QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors,
-                                              bool offerFeeds)
+                                              const TDownloadAnswer* fetched, bool offerFeeds)
 {
     if (!NewsData)
         return nullptr;
@@ -69,15 +69,36 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     const TNodeRef nodeRef(node);
     const QString scratch = NewsData->ScratchFile;
     QFile::remove(scratch);
-    if (!IsInternetConnected())
+    if (!fetched && !IsInternetConnected())
         return failed();
-    QString contentType;
-    const bool downloaded = DownloadURLToFile(url, scratch, contentType);
+    // Conditional when we refresh a feed whose server gave us validators.
+    // A document the pipeline fetched goes to the scratch file just before
+    // its merge.
+    TDownloadAnswer answer;
+    answer.cancelled = DownloadsCancelled();
+    if (fetched)
+        answer = TakeFetchedDocument(*fetched, scratch);
+    else if (!answer.cancelled)
+        answer = Downloader().DownloadRequest(FeedRequest(url, node), scratch);
+    const QString contentType = answer.contentType;
+    const bool downloaded = answer.ok;
+    auto outcome = [&](bool success) { NoteFetchOutcome(url, nodeRef, answer, success, showErrors); };
+    if (answer.notModified) {
+        lastFetchDownloaded = true;
+        outcome(true);
+        // Nothing new, and nothing to store.
+        QTreeWidgetItem* refreshed = RefreshedWithoutNews(nodeRef.In(tvTree));
+        return refreshed ? refreshed : failed();
+    }
     if (!downloaded) {
         DebugTraceFmt("Error downloading \"%s\"", url);
+        outcome(false);
         // The scratch file is the program's own: say so, the address is not at fault.
-        failed(Downloader().LastFailedWriting() ? FormatTexts(OrganiserTexts.SErrScratchFile, {url, scratch})
-                                                : QString());
+        // Otherwise the server's answer says why, when it gave one.
+        const QString why = FailureReason(answer);
+        failed(answer.failedWriting ? FormatTexts(OrganiserTexts.SErrScratchFile, {url, scratch})
+               : why.isEmpty()      ? QString()
+                                    : FormatText(OrganiserTexts.SErrDownloadFile, url) + QStringLiteral("\r\n") + why);
     }
     if (!QFile::exists(scratch))
         return failed();
@@ -111,9 +132,9 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
             Memo1.clear();
             Memo1 = JoinedByCrLf(DecodePageText(bytes, contentType));
             if (offerFeeds && showErrors && !node) {
-                QTreeWidgetItem* fetched = nullptr;
-                if (SubscribeAdvertisedFeed(url, Memo1, &fetched))
-                    return fetched; // that fetch stored the tree and told the user
+                QTreeWidgetItem* subscribed = nullptr;
+                if (SubscribeAdvertisedFeed(url, Memo1, &subscribed))
+                    return subscribed; // that fetch stored the tree and told the user
                 if (DownloadsCancelled())
                     return nullptr;
             }
@@ -123,13 +144,15 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
         }
         Memo1.clear(); // a page may be large; nothing reads it afterwards
         if (!notAFeed)
-            SaveNewsWithBackup();
+            StoreAfterFetch();
     } catch (const std::exception&) {
         Memo1.clear();
+        outcome(false);
         if (TTreeItem* item = NewsData->NodeItem(nodeRef.In(tvTree)))
             item->TimeStamp = NowDateTime();
         return failed();
     }
+    outcome(!notAFeed && result.In(tvTree));
     if (notAFeed) {
         // A failed refresh: the scheduler leaves the feed for its period.
         if (TTreeItem* item = NewsData->NodeItem(nodeRef.In(tvTree)))
@@ -152,7 +175,7 @@ bool TNewsFeeder::SubscribeAdvertisedFeed(const QString& pageUrl, const QString&
     if (!Dialogs().AskYesNo(FormatText(OrganiserTexts.SOffersFeed, name)) || DownloadsCancelled())
         return false;
     // A feed URL that brings a page again (one pointing back) makes that page a web link.
-    *fetched = DownloadFeedNow(offered.url, nullptr, true, false);
+    *fetched = DownloadFeedNow(offered.url, nullptr, true, nullptr, false);
     lastFetchDownloaded = true; // the page came: what was pasted was an address, not a note
     return true;
 }

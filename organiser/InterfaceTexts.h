@@ -60,6 +60,8 @@ struct TOrganiserTexts {
     QString SAlreadySubscribed = QStringLiteral("\"%s\" is already subscribed in \"%s\".");
     QString SOffersFeed = QStringLiteral("This page offers the feed %s. Subscribe to the feed? (No keeps the page as "
                                          "a web link.)");
+    QString SFeedGone =
+        QStringLiteral("\"%s\" is gone for good (the server says so): Quorbel no longer refreshes it by itself");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 

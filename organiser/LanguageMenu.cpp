@@ -74,6 +74,7 @@ const struct {
     {"SNotAFeed", &TOrganiserTexts::SNotAFeed},
     {"SOffersFeed", &TOrganiserTexts::SOffersFeed},
     {"SAlreadySubscribed", &TOrganiserTexts::SAlreadySubscribed},
+    {"SFeedGone", &TOrganiserTexts::SFeedGone},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }

@@ -2,6 +2,7 @@
 #include "organiser/NewsFeeders.h"
 
 #include "app/NewsGlobals.h"
+#include "feeds/FeedStates.h"
 #include "model/Intervals.h"
 #include "model/ViewNodes.h"
 #include "ticker/DescriptionWindow.h"
@@ -48,6 +49,7 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
 {
     NewsFeeder = this;
     Busy = new TBusyState(this);
+    CreatePipeline();
     Store = std::make_unique<TNewsStore>([this](const TStoreResult& result) { ReportStoreResult(result); });
     setObjectName(QStringLiteral("NewsFeeder"));
     setWindowTitle(QStringLiteral("Quorbel        Stay Tivaleo"));
@@ -76,6 +78,9 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     const QString folder = NewsData ? NewsData->ProgramFolder : ProgramFolder();
     NewsXmlPath = folder + QStringLiteral("News.xml");
     NewsStorePath = folder + QStringLiteral("News.qbx");
+    // A damaged or foreign file is no loss: the feeds are fetched in full once.
+    FeedStates = std::make_unique<TFeedStates>();
+    FeedStates->Load(FeedStatesPath());
     // Only a file read whole may become the back-up.
     if (NewsData && NewsData->NewsStart.kind == TNewsStartKind::Whole && NewsData->NewsFile == NewsStorePath)
         Store->TrustNewsFile(NewsStorePath);
@@ -221,6 +226,11 @@ void TNewsFeeder::CreateComponents()
     Timer1->setInterval(4000);
     connect(Timer1, &QTimer::timeout, this, &TNewsFeeder::Timer1Timer);
     Timer1->start();
+    // The first tick as soon as the windows exist, not a whole interval later.
+    QTimer::singleShot(0, this, [this] {
+        if (!TreeLoaded && Timer1->isActive())
+            Timer1Timer();
+    });
     HintTimer = new QTimer(this);
     HintTimer->setObjectName(QStringLiteral("HintTimer"));
     HintTimer->setInterval(2000);
@@ -307,6 +317,8 @@ void TNewsFeeder::SaveNewsWithBackup()
             job.newsPath = NewsStorePath;
             job.backupPath = xmlPath.path() + '/' + xmlPath.completeBaseName() + QStringLiteral(".bak");
             job.now = Clock().Now();
+            job.feedStatesPath = FeedStatesPath();
+            job.feedStates = FeedStates->Serialise(FeedLinks());
             Store->Request(std::move(job));
         }
     }
@@ -374,6 +386,8 @@ void TNewsFeeder::EndProgram()
     if (endRequested)
         return;
     endRequested = true;
+    Pipeline->Drop(TFetchPipeline::TBatch::Scheduler);
+    Pipeline->Drop(TFetchPipeline::TBatch::ReloadAll);
     Busy->RunWhenIdle(
         [this] {
             FinalCloseHandling();

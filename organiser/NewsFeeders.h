@@ -7,8 +7,11 @@
 //  - Closing only hides the window (after storing the tree).
 //  - Creating the window applies the stored bounds but writes nothing; a
 //    resize and a tab change write the section at once.
-//  - Only one feed fetch runs at a time: a scheduler tick during a fetch does
-//    nothing, a user fetch waits and runs right after the current one.
+//  - Only one fetch merges at a time. A user fetch downloads at once (a
+//    nested loop) and waits only for a merge or command holding Busy; a
+//    scheduler tick during it does nothing. Scheduled refreshes and Reload
+//    All download through the pipeline (FetchPipeline.h) and merge one by
+//    one when Busy is free, after the user fetches that wait.
 //  - Operations that hold tree nodes across a nested event loop hold Busy;
 //    commands that delete or replace nodes, and program end, run through
 //    Busy->RunWhenIdle. Nodes kept across such loops are kept as TNodeRef.
@@ -20,6 +23,7 @@
 #include "model/CategoryViews.h"
 #include "model/ViewNodes.h"
 #include "organiser/BusyState.h"
+#include "organiser/FetchPipeline.h"
 #include "ticker/TickerHost.h"
 
 #include <QPointer>
@@ -39,6 +43,9 @@ class QTreeWidgetItem;
 class TDescriptionWindow;
 class TRSSView;
 class TTreeItem;
+class TFeedStates;
+struct TDownloadAnswer;
+struct TDownloadRequest;
 
 class TNewsFeeder : public QWidget, public ITickerHost {
     Q_OBJECT
@@ -86,6 +93,17 @@ public:
     // Whether the last fetch got its document, feed or not; false while a
     // fetch of LoadFeedURL waits its turn.
     bool LastFetchDownloaded() const { return lastFetchDownloaded; }
+
+    // What each feed's server told us (FetchPoliteness.cpp, FeedStates.h):
+    // kept beside the news file, written with each store.
+    std::unique_ptr<TFeedStates> FeedStates;
+    // The downloads of scheduled refreshes and Reload All (FetchPipeline.h).
+    std::unique_ptr<TFetchPipeline> Pipeline;
+    QString FeedStatesPath() const;
+    // The request for url, with the validators when node is its feed.
+    TDownloadRequest FeedRequest(const QString& url, QTreeWidgetItem* node) const;
+    // False while the feed's server asked us to wait, it failed lately, or it is gone.
+    bool FeedMayBeScheduled(const QString& url) const;
 
     // The update scheduler.
     void Timer1Timer();
@@ -340,7 +358,6 @@ private:
     void CreateWindowActions();
     void CreateReloadActions();
     void RunReloadAll();
-    bool FetchQuietly(const QString& url, QTreeWidgetItem* node);
     void ReportFailedFeeds(const QStringList& urls);
     bool reloadAllQueued = false;
     QSet<QString> notFeedsOfRun; // fetched by Reload All, but no feed
@@ -355,13 +372,32 @@ private:
     void HandleLanguageChanged();
     void ShowStatus(const QString& text);
     void ReassignFileIcons();
+    // With fetched, the document the pipeline downloaded is merged instead.
     // offerFeeds: a web page fetched for a user as a new node offers the
     // first feed it advertises (a question) before it becomes a web link.
     QTreeWidgetItem* DownloadFeedNow(const QString& url, QTreeWidgetItem* node, bool showErrors,
-                                     bool offerFeeds = true);
+                                     const TDownloadAnswer* fetched = nullptr, bool offerFeeds = true);
     // The page's first advertised feed, when the user takes it: its fetch's
     // result in *fetched; false when the page stays a web link.
     bool SubscribeAdvertisedFeed(const QString& pageUrl, const QString& pageText, QTreeWidgetItem** fetched);
+    // The pipeline's body written to the scratch file (FetchBatches.cpp).
+    static TDownloadAnswer TakeFetchedDocument(const TDownloadAnswer& fetched, const QString& scratch);
+    // The store after a fetch: at once, or once at the end of a batch.
+    void StoreAfterFetch();
+    int storeDeferred = 0;
+    bool storeWanted = false;
+    // Scheduled refreshes and Reload All (FetchBatches.cpp).
+    void MergeFetched(const TFetchPipeline::TJob& job, const TDownloadAnswer& answer);
+    void FetchBatchDone(TFetchPipeline::TBatch batch);
+    bool StartDueFeeds();
+    void CreatePipeline();
+    int schedulerBatchSize = 0;
+    // A 304: the feed stamped and captioned as a refresh with nothing new.
+    QTreeWidgetItem* RefreshedWithoutNews(QTreeWidgetItem* node);
+    void NoteFetchOutcome(const QString& url, const TNodeRef& nodeRef, const TDownloadAnswer& answer, bool success,
+                          bool showErrors);
+    static QString FailureReason(const TDownloadAnswer& answer);
+    QSet<QString> FeedLinks() const;
     QTreeWidgetItem* FetchForUser(QString url, QTreeWidgetItem* node);
     // The first feed node of the tree with that address, or nullptr.
     QTreeWidgetItem* SubscribedFeed(const QString& url) const;
@@ -372,7 +408,6 @@ private:
     void PostNewsStartNotice();
     bool EndingProgram() const;
     static void ReportQuietly(const QString& text);
-    void RefreshNextDueFeed();
     void RestartUpdateTimer();
 
     TRSSView* ticker;

@@ -2,8 +2,11 @@
 
 #include "organiser/NewsBackup.h"
 
+#include "platform/Trace.h"
+
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QSaveFile>
 
 TNewsStore::TNewsStore(TReport report, QObject* parent)
     : QObject(parent), report(std::move(report)), worker([this] { Work(); })
@@ -115,6 +118,12 @@ TStoreResult TNewsStore::Store(const TStoreJob& job, bool newsFileTrusted)
         result.backupFailed = true;
     if (!job.list || !job.list->SaveContainer(job.newsPath))
         result.storeFailed = true;
+    if (!job.feedStatesPath.isEmpty()) {
+        QSaveFile states(job.feedStatesPath);
+        if (!states.open(QIODevice::WriteOnly) || states.write(job.feedStates) != job.feedStates.size()
+            || !states.commit())
+            WriteTraceLine(QStringLiteral("Cannot write \"%1\"").arg(job.feedStatesPath));
+    }
     return result;
 }
 

@@ -17,6 +17,9 @@
 //    replaces the back-up.
 //  - Every store is reported, the ones that succeeded too, so that whoever
 //    reports failures knows when a run of them has ended.
+//  - The feeds' fetch states go with the store they were taken with; losing
+//    them costs only a full download, so a failure to write them is traced,
+//    not reported.
 #include "model/TreeItems.h"
 
 #include <QDateTime>
@@ -36,6 +39,10 @@ struct TStoreJob {
     QString newsPath;
     QString backupPath;
     QDateTime now; // decides whether the daily back-up is due
+    // The feeds' fetch states (FeedStates.h), written beside the news file;
+    // nothing is written when the path is empty.
+    QString feedStatesPath;
+    QByteArray feedStates;
 };
 
 struct TStoreResult {

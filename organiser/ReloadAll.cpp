@@ -1,5 +1,5 @@
-// Reload All: every feed of the tree fetched in turn, with the update-all
-// window showing which and how far.
+// Reload All: every feed of the tree fetched through the pipeline, with the
+// update-all window showing how many have been merged.
 #include "organiser/NewsFeeders.h"
 
 #include "feeds/URLTools.h"
@@ -15,8 +15,12 @@ void TNewsFeeder::ReloadAllExecute()
 {
     if (!FrmUpdateAll) {
         FrmUpdateAll = new TFrmUpdateAll(
-            this, [this](const QString& url, QTreeWidgetItem* node) { return FetchQuietly(url, node); },
-            [this] { return endRequested; });
+            this,
+            [this](const QList<QPair<QString, TNodeRef>>& feeds) {
+                for (const auto& feed : feeds)
+                    Pipeline->Add({feed.first, feed.second, TFetchPipeline::TBatch::ReloadAll});
+            },
+            [this] { Pipeline->Drop(TFetchPipeline::TBatch::ReloadAll); });
     }
     if (FrmUpdateAll->Running()) {
         FrmUpdateAll->ShowCentred();
@@ -41,31 +45,10 @@ void TNewsFeeder::RunReloadAll()
         return;
     FrmUpdateAll->ShowCentred();
     notFeedsOfRun.clear();
-    // Each fetch holds the busy state while it has the feed: deleting that
-    // feed waits for it; between fetches queued commands run, and the run
-    // takes each feed again by a weak reference. Failures are told once, at
-    // the end.
+    // Every feed downloads through the pipeline; each merge holds the busy
+    // state while it has its feed, and a feed deleted meanwhile is skipped.
+    // Failures are told once, at the end (FetchBatchDone).
     FrmUpdateAll->UpdateAllFeeds(tvTree);
-    ReportFailedFeeds(FrmUpdateAll->Failed);
-}
-
-bool TNewsFeeder::FetchQuietly(const QString& url, QTreeWidgetItem* node)
-{
-    TBusyState::THold busy(*Busy);
-    try {
-        const TNodeRef result = DownloadFeed(url, node, false);
-        if (QTreeWidgetItem* resultNode = result.In(tvTree)) {
-            resultNode->setExpanded(true);
-            return true;
-        }
-    } catch (const EQuorbelError&) {
-        // The downloaded file could not be read: reported with the others.
-    }
-    // It came, but as nothing a feed can be made of: the summary says so.
-    if (LastFetchDownloaded() && !DownloadsCancelled())
-        notFeedsOfRun.insert(url);
-    // A fetch cut short by program end or a deleting command is no failure.
-    return DownloadsCancelled();
 }
 
 void TNewsFeeder::ReportFailedFeeds(const QStringList& urls)

@@ -1,5 +1,6 @@
 // The feed update timer: the first tick finishes start-up, every tick then
-// refreshes at most one feed that was last refreshed more than 60 minutes ago.
+// starts the refresh of every feed last refreshed more than 60 minutes ago
+// (FetchBatches.cpp).
 #include "organiser/NewsFeeders.h"
 
 #include "app/NewsGlobals.h"
@@ -15,15 +16,6 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
-namespace {
-constexpr double kRefreshAge = 60.0 / (24 * 60); // 60 minutes in days
-
-bool IsFeedNode(const QTreeWidgetItem* node)
-{
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
-    return item && item->IsKind(kFeed);
-}
-} // namespace
 
 void TNewsFeeder::Timer1Timer()
 {
@@ -35,6 +27,7 @@ void TNewsFeeder::Timer1Timer()
     }
     TBusyState::THold busy(*Busy);
     bool pauseReleased = TreeLoaded;
+    bool batchStarted = false;
     try {
         if (!TreeLoaded) {
             ShowStatus(OrganiserTexts.SLoadingData);
@@ -73,8 +66,10 @@ void TNewsFeeder::Timer1Timer()
                 ticker->SetPaused(false);
         }
 
+        // The downloads of every due feed start now; the next tick comes
+        // NewsInterval after the batch's last merge (FetchBatches.cpp).
         if (IsInternetConnected())
-            RefreshNextDueFeed();
+            batchStarted = StartDueFeeds();
     } catch (...) {
         // Nothing is shown; start-up is not repeated and the next pass starts
         // at the top. The ticker leaves its start-up pause all the same.
@@ -84,57 +79,9 @@ void TNewsFeeder::Timer1Timer()
             ticker->SetPaused(false);
         ShowNewsStartNotice();
     }
-    RestartUpdateTimer();
+    if (!batchStarted)
+        RestartUpdateTimer();
     PostNewsStartNotice();
-}
-
-void TNewsFeeder::RefreshNextDueFeed()
-{
-    QTreeWidgetItem* position = UpdatePosition.In(tvTree);
-    if (!position)
-        position = FirstNode(tvTree);
-    UpdatePosition = position;
-    if (!position)
-        return;
-    QTreeWidgetItem* due = nullptr;
-    {
-        TUpdateGuard bracket(tvTree);
-        const TDateTime now = NowDateTime();
-        for (QTreeWidgetItemIterator it(position); *it; ++it) {
-            const TTreeItem* item = NewsData->NodeItem(*it);
-            if (item && item->IsKind(kFeed) && now > item->TimeStamp + kRefreshAge) {
-                due = *it;
-                break;
-            }
-        }
-    }
-    if (!due) {
-        if (FirstPassPending) {
-            if (ticker)
-                ticker->RebuildQueue(tvTree);
-            FirstPassPending = false;
-            Timer1->setInterval(NewsInterval);
-        }
-        UpdatePosition = FirstNode(tvTree);
-        return;
-    }
-    const TTreeItem* item = NewsData->NodeItem(due);
-    const QString link = item ? item->Link : QString();
-    // Advance first: the fetch lets events run, and what it deletes (a
-    // nested feed emptied by its merge) clears the handle by itself.
-    QTreeWidgetItem* next = nullptr;
-    QTreeWidgetItemIterator it(position);
-    for (++it; *it; ++it)
-        if (IsFeedNode(*it)) {
-            next = *it;
-            break;
-        }
-    UpdatePosition = next;
-    DownloadFeed(link, due, false);
-    if (ticker)
-        ticker->RebuildQueue(tvTree);
-    Timer1->setInterval(NewsInterval);
-    FirstPassPending = false;
 }
 
 void TNewsFeeder::RestartUpdateTimer()

@@ -73,7 +73,10 @@ QUrl ParseSourceUrl(const QString& text)
     return {};
 }
 
-class Transfer;
+} // namespace
+class QtDownloaderTransfer;
+namespace {
+using Transfer = QtDownloaderTransfer;
 // The transfers running now, innermost last (all on the window thread).
 std::vector<Transfer*>& RunningTransfers()
 {
@@ -81,12 +84,16 @@ std::vector<Transfer*>& RunningTransfers()
     return running;
 }
 
+} // namespace
+
 // One call of Download: the chain of requests (one per redirect hop), the
 // timers that bound it and the event loop that waits for it.
-class Transfer {
+class QtDownloaderTransfer {
 public:
-    Transfer(QNetworkAccessManager& nam, const QtDownloader::Limits& limits, QSaveFile& out)
-        : nam(nam), limits(limits), out(out)
+    // out may be null: the body is then kept in memory (Body()).
+    QtDownloaderTransfer(QNetworkAccessManager& nam, const QtDownloader::Limits& limits,
+                         const TDownloadRequest& request, QIODevice* out)
+        : nam(nam), limits(limits), request(request), out(out)
     {
         stallTimer.setSingleShot(true);
         totalTimer.setSingleShot(true);
@@ -100,14 +107,14 @@ public:
         });
     }
 
-    ~Transfer()
+    ~QtDownloaderTransfer()
     {
         auto& running = RunningTransfers();
         running.erase(std::remove(running.begin(), running.end(), this), running.end());
         DropReply();
     }
-    Transfer(const Transfer&) = delete;
-    Transfer& operator=(const Transfer&) = delete;
+    QtDownloaderTransfer(const QtDownloaderTransfer&) = delete;
+    QtDownloaderTransfer& operator=(const QtDownloaderTransfer&) = delete;
 
     Failure Run(const QUrl& url)
     {
@@ -123,10 +130,36 @@ public:
         return failure;
     }
 
+    // Starts without waiting; whenDone runs from the event loop once the
+    // transfer has ended, however it ended.
+    void StartAsync(const QUrl& url, std::function<void()> whenDone)
+    {
+        onDone = std::move(whenDone);
+        RunningTransfers().push_back(this);
+        totalTimer.start(qMax(0, limits.totalMs));
+        Start(url);
+    }
+
     void Cancel() { Fail(Failure::Cancelled, QStringLiteral("cancelled")); }
 
     const QString& ErrorText() const { return errorText; }
-    const QString& ContentType() const { return contentType; }
+    Failure GetFailure() const { return failure; }
+    // What the server said, for the caller's answer.
+    void FillAnswer(TDownloadAnswer& answer) const
+    {
+        answer.ok = failure == Failure::None;
+        answer.notModified = notModified;
+        answer.cancelled = failure == Failure::Cancelled;
+        answer.failedWriting = failure == Failure::CannotWrite;
+        answer.status = lastStatus;
+        answer.contentType = contentType;
+        answer.etag = etag;
+        answer.lastModified = lastModified;
+        answer.retryAfter = retryAfter;
+        answer.movedTo = movedTo;
+        answer.errorText = errorText;
+    }
+    QByteArray TakeBody() { return std::move(body); }
 
 private:
     void Start(const QUrl& url)
@@ -137,9 +170,16 @@ private:
         request.setHeader(QNetworkRequest::UserAgentHeader, QtDownloader::UserAgent());
         request.setRawHeader("Accept", "*/*");
         // No Accept-Encoding of our own: Qt then offers the encodings it can
-        // decode and hands us the decoded body.
+        // decode (gzip among them) and hands us the decoded body.
+        // The validators go with every hop: they belong to what we hold of
+        // the final address.
+        if (!this->request.etag.isEmpty())
+            request.setRawHeader("If-None-Match", this->request.etag);
+        if (!this->request.lastModified.isEmpty())
+            request.setRawHeader("If-Modified-Since", this->request.lastModified);
 
         received = 0;
+        body.clear();
         headersChecked = false;
         bodyWanted = false;
         reply = nam.get(request);
@@ -204,8 +244,12 @@ private:
             }
             // Bodies we do not keep (redirects, error pages) are read only
             // to be dropped.
-            if (bodyWanted && out.write(chunk) != chunk.size()) {
-                Fail(Failure::CannotWrite, out.errorString());
+            if (!bodyWanted)
+                continue;
+            if (!out) {
+                body.append(chunk);
+            } else if (out->write(chunk) != chunk.size()) {
+                Fail(Failure::CannotWrite, out->errorString());
                 return;
             }
         }
@@ -219,8 +263,21 @@ private:
         if (done)
             return;
         const int status = Status();
+        lastStatus = status;
+        retryAfter = reply->rawHeader("Retry-After").trimmed();
         if (IsRedirectStatus(status)) {
             FollowRedirect();
+            return;
+        }
+        if (status == 304) {
+            // Not modified: only an answer to our validators means that.
+            if (request.HasValidators()) {
+                notModified = true;
+                KeepValidators();
+                Finish(Failure::None, {});
+            } else {
+                Fail(Failure::HttpStatus, QStringLiteral("HTTP status 304 to an unconditional request"));
+            }
             return;
         }
         if (reply->error() != QNetworkReply::NoError) {
@@ -236,7 +293,16 @@ private:
             Fail(Failure::HttpStatus, QStringLiteral("HTTP status %1").arg(status));
             return;
         }
+        KeepValidators();
         Finish(Failure::None, {});
+    }
+
+    void KeepValidators()
+    {
+        if (!reply)
+            return;
+        etag = reply->rawHeader("ETag").trimmed();
+        lastModified = reply->rawHeader("Last-Modified").trimmed();
     }
 
     void FollowRedirect()
@@ -258,6 +324,11 @@ private:
                      .arg(QString::fromUtf8(location)));
             return;
         }
+        // The feed itself moved for good while every hop so far was permanent.
+        const int status = Status();
+        permanentSoFar = permanentSoFar && (status == 301 || status == 308);
+        if (permanentSoFar)
+            movedTo = target.toString();
         DropReply();
         Start(target);
     }
@@ -275,6 +346,14 @@ private:
         totalTimer.stop();
         DropReply();
         loop.quit();
+        if (onDone) {
+            // Reported from the event loop: we may be inside a reply's signal.
+            QTimer::singleShot(0, &context, [this] {
+                auto done = std::move(onDone);
+                onDone = nullptr;
+                done(); // may delete us
+            });
+        }
     }
 
     // Detaches the current reply from us before aborting it: abort() emits
@@ -294,7 +373,15 @@ private:
 
     QNetworkAccessManager& nam;
     const QtDownloader::Limits limits; // a copy: SetLimits during a transfer does not touch it
-    QSaveFile& out;
+    const TDownloadRequest request;
+    QIODevice* out;
+    QByteArray body; // when out is null
+    std::function<void()> onDone;
+    int lastStatus = 0;
+    bool notModified = false;
+    bool permanentSoFar = true;
+    QByteArray etag, lastModified, retryAfter;
+    QString movedTo;
     QObject context; // receiver of every connection, so they go with us
     QEventLoop loop;
     QTimer stallTimer;
@@ -310,20 +397,20 @@ private:
     QString contentType;
 };
 
-} // namespace
-
 QtDownloader::QtDownloader() = default;
 
 QtDownloader::QtDownloader(const Limits& limits) : limits(limits) {}
 
 QtDownloader::~QtDownloader()
 {
+    started.clear(); // their reports are dropped: nobody is left to hear them
     delete manager.data();
 }
 
 QByteArray QtDownloader::UserAgent()
 {
-    return QByteArrayLiteral("Quorbel/" QUORBEL_VERSION);
+    // Who we are and where to read about us, for the servers' logs.
+    return QByteArrayLiteral("Quorbel/" QUORBEL_VERSION " (+") + kProgramWebAddress.toLatin1() + ')';
 }
 
 QNetworkAccessManager* QtDownloader::Manager()
@@ -353,19 +440,33 @@ bool QtDownloader::Download(const QString& url, const QString& fileName)
 
 bool QtDownloader::DownloadWithType(const QString& url, const QString& fileName, QString& contentType)
 {
-    contentType.clear();
+    TDownloadRequest request;
+    request.url = url;
+    const TDownloadAnswer answer = DownloadRequest(request, fileName);
+    contentType = answer.contentType;
+    return answer.ok;
+}
+
+TDownloadAnswer QtDownloader::DownloadRequest(const TDownloadRequest& request, const QString& fileName)
+{
+    TDownloadAnswer answer;
     lastFailure = Failure::None;
     lastErrorText.clear();
     auto fail = [&](Failure why, const QString& text) {
         lastFailure = why;
         lastErrorText = text;
-        WriteTraceLine(QStringLiteral("Download of \"%1\" failed: %2").arg(url, text));
-        return false;
+        answer.ok = false;
+        answer.notModified = false;
+        answer.cancelled = why == Failure::Cancelled;
+        answer.failedWriting = why == Failure::CannotWrite;
+        answer.errorText = text;
+        WriteTraceLine(QStringLiteral("Download of \"%1\" failed: %2").arg(request.url, text));
+        return answer;
     };
     try {
         if (!QCoreApplication::instance())
             return fail(Failure::Network, QStringLiteral("no application object"));
-        const QUrl source = ParseSourceUrl(url);
+        const QUrl source = ParseSourceUrl(request.url);
         if (!source.isValid())
             return fail(Failure::BadUrl, QStringLiteral("not an http, https or file URL"));
         if (fileName.isEmpty())
@@ -376,19 +477,63 @@ bool QtDownloader::DownloadWithType(const QString& url, const QString& fileName,
         if (!out.open(QIODevice::WriteOnly))
             return fail(Failure::CannotWrite, out.errorString());
 
-        Transfer transfer(*Manager(), limits, out);
+        Transfer transfer(*Manager(), limits, request, &out);
         const Failure result = transfer.Run(source);
+        transfer.FillAnswer(answer);
         if (result != Failure::None) {
             out.cancelWriting();
             return fail(result, transfer.ErrorText());
         }
+        if (answer.notModified) {
+            out.cancelWriting(); // nothing came: what the file held stays
+            answer.contentType.clear();
+            return answer;
+        }
         if (!out.commit())
             return fail(Failure::CannotWrite, out.errorString());
-        contentType = transfer.ContentType();
-        return true;
+        return answer;
     } catch (const std::exception& e) {
         return fail(Failure::Network, QString::fromLocal8Bit(e.what()));
     } catch (...) {
         return fail(Failure::Network, QStringLiteral("unexpected error"));
     }
+}
+
+int QtDownloader::StartDownload(const TDownloadRequest& request, TDone done)
+{
+    const int id = ++lastStartId;
+    auto report = [done = std::move(done)](TDownloadAnswer answer) {
+        if (done)
+            done(answer);
+    };
+    const QUrl source = QCoreApplication::instance() ? ParseSourceUrl(request.url) : QUrl();
+    if (!source.isValid()) {
+        TDownloadAnswer answer;
+        answer.errorText = QStringLiteral("not an http, https or file URL");
+        WriteTraceLine(QStringLiteral("Download of \"%1\" failed: %2").arg(request.url, answer.errorText));
+        if (QCoreApplication::instance())
+            QTimer::singleShot(0, QCoreApplication::instance(), [report, answer] { report(answer); });
+        return id;
+    }
+    auto transfer = std::make_unique<Transfer>(*Manager(), limits, request, nullptr);
+    Transfer* raw = transfer.get();
+    started.emplace(id, std::move(transfer));
+    raw->StartAsync(source, [this, id, raw, report, url = request.url] {
+        TDownloadAnswer answer;
+        raw->FillAnswer(answer);
+        if (answer.ok)
+            answer.body = raw->TakeBody();
+        else
+            WriteTraceLine(QStringLiteral("Download of \"%1\" failed: %2").arg(url, answer.errorText));
+        started.erase(id); // deletes the transfer; we are in a timer of its own, which Qt allows
+        report(answer);
+    });
+    return id;
+}
+
+void QtDownloader::Cancel(int id)
+{
+    const auto found = started.find(id);
+    if (found != started.end())
+        found->second->Cancel();
 }

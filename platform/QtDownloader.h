@@ -15,8 +15,13 @@
 //   and replaces the target only when complete: a failure leaves no file and
 //   an existing target untouched.
 // - Compressed bodies (gzip, deflate) are accepted and decoded by Qt.
-// - The User-Agent is "Quorbel/<version>". The system proxy settings apply,
-//   except to loopback hosts.
+// - The User-Agent is "Quorbel/<version> (+<web address>)". The system proxy
+//   settings apply, except to loopback hosts.
+// - Validators of the request go out as If-None-Match and If-Modified-Since
+//   on every hop; a 304 then is a success without a body (and leaves the
+//   target file alone). A 304 to a request without validators is a failure.
+// - StartDownload keeps the body in memory, under the same limits, and runs
+//   no event loop of its own.
 // - Downloads may nest: code that runs inside the event loop of one transfer
 //   may start another one.
 // - A transfer that does not complete is a failure in every case: CancelAll,
@@ -25,10 +30,13 @@
 #include "platform/Downloader.h"
 
 #include <QPointer>
+#include <map>
+#include <memory>
 #include <QString>
 #include <QtGlobal>
 
 class QNetworkAccessManager;
+class QtDownloaderTransfer;
 
 class QtDownloader final : public IDownloader {
 public:
@@ -60,6 +68,9 @@ public:
 
     bool Download(const QString& url, const QString& fileName) override;
     bool DownloadWithType(const QString& url, const QString& fileName, QString& contentType) override;
+    TDownloadAnswer DownloadRequest(const TDownloadRequest& request, const QString& fileName) override;
+    int StartDownload(const TDownloadRequest& request, TDone done) override;
+    void Cancel(int id) override;
     void CancelAll() override;
     bool LastFailedWriting() const override { return lastFailure == Failure::CannotWrite; }
 
@@ -80,4 +91,6 @@ private:
     QPointer<QNetworkAccessManager> manager;
     Failure lastFailure = Failure::None;
     QString lastErrorText;
+    int lastStartId = 0;
+    std::map<int, std::unique_ptr<QtDownloaderTransfer>> started; // by StartDownload, not yet reported
 };

@@ -3,6 +3,7 @@
 #include "app/NewsGlobals.h"
 #include "feeds/URLTools.h"
 #include "model/ViewNodes.h"
+#include "platform/Clock.h"
 #include "platform/Encoding.h"
 #include "platform/Shell.h"
 #include "text/TextTools.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QHostAddress>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
@@ -227,6 +229,13 @@ QString WwwSiteURL(const QString& link)
     const QString t = SitePrefix(link);
     if (t.isEmpty())
         return t;
+    // A bare address or this machine has no "www" sibling: its own home page
+    // is the place to look ("http://127.0.0.1:8765/" is no "www.0.1").
+    const QString host = QUrl(t, QUrl::TolerantMode).host();
+    if (!host.isEmpty()
+        && (!QHostAddress(host).isNull() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+            || host.endsWith(QLatin1String(".localhost"), Qt::CaseInsensitive)))
+        return t;
     const int last = static_cast<int>(t.size()) - 1;
     const int k = static_cast<int>(t.lastIndexOf('.', last - 1));
     if (k < 0)
@@ -402,12 +411,16 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, QString link)
     // Negative values other than -1 only come from damaged files; treat them alike.
     const bool needFetch = item->IconIdx < 0 || item->IconIdx >= IconFiles.size();
 
-    if (needFetch && IsInternetConnected()) {
+    // A site that had no icon a short while ago is not asked again yet:
+    // the node keeps the provisional picture.
+    const bool lookUp = needFetch && IsInternetConnected();
+    if (lookUp) {
         if (item->IsKind(kWebLink))
             item->IconIdx = imgWebLink;
         else if (item->IsKind(kNewsItem) || item->IsKind(kFeed))
             item->IconIdx = imgFeed;
-
+    }
+    if (lookUp && !RecentIconFailure(prefix)) {
         url = prefix + QStringLiteral("favicon.ico");
         DownloadURLToFile(url, iconFile);
 
@@ -436,6 +449,7 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, QString link)
             if (!IsBlank(url) && IsWebURL(url))
                 DownloadURLToFile(url, iconFile);
         }
+        NoteIconLookup(prefix, IsFile(iconFile));
         node = nodeRef.Get();
         item = index < NewsList.Count() ? NewsList.At(static_cast<int>(index)) : nullptr;
         if (!item)
@@ -458,6 +472,27 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, QString link)
 
     if (node)
         SetNodeImages(node, item->IconIdx, item->IconIdx, -1);
+}
+
+bool TNewsData::RecentIconFailure(const QString& prefix) const
+{
+    const auto found = FailedIconSites.constFind(prefix.toLower());
+    if (found == FailedIconSites.constEnd())
+        return false;
+    const QDateTime now = Clock().Now();
+    // A clock set back counts as a day gone.
+    return *found <= now && found->secsTo(now) < 24 * 3600;
+}
+
+void TNewsData::NoteIconLookup(const QString& prefix, bool found)
+{
+    if (found) {
+        FailedIconSites.remove(prefix.toLower());
+        return;
+    }
+    // Cancelled lookups (program end, a deleting command) tell nothing.
+    if (!DownloadsCancelled())
+        FailedIconSites.insert(prefix.toLower(), Clock().Now());
 }
 
 void TNewsData::AssignFileIcon(QTreeWidgetItem* node)

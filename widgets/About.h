@@ -2,6 +2,8 @@
 // The about box: the version line and the product block, with its web and
 // mail addresses highlighted; a click on one opens it (the mail with the
 // version line as subject). Created once at start-up, shown modally.
+#include "platform/Downloader.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -37,7 +39,7 @@ public:
     QString SVersion = QStringLiteral("Quorbel Stay Tivaleo Version ");
     QString SMailFailed = QStringLiteral("No mail program could be started for \"%s\".");
 
-    static inline const QString kWebAddress = QStringLiteral("https://quorbel.example.org/");
+    static inline const QString kWebAddress = kProgramWebAddress;
     static inline const QString kSupportAddress = QStringLiteral("support@quorbel.example.org");
 
 protected:

@@ -121,6 +121,7 @@ TEST_F(ImportExportTest, SaveAndLoadEachFormatGiveTheTreeBack)
         dialogs.files.push_back(home.File("start.qbx"));
         dialogs.answers = {true};
         organiser->acLoad->trigger();
+        Settle();
         ASSERT_EQ(Shape(organiser->tvTree), whole);
         const QString path = home.File(row.name);
         dialogs.files.push_back(path);
@@ -188,6 +189,7 @@ TEST_F(ImportExportTest, MergeJoinsOnlyTheFirstTopLevelNodeByTitle)
     WriteFile(path, NewsXml(Node("X", "FLD", Node("Y", "FLD", Node("Z"))) + Node("W")));
     dialogs.files.push_back(path);
     organiser->acMerge->trigger();
+    Settle();
     EXPECT_EQ(Shape(organiser->tvTree), QStringList({"A", "b", "X", "  Y", "    Z", "W"}));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }

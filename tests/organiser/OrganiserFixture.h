@@ -11,6 +11,7 @@
 #include "support/TempFolder.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -55,6 +56,19 @@ protected:
     }
 
     TTreeItem* Item(QTreeWidgetItem* node) { return data.NodeItem(node); }
+
+    // Lets the fetch pipeline download and merge what it has (fake answers
+    // come from the event loop), then waits for the store.
+    void Settle(int maxMs = 10000)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (organiser && !organiser->Pipeline->IsIdle() && waited.elapsed() < maxMs)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents();
+        if (organiser)
+            organiser->WaitForStore();
+    }
 
     // Fetches url, served with body, into the tree as the scheduler would; the store is waited for.
     QTreeWidgetItem* Fetch(const QString& url, const QByteArray& body, QTreeWidgetItem* node = nullptr)

@@ -8,7 +8,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 class ReloadAllTest : public OrganiserFixture {
@@ -30,6 +33,28 @@ protected:
         return feeds;
     }
     TFrmUpdateAll* Window() { return organiser->FrmUpdateAll.data(); }
+
+    // Runs the event loop until the run ends, calling step right after
+    // each feed the window counted.
+    void RunUntilDone(const std::function<void(int done)>& step = {}, int maxMs = 20000)
+    {
+        if (Window())
+            Window()->AfterFeedDone = step;
+        QElapsedTimer waited;
+        waited.start();
+        while (Window() && Window()->Running() && waited.elapsed() < maxMs)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        Settle(maxMs);
+        if (Window())
+            Window()->AfterFeedDone = nullptr;
+    }
+    int FeedCalls() const
+    {
+        int n = 0;
+        for (const auto& call : downloader.Calls())
+            n += call.url.endsWith("/rss");
+        return n;
+    }
 };
 } // namespace
 
@@ -49,19 +74,25 @@ TEST_F(ReloadAllTest, EveryFeedInPreOrderWithItsCaption)
 {
     for (int n : {4, 8}) {
         organiser->tvTree->clear();
+        downloader.ClearCalls();
         const QList<QTreeWidgetItem*> feeds = AddFeeds(n);
-        QStringList seen;
-        downloader.SetDuringDownload([&](const QString& url) {
-            if (url.endsWith("/rss"))
-                seen << url + " " + Window()->Label1->text() + " " + Window()->HTProgressBar1->Caption() + " "
-                            + QString::number(Window()->HTProgressBar1->Position());
-        });
         organiser->acReloadAll->trigger();
-        downloader.SetDuringDownload(nullptr);
-        QStringList expected;
+        // Every download starts at once, in pre-order; the progress counts
+        // merged feeds and shows the caption of the one merged last.
+        QStringList expectedCalls;
         for (int i = 1; i <= n; ++i)
-            expected << QStringLiteral("http://f%1.test/rss F%1 %2 %1").arg(i).arg(ProgressCaption(i, n));
+            expectedCalls << QStringLiteral("http://f%1.test/rss").arg(i);
+        QStringList calls = downloader.Urls().filter("/rss");
+        EXPECT_EQ(calls.mid(0, std::min<int>(calls.size(), TFetchPipeline::kMaxRunning)),
+                  expectedCalls.mid(0, TFetchPipeline::kMaxRunning));
+        QStringList seen, expected;
+        RunUntilDone([&](int done) {
+            seen << Window()->Label1->text() + " " + Window()->HTProgressBar1->Caption() + " "
+                        + QString::number(Window()->HTProgressBar1->Position());
+            expected << QStringLiteral("f%1(2) %2 %1").arg(done).arg(ProgressCaption(done, n));
+        });
         EXPECT_EQ(seen, expected);
+        EXPECT_EQ(downloader.Urls().filter("/rss"), expectedCalls);
         EXPECT_EQ(Window()->HTProgressBar1->Max(), n);
         EXPECT_FALSE(Window()->isVisible());
         // Each feed merged and expanded, the one in the folder too.
@@ -70,18 +101,19 @@ TEST_F(ReloadAllTest, EveryFeedInPreOrderWithItsCaption)
             EXPECT_TRUE(feed->isExpanded());
         }
     }
+    EXPECT_LE(organiser->Pipeline->PeakRunning(), TFetchPipeline::kMaxRunning);
 }
 
-TEST_F(ReloadAllTest, CancelAndCloseStopBeforeTheNextFeed)
+TEST_F(ReloadAllTest, CancelAndCloseDropWhatIsNotMergedYet)
 {
-    // Cancel in the second fetch of five, by the button and by the caption's
-    // close button: that fetch completes, the third does not start.
+    // Cancel after the second merge of five, by the button and by the
+    // caption's close button: the merged two stay, the rest is dropped.
     for (bool byButton : {true, false}) {
         organiser->tvTree->clear();
         const QList<QTreeWidgetItem*> feeds = AddFeeds(5);
-        int fetches = 0;
-        downloader.SetDuringDownload([&](const QString& url) {
-            if (!url.endsWith("/rss") || ++fetches != 2)
+        organiser->acReloadAll->trigger();
+        RunUntilDone([&](int done) {
+            if (done != 2)
                 return;
             // Asking again while the run is on only shows the window.
             organiser->acReloadAll->trigger();
@@ -90,36 +122,57 @@ TEST_F(ReloadAllTest, CancelAndCloseStopBeforeTheNextFeed)
             else
                 Window()->close();
         });
-        organiser->acReloadAll->trigger();
-        downloader.SetDuringDownload(nullptr);
-        EXPECT_EQ(fetches, 2);
         EXPECT_EQ(feeds[1]->childCount(), 2);
         EXPECT_EQ(feeds[2]->childCount(), 0);
+        EXPECT_EQ(feeds[4]->childCount(), 0);
         EXPECT_FALSE(Window()->isVisible());
         EXPECT_FALSE(Window()->Running());
+        EXPECT_TRUE(organiser->Pipeline->IsIdle());
     }
+}
+
+TEST_F(ReloadAllTest, TwoAtATimeToOneHostAndCancelStopsNewDownloads)
+{
+    // Eight feeds on one host: two downloads at a time; a Cancel after the
+    // first merge starts nothing more.
+    QList<QTreeWidgetItem*> feeds;
+    for (int i = 1; i <= 8; ++i) {
+        const QString url = QStringLiteral("http://one.test/%1/rss").arg(i);
+        feeds << AddNode(nullptr, kFeed, QStringLiteral("F%1").arg(i), url);
+        downloader.Serve(url, SmallFeed(QStringLiteral("f%1").arg(i), 1));
+    }
+    organiser->acReloadAll->trigger();
+    EXPECT_EQ(FeedCalls(), 2);
+    int callsAtCancel = -1;
+    RunUntilDone([&](int done) {
+        if (done == 1) {
+            callsAtCancel = FeedCalls();
+            Window()->Cancel->click();
+        }
+    });
+    EXPECT_LE(callsAtCancel, 4);
+    EXPECT_EQ(FeedCalls(), callsAtCancel);
+    EXPECT_EQ(feeds[7]->childCount(), 0);
+    EXPECT_EQ(organiser->Pipeline->PeakRunning(), 2);
 }
 
 TEST_F(ReloadAllTest, AFeedDeletedDuringTheRunIsSkipped)
 {
     const QList<QTreeWidgetItem*> feeds = AddFeeds(3);
-    QStringList fetched;
-    downloader.SetDuringDownload([&](const QString& url) {
-        if (!url.endsWith("/rss"))
-            return;
-        fetched << url;
-        if (fetched.size() == 1) {
-            // A deleting command waits for the fetch in progress, then runs
+    organiser->acReloadAll->trigger();
+    RunUntilDone([&](int done) {
+        if (done == 1) {
+            // A deleting command waits for the merge in progress, then runs
             // before the next one.
             QTreeWidgetItem* second = feeds[1];
             organiser->Busy->RunWhenIdle([second] { delete second; }, false);
-            EXPECT_EQ(organiser->tvTree->topLevelItemCount(), 3);
         }
     });
-    organiser->acReloadAll->trigger();
-    downloader.SetDuringDownload(nullptr);
-    EXPECT_EQ(fetched, QStringList({"http://f1.test/rss", "http://f3.test/rss"}));
     EXPECT_EQ(organiser->tvTree->topLevelItemCount(), 2);
+    EXPECT_EQ(feeds[0]->childCount(), 2);
+    EXPECT_EQ(feeds[2]->childCount(), 2);
+    EXPECT_EQ(Window()->Done(), 3); // the deleted one counts as done
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST_F(ReloadAllTest, NoFeedsClosesAtOnceAndProgramEndStopsTheRun)
@@ -135,15 +188,17 @@ TEST_F(ReloadAllTest, NoFeedsClosesAtOnceAndProgramEndStopsTheRun)
     EXPECT_EQ(Window()->windowType(), Qt::Tool);
     EXPECT_LE((Window()->frameGeometry().center() - organiser->frameGeometry().center()).manhattanLength(), 2);
 
-    AddFeeds(3);
-    int fetches = 0;
-    downloader.SetDuringDownload([&](const QString& url) {
-        if (url.endsWith("/rss") && ++fetches == 1)
+    const QList<QTreeWidgetItem*> feeds = AddFeeds(3);
+    organiser->acReloadAll->trigger();
+    RunUntilDone([&](int done) {
+        if (done == 1)
             organiser->EndProgram();
     });
-    organiser->acReloadAll->trigger();
-    downloader.SetDuringDownload(nullptr);
-    EXPECT_EQ(fetches, 1);
+    EXPECT_FALSE(Window()->Running());
+    int merged = 0;
+    for (QTreeWidgetItem* feed : feeds)
+        merged += feed->childCount() > 0;
+    EXPECT_EQ(merged, 1);
 }
 
 TEST_F(ReloadAllTest, FailuresAreToldOnceAfterTheRun)
@@ -154,11 +209,11 @@ TEST_F(ReloadAllTest, FailuresAreToldOnceAfterTheRun)
     downloader.Fail("http://f2.test/rss");
     downloader.Serve("http://f3.test/rss", "<?xml version=\"1.0\"?><catalog><book/></catalog>");
     int boxesDuringRun = -1;
-    downloader.SetDuringDownload([&](const QString& url) {
-        if (url == "http://f25.test/rss")
+    organiser->acReloadAll->trigger();
+    RunUntilDone([&](int done) {
+        if (done == 24)
             boxesDuringRun = dialogs.messages.size();
     });
-    organiser->acReloadAll->trigger();
     EXPECT_EQ(boxesDuringRun, 0);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0],
@@ -169,6 +224,7 @@ TEST_F(ReloadAllTest, FailuresAreToldOnceAfterTheRun)
     for (int i = 1; i <= 25; ++i)
         downloader.Fail(QStringLiteral("http://f%1.test/rss").arg(i));
     organiser->acReloadAll->trigger();
+    RunUntilDone();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].split("\r\n").size(), 21);
     EXPECT_TRUE(dialogs.messages[0].endsWith("\r\n..."));
@@ -201,29 +257,47 @@ TEST_F(ReloadAllTest, OverTheNetworkWithFailingServers)
                  "application/rdf+xml");
     QTreeWidgetItem* rdf = AddNode(nullptr, kFeed, "RDF", server.Url("/rdf"));
     organiser->acReloadAll->trigger();
+    RunUntilDone({}, 60000);
     EXPECT_EQ(rdf->text(0), "R(1 of 1)");
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(server.RequestCount("/missing/999"), 1);
     EXPECT_EQ(server.RequestCount("/stall"), 1);
 
-    // Cancel while the stalled fetch waits: the window goes at once and no
-    // later feed is fetched; the stalled fetch ends by the downloader's limit.
+    // Cancel while the stalled fetch waits: the window goes at once, the
+    // running downloads end and no download starts after it.
     server.Serve("/page", "<title>\xf0\xd2\xc9\xd7\xc5\xd4</title>", "text/html; charset=KOI8-R");
     const QString pageUrl = server.Url("/page");
     organiser->LoadFeedURL(pageUrl, nullptr);
     bool hiddenAtOnce = false;
+    int requestsAtCancel = -1;
+    int runningAtCancel = 0;
+    auto requests = [&] {
+        int n = server.RequestCount("/stall") + server.RequestCount("/rdf");
+        for (int i = 0; i < 3; ++i)
+            n += server.RequestCount(QStringLiteral("/loop%1").arg(i));
+        return n;
+    };
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (server.RequestCount("/stall") < 2 || !Window()->Running())
             return;
         poll.stop();
+        requestsAtCancel = requests();
+        runningAtCancel = organiser->Pipeline->Running();
         Window()->Cancel->click();
         hiddenAtOnce = !Window()->isVisible();
     });
     poll.start(20);
     organiser->acReloadAll->trigger();
+    RunUntilDone({}, 60000);
+    QElapsedTimer linger;
+    linger.start();
+    while (linger.elapsed() < 200)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_TRUE(hiddenAtOnce);
     EXPECT_EQ(server.RequestCount("/stall"), 2);
+    // Only a request already on its way when Cancel came may arrive after it.
+    EXPECT_LE(requests(), requestsAtCancel + runningAtCancel);
     EXPECT_EQ(server.RequestCount("/rdf"), 1);
     EXPECT_EQ(organiser->tvTree->topLevelItem(0)->text(0), QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442"));
     SetDownloader(&downloader);

@@ -360,7 +360,7 @@ TEST_F(DownloaderTest, IdentifiesItselfAndOffersGzip)
     const auto request = server.LastRequest("/feed");
     ASSERT_TRUE(request.has_value());
     EXPECT_EQ(request->method, "GET");
-    EXPECT_EQ(request->Header("User-Agent"), "Quorbel/" QUORBEL_VERSION);
+    EXPECT_EQ(request->Header("User-Agent"), "Quorbel/" QUORBEL_VERSION " (+https://quorbel.example.org/)");
     EXPECT_TRUE(request->Header("Accept-Encoding").contains("gzip"))
         << request->Header("Accept-Encoding").constData();
 }

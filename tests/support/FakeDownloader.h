@@ -39,6 +39,7 @@ public:
         if (during)
             during(url);
         bool ok = false;
+        lastCancelled = cancelled;
         if (cancelled) {
             // Cancelled while "in transfer": a failure that leaves the target alone.
             cancelled = false;
@@ -62,6 +63,44 @@ public:
         return ok;
     }
 
+    // What the "server" says besides the body: validators (and a 304 when
+    // the request sends one of them back), a status for failures, a
+    // Retry-After, a permanent move.
+    struct Headers {
+        QByteArray etag, lastModified, retryAfter;
+        int failStatus = 0;
+        QString movedTo;
+        bool answerNotModified = true;
+    };
+    void SetHeaders(const QString& url, const Headers& h) { headers.insert(url, h); }
+
+    TDownloadAnswer DownloadRequest(const TDownloadRequest& request, const QString& fileName) override
+    {
+        requests.append(request);
+        const Headers h = headers.value(request.url);
+        TDownloadAnswer answer;
+        const bool matches = (!request.etag.isEmpty() && request.etag == h.etag)
+                             || (!request.lastModified.isEmpty() && request.lastModified == h.lastModified);
+        if (h.answerNotModified && matches && answers.contains(request.url) && answers.value(request.url)) {
+            calls.append({request.url, fileName, true});
+            answer.ok = answer.notModified = true;
+            answer.status = 304;
+            return answer;
+        }
+        answer.ok = DownloadWithType(request.url, fileName, answer.contentType);
+        answer.status = answer.ok ? 200 : h.failStatus;
+        answer.cancelled = !answer.ok && lastCancelled;
+        if (answer.ok) {
+            answer.etag = h.etag;
+            answer.lastModified = h.lastModified;
+        }
+        answer.retryAfter = h.retryAfter;
+        answer.movedTo = h.movedTo;
+        return answer;
+    }
+    // Every conditional request, in order.
+    QList<TDownloadRequest> requests;
+
     void CancelAll() override { cancelled = true; }
 
     const QList<Call>& Calls() const { return calls; }
@@ -77,6 +116,8 @@ public:
     {
         answers.clear();
         calls.clear();
+        headers.clear();
+        requests.clear();
     }
     int CallCount(const QString& url) const
     {
@@ -92,4 +133,6 @@ private:
     QList<Call> calls;
     std::function<void(const QString&)> during;
     bool cancelled = false;
+    bool lastCancelled = false;
+    QHash<QString, Headers> headers;
 };

@@ -1,6 +1,7 @@
 #include "text/SiteIcons.h"
 
 #include "support/FakeConnectivity.h"
+#include "support/FakeClock.h"
 #include "support/FakeDownloader.h"
 
 #include "app/NewsGlobals.h"
@@ -130,6 +131,10 @@ TEST(SiteIconTextTest, WwwSiteURL)
         {"http://example.com/rss", "http://example.com/"},
         {"http://a.b.example.co.uk/x", "http://www.co.uk"},
         {"http://localhost:8080/x", "http://localhost:8080/"},
+        {"http://127.0.0.1:8765/feed", "http://127.0.0.1:8765/"}, // no "www.0.1"
+        {"http://10.1.2.3/x", "http://10.1.2.3/"},
+        {"http://[::1]:80/x", "http://[::1]:80/"},
+        {"http://a.localhost/x", "http://a.localhost/"},
         {"http://example.com", "http://example.com\\"},
     };
     for (const auto& c : cases)
@@ -728,3 +733,33 @@ TEST_F(SiteIconTest, FileIcons)
 }
 
 } // namespace
+
+TEST_F(SiteIconTest, AFailedLookupWaitsADayAndBareAddressesAskTheirOwnHost)
+{
+    FakeClock clock;
+    Start();
+    data->RefreshIcons = false;
+    const QString feed = "http://news.example.com/rss";
+    data->AssignSiteIcon(AddNode(kFeed, feed), feed);
+    const int asked = net.Calls().size();
+    EXPECT_EQ(asked, 4);
+    // Another feed of the same site within the day: no request, the provisional picture.
+    QTreeWidgetItem* again = AddNode(kFeed, "http://news.example.com/other");
+    clock.Advance(23 * 3600 * 1000);
+    data->AssignSiteIcon(again, "http://news.example.com/other");
+    EXPECT_EQ(net.Calls().size(), asked);
+    EXPECT_EQ(Item(again)->IconIdx, imgFeed);
+    // A day later it is asked again, and an icon found then is kept.
+    clock.Advance(2 * 3600 * 1000);
+    net.Serve("http://news.example.com/favicon.ico", IcoBytes(Qt::blue));
+    Item(again)->IconIdx = -1;
+    data->AssignSiteIcon(again, "http://news.example.com/other");
+    EXPECT_EQ(Item(again)->IconIdx, 10);
+
+    // A feed on a bare address looks on that host only (the doubled slash
+    // is the bare-host rule of every site without a "www" sibling).
+    net.ClearCalls();
+    data->AssignSiteIcon(AddNode(kFeed, "http://127.0.0.1:8765/feed"), "http://127.0.0.1:8765/feed");
+    EXPECT_EQ(net.Urls(), QStringList({"http://127.0.0.1:8765/favicon.ico", "http://127.0.0.1:8765//favicon.ico",
+                                       "http://127.0.0.1:8765/", "http://127.0.0.1:8765//favicon.ico"}));
+}
