@@ -48,8 +48,13 @@ TEST_F(PolitenessTest, NotModifiedIsARefreshWithNothingNewAndNothingStored)
     EXPECT_EQ(a->childCount(), 3);
     EXPECT_FALSE(QFile::exists(data.NewsFile));
 
-    // A pasted URL has no node to show a 304 on: it asks unconditionally.
+    // A pasted URL of a subscribed feed refreshes that feed, conditionally;
+    // a new address asks unconditionally.
     organiser->LoadFeedURL("http://a.test/rss", nullptr);
+    EXPECT_EQ(downloader.requests.last().etag, "\"1\"");
+    ServedFeed("http://b.test/rss", 1);
+    organiser->tvTree->clear();
+    organiser->LoadFeedURL("http://b.test/rss", nullptr);
     EXPECT_TRUE(downloader.requests.last().etag.isEmpty());
 }
 

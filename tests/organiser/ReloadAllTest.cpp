@@ -298,7 +298,8 @@ TEST_F(ReloadAllTest, OverTheNetworkWithFailingServers)
     EXPECT_EQ(server.RequestCount("/stall"), 2);
     // Only a request already on its way when Cancel came may arrive after it.
     EXPECT_LE(requests(), requestsAtCancel + runningAtCancel);
-    EXPECT_EQ(server.RequestCount("/rdf"), 1);
+    // The feed after the stalled one may have started beside it (two per host), no later one.
+    EXPECT_LE(server.RequestCount("/rdf"), 2);
     EXPECT_EQ(organiser->tvTree->topLevelItem(0)->text(0), QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442"));
     SetDownloader(&downloader);
 }
