@@ -41,8 +41,11 @@ public:
     TFrmUpdateAll(QWidget* owner, TFetch fetch, TStopAsked stopAsked);
     ~TFrmUpdateAll() override;
 
-    // Shows the window centred on its owner, on top.
+    // Shows the window centred on its owner, on top, wide enough for its caption.
     void ShowCentred();
+    void FitToCaption();
+    // What a title bar needs beside its caption: icon, buttons, margins.
+    static constexpr int kTitleBarRoom = 120;
     void UpdateAllFeeds(QTreeWidget* tree);
     void CancelClick();
     bool Running() const { return running; }

@@ -229,7 +229,7 @@ void TNewsFeeder::ConnectionIntervalExecute()
         const qint64 entered = text.trimmed().toLongLong(&isNumber);
         const qint64 ms = (isNumber ? entered : oldSeconds) * 1000;
         if (isNumber && (entered < 0 || entered > kMaxIntervalMs / 1000 || ms > kMaxIntervalMs)) {
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SIntervalRefused, QString::number(kMaxIntervalMs / 1000)));
+            Dialogs().ShowError(FormatText(OrganiserTexts.SIntervalRefused, QString::number(kMaxIntervalMs / 1000)));
         } else {
             Timer1->stop();
             NewsInterval = static_cast<int>(ms);

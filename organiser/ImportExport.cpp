@@ -144,7 +144,7 @@ bool TNewsFeeder::ReadChosenFile(const QString& path, TTreeList& list)
         DebugTrace(QStringLiteral("Not loaded: %1: %2").arg(path, error));
         if (ticker)
             ShowStatus(shown); // the strip shows what it showed before
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrNotPossibleFileLoad, path));
+        Dialogs().ShowError(FormatText(OrganiserTexts.SErrNotPossibleFileLoad, path));
     }
     return ok;
 }
@@ -344,7 +344,7 @@ void TNewsFeeder::SaveAsExecute(bool selectionOnly)
         return;
     fileFolder = QFileInfo(path).absolutePath();
     if (NewsFileFormat(path) == TNewsFileFormat::None) {
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SNoFileFormat, path));
+        Dialogs().ShowError(FormatText(OrganiserTexts.SNoFileFormat, path));
         return;
     }
     // The dialog let events run: the branch may have gone, the tree may be
@@ -357,6 +357,6 @@ void TNewsFeeder::SaveAsExecute(bool selectionOnly)
     QString error;
     if (!WriteNewsFile(tvTree, NewsData->NewsList, path, node, NewsStorageDuration, &error)) {
         DebugTrace(QStringLiteral("Not saved: %1: %2").arg(path, error));
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, path) + QStringLiteral("\r\n") + error);
+        Dialogs().ShowError(FormatText(OrganiserTexts.SErrStoringFile, path) + QStringLiteral("\r\n") + error);
     }
 }

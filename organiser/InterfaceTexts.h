@@ -57,6 +57,9 @@ struct TOrganiserTexts {
                                                  "\".damaged\".");
     QString SErrScratchFile = QStringLiteral("Error downloading \"%s\": the file \"%s\" could not be written.");
     QString SNotAFeed = QStringLiteral("\"%s\" is not a feed Quorbel can read");
+    QString SNoNewsYet =
+        QStringLiteral("No news yet: right-click here and choose Paste, or open the organiser to add a feed");
+    QString SUnknownArgument = QStringLiteral("Not opened: \"%s\" is neither a web address nor a file.");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 

@@ -72,6 +72,8 @@ const struct {
     {"SNewsFilePartLoaded", &TOrganiserTexts::SNewsFilePartLoaded},
     {"SErrScratchFile", &TOrganiserTexts::SErrScratchFile},
     {"SNotAFeed", &TOrganiserTexts::SNotAFeed},
+    {"SNoNewsYet", &TOrganiserTexts::SNoNewsYet},
+    {"SUnknownArgument", &TOrganiserTexts::SUnknownArgument},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }

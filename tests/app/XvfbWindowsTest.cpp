@@ -221,10 +221,10 @@ TEST_F(XvfbWindowsTest, OrganiserOpensWithDesignBounds)
     organiser->show();
     WaitUntilShown(organiser.get());
     EXPECT_EQ(organiser->geometry().size(), QSize(536, 508));
-    EXPECT_EQ(organiser->PageControl1->currentIndex(), 3);
+    EXPECT_EQ(organiser->PageControl1->currentIndex(), 5);
     EXPECT_EQ(organiser->PageControl1->size(),
               QSize(organiser->Panel1->width() - 9, organiser->Panel1->height() - 9));
-    EXPECT_TRUE(organiser->tvAudio->isVisible());
+    EXPECT_TRUE(organiser->tvTree->isVisible());
     organiser->close();
     EXPECT_FALSE(organiser->isVisible());
     EXPECT_TRUE(ticker->isVisible());
