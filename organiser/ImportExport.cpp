@@ -331,12 +331,12 @@ void TNewsFeeder::SaveAsExecute(bool selectionOnly)
     if (!NewsData)
         return;
     if (!CanStoreTree()) {
-        Dialogs().ShowMessage(OrganiserTexts.SSaveNotReady);
+        Dialogs().ShowError(OrganiserTexts.SSaveNotReady);
         return;
     }
     const TNodeRef branch(selectionOnly ? SelectedNode(tvTree) : nullptr);
     if (selectionOnly && branch.IsNull()) {
-        Dialogs().ShowMessage(OrganiserTexts.SNothingSelected);
+        Dialogs().ShowError(OrganiserTexts.SNothingSelected);
         return;
     }
     const QString path = Dialogs().GetSaveFileName(QString(), kSaveFilter, fileFolder);
@@ -351,7 +351,7 @@ void TNewsFeeder::SaveAsExecute(bool selectionOnly)
     // in the middle of a build.
     QTreeWidgetItem* node = branch.In(tvTree);
     if ((selectionOnly && !node) || !CanStoreTree()) {
-        Dialogs().ShowMessage(selectionOnly && !node ? OrganiserTexts.SNothingSelected : OrganiserTexts.SSaveNotReady);
+        Dialogs().ShowError(selectionOnly && !node ? OrganiserTexts.SNothingSelected : OrganiserTexts.SSaveNotReady);
         return;
     }
     QString error;

@@ -232,7 +232,7 @@ QTreeWidgetItem* TNewsFeeder::AddFileNode(const QString& path)
 void TNewsFeeder::DropDataObject(const QMimeData* data)
 {
     if (!data || !data->hasText()) {
-        Dialogs().ShowMessage(OrganiserTexts.SNothingDropped);
+        Dialogs().ShowError(OrganiserTexts.SNothingDropped);
         return;
     }
     const QString text = NormaliseFeedURL(data->text());
@@ -288,7 +288,7 @@ void TNewsFeeder::TakeDrop(const QMimeData* data)
     else if (data && data->hasText())
         DropDataObject(data);
     else
-        Dialogs().ShowMessage(OrganiserTexts.SNothingDropped);
+        Dialogs().ShowError(OrganiserTexts.SNothingDropped);
 }
 
 void TNewsFeeder::PasteFromClipboard()
