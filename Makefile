@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all setup configure build run test sanitize fuzz bench install clean
+.PHONY: all setup configure build run test sanitize fuzz bench install deb deb-test clean
 
 all: build
 
@@ -46,6 +46,15 @@ fuzz: setup
 PREFIX ?= /usr/local
 install: build
 	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A Debian package of the build in $(BUILD_DIR), which is reused as it is.
+deb: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+
+# The package unpacked into a scratch root: its files are there and the
+# program in it answers --version.
+deb-test: deb
+	@scripts/check_deb.sh $(BUILD_DIR)
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b; done

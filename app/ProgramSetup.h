@@ -9,6 +9,11 @@
 // and the windows carry their own captions exactly.
 void SetUpApplication();
 
+// --help and --version (and -h, -v) answer on standard output and end the
+// program before any window or display is touched: returns the exit status
+// then, -1 for every other command line.
+int AnswerWithoutWindows(int argc, char** argv);
+
 // Reads the command line `quorbel [URL|FILE]...`: --help and --version answer
 // and end the program here, an unknown option ends it with a message. Qt's
 // own options (-platform and the like) have been taken by the application
@@ -20,6 +25,11 @@ QStringList ParseCommandLine(const QStringList& arguments);
 // exists becomes absolute; everything else (URLs, text that is no path here)
 // stays as typed.
 QStringList StartArguments(const QStringList& positional, const QString& workingFolder);
+
+// A later start on the program folder has handed over its message: the
+// organiser shows and opens the URLs and files it brought, which wait for
+// the tree like this start's own.
+void TakeAnotherStart(class TNewsFeeder* feeder, const struct TInstanceMessage& message);
 
 // The desktop session is ending: once no operation holds tree nodes, open
 // notes keep what was typed into them and the tree is stored, as at program

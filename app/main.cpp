@@ -1,5 +1,6 @@
 // Program entry: one copy per program folder, then the data module, then the
 // ticker as the main window, which has the organiser created hidden.
+#include "app/DisplayPlatform.h"
 #include "app/NewsGlobals.h"
 #include "app/ProgramSetup.h"
 #include "app/SingleInstance.h"
@@ -18,8 +19,16 @@
 int main(int argc, char** argv)
 {
     ConfigureAllocator();
+    const int answered = AnswerWithoutWindows(argc, argv);
+    if (answered >= 0)
+        return answered;
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    ApplyPreferredPlatform(rawArguments); // XWayland keeps the strip in place and on top
     QApplication app(argc, argv);
     SetUpApplication();
+    TraceDisplayPlatform();
     const QStringList arguments = ParseCommandLine(QApplication::arguments());
 
     // Before the data module: a second start on this folder touches no file.
@@ -46,17 +55,10 @@ int main(int argc, char** argv)
     // hide, which would call the end off.
     QObject::connect(feeder, &TNewsFeeder::programEndRequested, &app, [] { QCoreApplication::exit(0); });
     InstallEndSignalHandlers(&app, [feeder] { feeder->EndProgram(); });
-    // A later start on this folder shows the organiser; the URLs and files it
-    // brings are kept here, with this start's own, until they can be opened.
-    QStringList startArguments = arguments;
-    instance.SetHandler([feeder, &startArguments](const TInstanceMessage& message) {
-        DebugTrace(QStringLiteral("Another start: %1 %2").arg(message.Command, message.Arguments.join(' ')));
-        if (message.Command != kShowCommand)
-            return;
-        startArguments += message.Arguments;
-        feeder->ShowWindow();
-        DebugTrace(QStringLiteral("Organiser shown for another start"));
-    });
+    // A later start on this folder shows the organiser and hands over its
+    // URLs and files; they wait for the tree like this start's own.
+    instance.SetHandler([feeder](const TInstanceMessage& message) { TakeAnotherStart(feeder, message); });
+    feeder->OpenStartArguments(arguments);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, feeder,
                      [feeder](QSessionManager&) { StoreForSessionEnd(feeder); });
     ticker->show();

@@ -37,3 +37,21 @@ void SetDownloadsCancelled(bool on)
 }
 
 bool DownloadsCancelled() { return cancelled; }
+
+QString NormaliseFeedURL(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    const QLatin1String feed("feed:");
+    if (!trimmed.startsWith(feed, Qt::CaseInsensitive))
+        return text;
+    QString rest = trimmed.mid(feed.size());
+    if (rest.startsWith(QLatin1String("//")))
+        rest = rest.mid(2);
+    if (rest.isEmpty())
+        return text; // "feed:" alone names nothing
+    // "feed:https://..." and the "feed://https://..." some browsers make.
+    for (const char* scheme : {"http://", "https://"})
+        if (rest.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return rest;
+    return QStringLiteral("http://") + rest;
+}

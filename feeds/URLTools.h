@@ -19,3 +19,10 @@ bool IsInternetConnected();
 // deleting nodes) set it until they have run.
 void SetDownloadsCancelled(bool cancelled);
 bool DownloadsCancelled();
+
+// A feed link as browsers hand it over, made fetchable: "feed://host/path"
+// is "http://host/path", "feed:https://host/path" (or "feed:http:...") is the
+// URL after "feed:", and "feed:host/path" is "http://host/path". The text is
+// looked at without surrounding blanks; anything that does not start with
+// "feed:" (in any letter case) comes back unchanged.
+QString NormaliseFeedURL(const QString& text);

@@ -7,7 +7,10 @@
 #include "widgets/Gradient.h"
 #include "widgets/HTProgressBar.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
+#include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
@@ -91,12 +94,29 @@ void TFrmUpdateAll::ShowCentred()
 {
     if (NewsData && NewsData->LanMan)
         NewsData->LanMan->TranslateForm(this, false);
+    FitToCaption();
     // The frame is known only once the window has been shown: centre again then.
     Centre();
     show();
     Centre();
     raise();
     activateWindow();
+}
+
+void TFrmUpdateAll::FitToCaption()
+{
+    // A window manager elides a caption that does not fit between the title
+    // bar's icon and buttons: the window widens (never below its design
+    // width) and its parts follow, so the caption reads whole.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int width = qMax(kClientSize.width(),
+                           QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + kTitleBarRoom);
+    const int extra = width - kClientSize.width();
+    setFixedSize(width, kClientSize.height());
+    Label1->setGeometry(8, 8, width - 16, 18);
+    HTProgressBar1->setGeometry(5, 30, 193 + extra, 19);
+    Cancel->move(56 + extra / 2, 56);
 }
 
 void TFrmUpdateAll::Centre()

@@ -45,10 +45,13 @@ public:
     TFrmUpdateAll(QWidget* owner, TStart start, TCancelled cancelled);
     ~TFrmUpdateAll() override;
 
-    // Shows the window centred on its owner, on top.
+    // Shows the window centred on its owner, on top, wide enough for its caption.
     void ShowCentred();
     // Counts the feeds of the tree and starts their fetches; the run ends
     // with Finish (at once when there is no feed).
+    void FitToCaption();
+    // What a title bar needs beside its caption: icon, buttons, margins.
+    static constexpr int kTitleBarRoom = 120;
     void UpdateAllFeeds(QTreeWidget* tree);
     // One feed of the run merged (or skipped): caption is its node's.
     void FeedDone(const QString& caption, const QString& failedUrl = QString());

@@ -62,7 +62,7 @@ bool TFrmNote::SaveToFile(const QString& fileName, bool plain)
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return true;
     // The note stays open with its text; only the file is missing.
-    Dialogs().ShowMessage(SCannotCreateFile.arg(QFileInfo(fileName).absoluteFilePath(), file.errorString()));
+    Dialogs().ShowError(SCannotCreateFile.arg(QFileInfo(fileName).absoluteFilePath(), file.errorString()));
     return false;
 }
 
@@ -88,5 +88,5 @@ void TFrmNote::SendMailTo(const QString& address, const QString& subject)
     if (address.isEmpty())
         return;
     if (!Mail().SendMail(address, subject))
-        Dialogs().ShowMessage(SMailFailed.arg(address));
+        Dialogs().ShowError(SMailFailed.arg(address));
 }

@@ -4,9 +4,11 @@
 
 #include "app/NewsGlobals.h"
 #include "model/DateTime.h"
+#include "notes/NotePlace.h"
 #include "notes/Rtf.h"
 #include "organiser/InterfaceTexts.h"
 #include "organiser/NewsFeeders.h"
+#include "platform/DialogStacking.h"
 #include "text/TextTools.h"
 #include "ticker/TickerGlyphs.h"
 #include "widgets/ImageList.h"
@@ -48,6 +50,7 @@ TFrmNote::TFrmNote(QWidget* owner)
 {
     setObjectName(QStringLiteral("FrmNote"));
     setAttribute(Qt::WA_DeleteOnClose);
+    DialogStacking::StepAsideForDialogs(this, DialogStacking::kComeBack);
     CreateComponents();
     CreateActions();
     CreatePopupMenu();
@@ -169,6 +172,19 @@ void TFrmNote::SizeToText()
     move(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2);
 }
 
+void TFrmNote::PlaceBeside(const QRect& occupied)
+{
+    const TTreeItem* item = NewsData ? NewsData->NodeItem(NoteNode.In(noteTree)) : nullptr;
+    const QRect stored = item ? ParseNoteGeometry(item->GetOption(kOptNoteGeometry)) : QRect();
+    QList<QRect> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        screens << primary->availableGeometry();
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s != QGuiApplication::primaryScreen())
+            screens << s->availableGeometry();
+    setGeometry(NotePlace(stored, size(), occupied, screens));
+}
+
 void TFrmNote::ShowMessage()
 {
     Panel1->setText(NoteTitle);
@@ -205,7 +221,11 @@ void TFrmNote::CloseStep()
         title = OrganiserTexts.SEmptyNote;
     // Any change counts, a word made bold or a letter's case as well as text.
     const QString stored = StoredText(document);
-    const bool changed = stored != openedText;
+    // Where the window stood is kept with the note; a move alone is a change.
+    const QString place = shownOnce ? NoteGeometryText(geometry()) : item->GetOption(kOptNoteGeometry);
+    const bool changed = stored != openedText || place != item->GetOption(kOptNoteGeometry);
+    if (!place.isEmpty())
+        item->SetOption(kOptNoteGeometry, place);
 
     node->setText(0, title);
     item->SetText(stored);
@@ -265,6 +285,7 @@ void TFrmNote::closeEvent(QCloseEvent* event)
 void TFrmNote::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    shownOnce = true;
     if (TranslateHook)
         TranslateHook(this);
 }

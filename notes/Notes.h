@@ -20,6 +20,8 @@
 //    every show must not replace the note.
 //  - A note taller than the screen opens at the screen's available height
 //    and scrolls.
+//  - A note of the tree keeps its window's place and size in its options
+//    (NotePlace.h); a move or resize alone is stored as a change.
 #include "model/ViewNodes.h"
 
 #include <QPoint>
@@ -57,6 +59,9 @@ public:
     // Fills the window with text (RTF or plain) and sizes and centres it.
     // node is the note's node in the organiser's tree, nullptr for a message.
     void LoadNote(const QString& title, const QString& text, QTreeWidgetItem* node);
+    // Puts a note of the tree where it was last (see NotePlace.h), else
+    // beside occupied (the strip and its description; may be empty).
+    void PlaceBeside(const QRect& occupied);
     // The message display: the strip shows NoteTitle, the text is read-only,
     // and this returns when the window has been closed. The caller deletes
     // the window afterwards.
@@ -183,5 +188,6 @@ private:
     qint64 noteData = -1;
     bool loading = false;
     bool closeStepDone = false;
+    bool shownOnce = false; // its place is worth keeping
     bool pressInText = false;
 };

@@ -227,7 +227,7 @@ void TNewsFeeder::ConnectionIntervalExecute()
     if (Dialogs().InputQuery(caption, prompt, text)) {
         qint64 entered = 0;
         if (!ReadIntervalSeconds(text, entered)) {
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SIntervalRefused, QString::number(kMaxIntervalSeconds)));
+            Dialogs().ShowError(FormatText(OrganiserTexts.SIntervalRefused, QString::number(kMaxIntervalSeconds)));
         } else {
             Timer1->stop();
             NewsInterval = static_cast<int>(entered * 1000);

@@ -18,6 +18,7 @@
 
 #include "app/NewsGlobals.h"
 #include "feeds/RssMerge.h"
+#include "feeds/URLTools.h"
 #include "model/CategoryViews.h"
 #include "model/DateTime.h"
 #include "model/NewsXml.h"
@@ -204,7 +205,7 @@ void TNewsFeeder::NewURLExecute()
         ticker->AutoShow = autoShow;
 }
 
-void TNewsFeeder::AddFeedURL(const QString& url) { LoadFeedURL(url, nullptr); }
+void TNewsFeeder::AddFeedURL(const QString& url) { LoadFeedURL(NormaliseFeedURL(url), nullptr); }
 
 void TNewsFeeder::SortExecute() { TreeSorter->Sort(SelectedNode(tvTree)); }
 

@@ -58,7 +58,7 @@ QTreeWidgetItem* TNewsFeeder::DownloadFeedNow(const QString& url, QTreeWidgetIte
     bool reported = false;
     auto tell = [&](const QString& message) -> QTreeWidgetItem* {
         if (showErrors && !reported && !DownloadsCancelled())
-            Dialogs().ShowMessage(message);
+            Dialogs().ShowError(message);
         reported = true;
         return nullptr;
     };
@@ -226,7 +226,7 @@ QTreeWidgetItem* TNewsFeeder::FetchForUser(QString url, QTreeWidgetItem* node)
         result = DownloadFeed(url, node, true);
     } catch (const EQuorbelError& e) {
         // The downloaded file could not be read: a user command shows why.
-        Dialogs().ShowMessage(e.Message());
+        Dialogs().ShowError(e.Message());
         return nullptr;
     }
     QTreeWidgetItem* resultNode = result.In(tvTree);

@@ -144,7 +144,7 @@ bool TNewsFeeder::ReadChosenFile(const QString& path, TTreeList& list)
         DebugTrace(QStringLiteral("Not loaded: %1: %2").arg(path, error));
         if (ticker)
             ShowStatus(shown); // the strip shows what it showed before
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrNotPossibleFileLoad, path));
+        Dialogs().ShowError(FormatText(OrganiserTexts.SErrNotPossibleFileLoad, path));
     }
     return ok;
 }
@@ -331,12 +331,12 @@ void TNewsFeeder::SaveAsExecute(bool selectionOnly)
     if (!NewsData)
         return;
     if (!CanStoreTree()) {
-        Dialogs().ShowMessage(OrganiserTexts.SSaveNotReady);
+        Dialogs().ShowError(OrganiserTexts.SSaveNotReady);
         return;
     }
     const TNodeRef branch(selectionOnly ? SelectedNode(tvTree) : nullptr);
     if (selectionOnly && branch.IsNull()) {
-        Dialogs().ShowMessage(OrganiserTexts.SNothingSelected);
+        Dialogs().ShowError(OrganiserTexts.SNothingSelected);
         return;
     }
     const QString path = Dialogs().GetSaveFileName(QString(), kSaveFilter, fileFolder);
@@ -344,19 +344,19 @@ void TNewsFeeder::SaveAsExecute(bool selectionOnly)
         return;
     fileFolder = QFileInfo(path).absolutePath();
     if (NewsFileFormat(path) == TNewsFileFormat::None) {
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SNoFileFormat, path));
+        Dialogs().ShowError(FormatText(OrganiserTexts.SNoFileFormat, path));
         return;
     }
     // The dialog let events run: the branch may have gone, the tree may be
     // in the middle of a build.
     QTreeWidgetItem* node = branch.In(tvTree);
     if ((selectionOnly && !node) || !CanStoreTree()) {
-        Dialogs().ShowMessage(selectionOnly && !node ? OrganiserTexts.SNothingSelected : OrganiserTexts.SSaveNotReady);
+        Dialogs().ShowError(selectionOnly && !node ? OrganiserTexts.SNothingSelected : OrganiserTexts.SSaveNotReady);
         return;
     }
     QString error;
     if (!WriteNewsFile(tvTree, NewsData->NewsList, path, node, NewsStorageDuration, &error)) {
         DebugTrace(QStringLiteral("Not saved: %1: %2").arg(path, error));
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SErrStoringFile, path) + QStringLiteral("\r\n") + error);
+        Dialogs().ShowError(FormatText(OrganiserTexts.SErrStoringFile, path) + QStringLiteral("\r\n") + error);
     }
 }

@@ -2,6 +2,8 @@
 // fetch, a file node or a note.
 //
 // Rules kept here:
+//  - A "feed:" URL is taken as the web URL it stands for (NormaliseFeedURL),
+//    pasted and dropped alike.
 //  - Paste: the first of "http://", "https://" found in the text (letter case
 //    ignored) at position 1 to 9 makes the text a URL; a drop of text:
 //    "http://" or "https://" anywhere, exact case.
@@ -29,6 +31,7 @@
 #include "organiser/InterfaceTexts.h"
 
 #include "app/NewsGlobals.h"
+#include "feeds/URLTools.h"
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
 #include "platform/Clock.h"
@@ -229,10 +232,10 @@ QTreeWidgetItem* TNewsFeeder::AddFileNode(const QString& path)
 void TNewsFeeder::DropDataObject(const QMimeData* data)
 {
     if (!data || !data->hasText()) {
-        Dialogs().ShowMessage(OrganiserTexts.SNothingDropped);
+        Dialogs().ShowError(OrganiserTexts.SNothingDropped);
         return;
     }
-    const QString text = data->text();
+    const QString text = NormaliseFeedURL(data->text());
     Busy->RunOnTree([this, text] {
         const QString url = IsDroppedURL(text) ? FetchableURL(text) : QString();
         if (!url.isEmpty())
@@ -285,13 +288,13 @@ void TNewsFeeder::TakeDrop(const QMimeData* data)
     else if (data && data->hasText())
         DropDataObject(data);
     else
-        Dialogs().ShowMessage(OrganiserTexts.SNothingDropped);
+        Dialogs().ShowError(OrganiserTexts.SNothingDropped);
 }
 
 void TNewsFeeder::PasteFromClipboard()
 {
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    const QString text = clipboard ? clipboard->text() : QString();
+    const QString text = NormaliseFeedURL(clipboard ? clipboard->text() : QString());
     Busy->RunOnTree([this, text] {
         const int p = PastedURLPosition(text);
         const QString url = p >= 1 && p <= 9 ? FetchableURL(text) : QString();

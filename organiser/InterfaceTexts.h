@@ -62,6 +62,9 @@ struct TOrganiserTexts {
                                          "a web link.)");
     QString SFeedGone =
         QStringLiteral("\"%s\" is gone for good (the server says so): Quorbel no longer refreshes it by itself");
+    QString SNoNewsYet =
+        QStringLiteral("No news yet: right-click here and choose Paste, or open the organiser to add a feed");
+    QString SUnknownArgument = QStringLiteral("Not opened: \"%s\" is neither a web address nor a file.");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 

@@ -75,6 +75,8 @@ const struct {
     {"SOffersFeed", &TOrganiserTexts::SOffersFeed},
     {"SAlreadySubscribed", &TOrganiserTexts::SAlreadySubscribed},
     {"SFeedGone", &TOrganiserTexts::SFeedGone},
+    {"SNoNewsYet", &TOrganiserTexts::SNoNewsYet},
+    {"SUnknownArgument", &TOrganiserTexts::SUnknownArgument},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }

@@ -41,7 +41,7 @@ TNewsFeeder* NewsFeeder = nullptr;
 namespace {
 const QString kSection = QStringLiteral("NewsFeeder");
 constexpr int kDesignLeft = 249, kDesignTop = 132, kDesignWidth = 536, kDesignHeight = 508;
-constexpr int kDesignPageIndex = 3; // the Audio tab
+constexpr int kDesignPageIndex = 5; // the Tree tab: where a new user starts
 } // namespace
 
 TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)

@@ -108,6 +108,15 @@ public:
     // The update scheduler.
     void Timer1Timer();
     void RestartFeedUpdates();
+    // The first tick found the tree empty: the window opens on the Tree tab
+    // and the strip says how to begin (FirstRun.cpp).
+    void ShowFirstSteps();
+
+    // The URLs and files of a command line, this start's or a later one's
+    // (CommandLineIntake.cpp): a URL (http, https, feed) is fetched as a pasted
+    // one is, an OPML file merged into the tree, any other file read as a
+    // feed. Each waits for the tree as the commands do.
+    void OpenStartArguments(const QStringList& arguments);
 
     // Deferred requests (the window's private messages).
     void PostReload();          // runs the reload of the active view's selected feed

@@ -21,6 +21,8 @@
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "text/TextTools.h"
+#include "ticker/DescriptionWindow.h"
+#include "ticker/RssViews.h"
 #include "widgets/FilePropertiesDialog.h"
 
 #include <QAction>
@@ -82,12 +84,12 @@ void OpenAccepted(const QString& target, const QString& desktopUrl, const QStrin
     const QString command = CleanOpenCommand(exec);
     if (!command.isEmpty()) {
         if (target.startsWith('-')) {
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SRefusedArgument, target));
+            Dialogs().ShowError(FormatText(OrganiserTexts.SRefusedArgument, target));
             return;
         }
         QStringList argv = SplitExecLine(exec);
         if (argv.isEmpty()) {
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SBrokenCommand, exec));
+            Dialogs().ShowError(FormatText(OrganiserTexts.SBrokenCommand, exec));
             return;
         }
         if (!Dialogs().AskOkCancel(FormatTexts(OrganiserTexts.SExecute, {target, command})))
@@ -189,6 +191,15 @@ void TNewsFeeder::OpenNote(QTreeWidgetItem* node)
     }
     auto* note = new TFrmNote(this);
     note->LoadNote(item->Title, item->RawText(), treeNode);
+    // Beside the strip and the widest description it shows, not under them.
+    QRect occupied;
+    if (ticker && ticker->isVisible()) {
+        occupied = ticker->frameGeometry();
+        occupied.setWidth(qMax(occupied.width(), TDescriptionWindow::kMaxWidth + 10));
+        if (ticker->DescriptionWindow->isVisible())
+            occupied = occupied.united(ticker->DescriptionWindow->frameGeometry());
+    }
+    note->PlaceBeside(occupied);
     note->show();
 }
 
@@ -217,7 +228,7 @@ void TNewsFeeder::OpenTargetOfType(const QString& target, const QString& mediaTy
     if (link.isEmpty())
         return;
     if (!IsDesktopLink(link)) {
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SRefusedLink, link));
+        Dialogs().ShowError(FormatText(OrganiserTexts.SRefusedLink, link));
         return;
     }
     OpenAccepted(link, link, mediaType);
@@ -226,7 +237,7 @@ void TNewsFeeder::OpenTargetOfType(const QString& target, const QString& mediaTy
 void TNewsFeeder::OpenFile(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo::exists(path)) {
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SMissingFile, path));
+        Dialogs().ShowError(FormatText(OrganiserTexts.SMissingFile, path));
         return;
     }
     OpenAccepted(path, FileUrl(path));
@@ -241,7 +252,7 @@ void TNewsFeeder::ShowFileContextMenu()
         return;
     const QString path = QDir::cleanPath(item->Link.trimmed());
     if (item->Link.trimmed().isEmpty() || !QFileInfo::exists(path)) {
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SMissingFile, item->Link));
+        Dialogs().ShowError(FormatText(OrganiserTexts.SMissingFile, item->Link));
         return;
     }
     // The menu keeps the path, not the node: it outlives the selection.
@@ -256,7 +267,7 @@ void TNewsFeeder::ShowFileContextMenu()
     connect(folder, &QAction::triggered, this, [path] {
         const QString parent = QFileInfo(path).absolutePath();
         if (!QFileInfo(parent).isDir())
-            Dialogs().ShowMessage(FormatText(OrganiserTexts.SMissingFile, parent));
+            Dialogs().ShowError(FormatText(OrganiserTexts.SMissingFile, parent));
         else
             Shell().OpenUrl(FileUrl(parent));
     });
@@ -276,7 +287,7 @@ void TNewsFeeder::ShowFileContextMenu()
 void TNewsFeeder::ShowFileProperties(const QString& path)
 {
     if (path.trimmed().isEmpty() || !QFileInfo::exists(path)) {
-        Dialogs().ShowMessage(FormatText(OrganiserTexts.SMissingFile, path));
+        Dialogs().ShowError(FormatText(OrganiserTexts.SMissingFile, path));
         return;
     }
     auto* dialog = new TFilePropertiesDialog(path, this);

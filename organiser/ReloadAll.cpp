@@ -62,5 +62,5 @@ void TNewsFeeder::ReportFailedFeeds(const QStringList& urls)
                             urls[i]);
     if (urls.size() > kMaxLines)
         lines << QStringLiteral("...");
-    Dialogs().ShowMessage(lines.join(QStringLiteral("\r\n")));
+    Dialogs().ShowError(lines.join(QStringLiteral("\r\n")));
 }

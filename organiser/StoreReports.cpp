@@ -73,7 +73,7 @@ void TNewsFeeder::ReportStoreResult(const TStoreResult& result)
     }
     // Set first: the message box lets more results arrive.
     storeFailureShown = true;
-    Dialogs().ShowMessage(text);
+    Dialogs().ShowError(text);
 }
 
 void TNewsFeeder::ShowNewsStartNotice()
@@ -101,7 +101,7 @@ void TNewsFeeder::PostNewsStartNotice()
             if (EndingProgram())
                 ReportQuietly(text);
             else
-                Dialogs().ShowMessage(text);
+                Dialogs().ShowError(text);
         },
         Qt::QueuedConnection);
 }

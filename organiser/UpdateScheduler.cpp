@@ -60,6 +60,8 @@ void TNewsFeeder::Timer1Timer()
                 show();
             }
             Delay(20);
+            if (tvTree->topLevelItemCount() == 0)
+                ShowFirstSteps(); // nothing will replace the status line: say how to begin
             ShowNewsStartNotice(); // a damaged or missing news file, once
             pauseReleased = true;
             if (ticker)

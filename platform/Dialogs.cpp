@@ -1,34 +1,45 @@
 #include "platform/Dialogs.h"
 
+#include "platform/DialogStacking.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
 namespace {
+QWidget* Owner()
+{
+    DialogStacking::Install();
+    return DialogStacking::DialogOwner();
+}
+
 class QtDialogs final : public IDialogs {
 public:
     void ShowMessage(const QString& text) override
     {
-        QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
+        QMessageBox::information(Owner(), QApplication::applicationName(), text);
+    }
+    void ShowError(const QString& text) override
+    {
+        QMessageBox::warning(Owner(), QApplication::applicationName(), text);
     }
     bool AskYesNo(const QString& text) override
     {
-        return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(),
-                                     text, QMessageBox::Yes | QMessageBox::No)
+        return QMessageBox::question(Owner(), QApplication::applicationName(), text,
+                                     QMessageBox::Yes | QMessageBox::No)
             == QMessageBox::Yes;
     }
     bool AskOkCancel(const QString& text) override
     {
-        return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(),
-                                     text, QMessageBox::Ok | QMessageBox::Cancel)
+        return QMessageBox::question(Owner(), QApplication::applicationName(), text,
+                                     QMessageBox::Ok | QMessageBox::Cancel)
             == QMessageBox::Ok;
     }
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override
     {
         bool ok = false;
-        const QString answer = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
-                                                     QLineEdit::Normal, value, &ok);
+        const QString answer = QInputDialog::getText(Owner(), caption, prompt, QLineEdit::Normal, value, &ok);
         if (ok)
             value = answer;
         return ok;
@@ -36,7 +47,7 @@ public:
     QString GetOpenFileName(const QString& title, const QString& filter,
                             const QString& folder) override
     {
-        return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
+        return QFileDialog::getOpenFileName(Owner(), title, folder, filter);
     }
     void ShowNote(const QString& title, const QString& text) override;
     QString GetSaveFileName(const QString& title, const QString& filter,
@@ -44,7 +55,7 @@ public:
     {
         // The suffix added to a bare name follows the chosen filter, so the
         // name always tells which format is meant.
-        QFileDialog dialog(QApplication::activeWindow(), title, fileName, filter);
+        QFileDialog dialog(Owner(), title, fileName, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         const auto follow = [&dialog](const QString& chosen) { dialog.setDefaultSuffix(FilterSuffix(chosen)); };

@@ -1,12 +1,17 @@
 #pragma once
 // Every message box, question, input box and file dialog of the program goes
-// through this service, so tests can script the answers.
+// through this service, so tests can script the answers. The program's own
+// dialogs belong to the window that asked and stay above the always-on-top
+// windows (DialogStacking.h); questions carry the question icon.
 #include <QString>
 
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
+    // Information, with the information icon.
     virtual void ShowMessage(const QString& text) = 0;
+    // Something failed or was refused, with the warning icon.
+    virtual void ShowError(const QString& text) { ShowMessage(text); }
     virtual bool AskYesNo(const QString& text) = 0;
     virtual bool AskOkCancel(const QString& text) = 0;
     // Returns false when cancelled; value holds the default on entry, the answer on exit.

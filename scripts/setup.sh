@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(qt6-base-dev zlib1g-dev libmimalloc-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make
           clang libclang-rt-14-dev
-          xvfb xauth xdotool imagemagick fonts-dejavu-core
+          xvfb xauth xdotool imagemagick fonts-dejavu-core openbox x11-utils
+          desktop-file-utils appstream dpkg-dev
           dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
 missing=()
 for p in "${packages[@]}"; do

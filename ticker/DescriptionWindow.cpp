@@ -1,5 +1,7 @@
 #include "ticker/DescriptionWindow.h"
 
+#include "platform/DialogStacking.h"
+
 #include <QFontMetrics>
 
 namespace {
@@ -11,6 +13,8 @@ TDescriptionWindow::TDescriptionWindow(QWidget* owner)
 {
     setObjectName(QStringLiteral("DescriptionWindow"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Hidden while a dialog is open; the window it belongs to brings it back.
+    DialogStacking::StepAsideForDialogs(this, DialogStacking::kHideOnly);
     setFocusPolicy(Qt::NoFocus);
     setTextFormat(Qt::PlainText);
     setWordWrap(true);

@@ -4,6 +4,7 @@
 #include "app/NewsGlobals.h"
 #include "model/DateTime.h"
 #include "platform/Clock.h"
+#include "platform/DialogStacking.h"
 #include "text/TextTools.h"
 #include "ticker/DescriptionWindow.h"
 #include "ticker/HintText.h"
@@ -45,6 +46,7 @@ TRSSView::TRSSView(TOrganiserFactory createOrganiser, QWidget* parent)
     setObjectName(QStringLiteral("RSSView"));
     setWindowTitle(QStringLiteral("Quorbel"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    DialogStacking::StepAsideForDialogs(this, DialogStacking::kComeBack);
     setMouseTracking(true);
     setGeometry(kDesignLeft, kDesignTop, kDesignWidth, kStripHeight);
     QPalette p = palette();
@@ -179,8 +181,9 @@ void TRSSView::RestartTimer()
 
 void TRSSView::ShowItem(const TTreeItem& item)
 {
-    if (AutoShow && !(host && host->IsShowing()))
-        show(); // the close glyph may have hidden it
+    // The close glyph may have hidden it; it stays down while a dialog is open.
+    if (AutoShow && !DialogStacking::ModalDialogOpen() && !(host && host->IsShowing()))
+        show();
 
     CurrentItem.Assign(item);
     // Title is plain text already: converting it again would read "&lt;" in
@@ -241,12 +244,31 @@ void TRSSView::ShowItem(const TTreeItem& item)
     AnnounceItem();
 }
 
+void TRSSView::FitStripToTitle()
+{
+    imSpeaker->hide();
+    imVideo->hide();
+    const int around = Image1->width() + imClose->width() + 12;
+    const QString text = lbRss->text();
+    lbRss->adjustSize();
+    if (lbRss->width() > MaxStripWidth() - around) {
+        lbRss->setText(lbRss->fontMetrics().elidedText(text, Qt::ElideRight, qMax(0, MaxStripWidth() - around)));
+        lbRss->adjustSize();
+    }
+    const int w = lbRss->width() + around;
+    resize(w, kStripHeight);
+    imClose->move(w - imClose->width() - 4, 1);
+}
+
 void TRSSView::ShowDescriptionWindow()
 {
     DescriptionWindow->SetColor(palette().color(QPalette::ToolTipBase));
     const QString text = DescriptionText(CurrentItem);
     if (text.isEmpty())
         return; // nothing to say: leave the window as it is
+    // Only under a strip that shows, and never over an open dialog.
+    if (!isVisible() || DialogStacking::ModalDialogOpen())
+        return;
     QRect rect = DescriptionWindow->CalcHintRect(TDescriptionWindow::kMaxWidth, text);
     if (const QScreen* s = screen())
         rect.setHeight(qMin(rect.height(), s->availableGeometry().height())); // never taller than the screen
@@ -262,9 +284,11 @@ int TRSSView::MaxStripWidth() const
 
 void TRSSView::closeEvent(QCloseEvent* event)
 {
-    // Closing the ticker ends the program, through the organiser's close road.
+    // Closing the ticker ends the program, through the organiser's close road;
+    // the strip and its description go at once.
     if (host) {
         event->ignore();
+        hide();
         host->EndProgram();
         return;
     }

@@ -56,6 +56,8 @@ public:
     void Previous();    // "Prev Rss"
     void TogglePause(); // "Pause"
     void OpenActualLink(); // "Open Actual Link ...", and a double click on the strip
+    // The strip as wide as the text lbRss holds now (a status line), within the screen.
+    void FitStripToTitle();
 
     // Menu and tray commands (RssViewsMenus.cpp).
     void IntervalCommand();          // Interval1: asks for the seconds per item
@@ -118,6 +120,8 @@ public:
     QAction* ShowAllNews1 = nullptr;
     QAction* Exit1 = nullptr;
     QSystemTrayIcon* TrayIcon = nullptr; // nullptr when the desktop has no tray
+    QTimer* TrayWatch = nullptr;         // looks for a tray until one comes
+    static constexpr int kTrayWatchMs = 3000;
     TDescriptionWindow* DescriptionWindow = nullptr;
 
     // State.
@@ -163,6 +167,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override; // RssViewsMenus.cpp
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -178,7 +183,10 @@ private:
     void CreateComponents();
     // RssViewsMenus.cpp: the popups need the organiser's shared actions.
     void CreateMenus();
+public:
+    // Puts the icon in the tray, or watches for a tray when there is none yet.
     void CreateTrayIcon();
+private:
     void UpdateMenuState();
     int MaxStripWidth() const;
     void SetTimerEnabled(bool enabled);

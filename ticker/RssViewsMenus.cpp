@@ -215,9 +215,23 @@ void TRSSView::UpdateMenuState()
 
 void TRSSView::CreateTrayIcon()
 {
-    // Without a tray the program runs on; the strip's popup reaches every command.
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    // Without a tray the program runs on; the strip's popup reaches every
+    // command. A panel started after the program (as autostarted programs
+    // often are) brings its tray later: it is watched for until it comes.
+    if (TrayIcon)
         return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (!TrayWatch) {
+            TrayWatch = new QTimer(this);
+            TrayWatch->setObjectName(QStringLiteral("TrayWatch"));
+            TrayWatch->setInterval(kTrayWatchMs);
+            connect(TrayWatch, &QTimer::timeout, this, &TRSSView::CreateTrayIcon);
+            TrayWatch->start();
+        }
+        return;
+    }
+    if (TrayWatch)
+        TrayWatch->stop();
     TrayIcon = new QSystemTrayIcon(this);
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
     // The application's icon; before start-up has set one, the logo of the node icons.

@@ -4,6 +4,7 @@
 
 #include "app/NewsGlobals.h"
 #include "language/LangManager.h"
+#include "ticker/DescriptionWindow.h"
 #include "text/TextTools.h"
 
 #include <QAction>
@@ -50,4 +51,14 @@ void TRSSView::showEvent(QShowEvent* event)
 {
     ApplyTickerTexts();
     QWidget::showEvent(event);
+    // The description comes back with the strip, as the settings say.
+    if (DescriptionShown)
+        ShowDescriptionWindow();
+}
+
+void TRSSView::hideEvent(QHideEvent* event)
+{
+    // The description never stays behind without its strip.
+    DescriptionWindow->hide();
+    QWidget::hideEvent(event);
 }

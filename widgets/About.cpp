@@ -15,7 +15,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QtMath>
 
 TFrmAbout* FrmAbout = nullptr;
 
@@ -74,18 +76,40 @@ QString TFrmAbout::VersionLine() const
 
 QString TFrmAbout::InfoText() const
 {
-    return VersionLine() + QStringLiteral("\n\n"
-                                          "Copyright (c) Quorbel developers\n")
-        + kWebAddress + QStringLiteral("\nAll rights reserved.\n") + kSupportAddress;
+    // The Qt the program runs with, which may be newer than the one it was built with.
+    return VersionLine() + QStringLiteral("\n\nQt ") + QString::fromLatin1(qVersion())
+        + QStringLiteral("\nCopyright (c) Quorbel developers\n") + kWebAddress + QStringLiteral("\n")
+        + kLicenceLine + QStringLiteral("\n") + kSupportAddress;
+}
+
+void TFrmAbout::FitToText()
+{
+    // The text keeps its design width unless a line cannot wrap (a long
+    // address or translation); the box grows until nothing is cut off.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QSize room = screen ? screen->availableGeometry().size() - QSize(40, 80) : QSize(1600, 1000);
+    QTextDocument* document = RichEdit1->document();
+    const int frame = 2 * (RichEdit1->frameWidth() + 2);
+    document->setTextWidth(-1);
+    const int ideal = qCeil(document->idealWidth()) + frame;
+    const int textWidth = qBound(kDesignTextSize.width(), ideal, room.width() - 64);
+    document->setTextWidth(textWidth - frame);
+    const int textHeight = qBound(kDesignTextSize.height(), qCeil(document->size().height()) + frame,
+                                  room.height() - 110);
+    RichEdit1->setGeometry(56, 8, textWidth, textHeight);
+    const int width = 56 + textWidth + 18;
+    const int bevelTop = 8 + textHeight + 15;
+    Bevel1->setGeometry(8, bevelTop, width - 16, 2);
+    bnClose->setGeometry((width - 75) / 2, bevelTop + 20, 75, 25);
+    setFixedSize(width, bevelTop + 87); // the design: 367 high with the bevel at 280
 }
 
 int TFrmAbout::ShowModal(TRSSView* ticker)
 {
     if (ticker)
         ticker->AutoShow = false;
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    const int result = exec();
+    const int result = exec(); // centred on the screen once sized to its text
+
     if (ticker)
         ticker->AutoShow = true;
     return result;
@@ -100,6 +124,9 @@ void TFrmAbout::showEvent(QShowEvent* event)
     }
     RichEdit1->setPlainText(InfoText());
     TFrmNote::HighlightLinks(RichEdit1);
+    FitToText();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     CurrentLink.clear();
     CurrentMail.clear();
     QDialog::showEvent(event);
@@ -129,6 +156,6 @@ void TFrmAbout::TextClicked()
             Shell().OpenUrl(target);
     } else if (!CurrentMail.isEmpty()) {
         if (!Mail().SendMail(CurrentMail, VersionLine()))
-            Dialogs().ShowMessage(QString(SMailFailed).replace(QLatin1String("%s"), CurrentMail));
+            Dialogs().ShowError(QString(SMailFailed).replace(QLatin1String("%s"), CurrentMail));
     }
 }

@@ -5,6 +5,7 @@
 #include "platform/Downloader.h"
 
 #include <QDialog>
+#include <QSize>
 #include <QString>
 
 class QFrame;
@@ -23,8 +24,12 @@ public:
     int ShowModal(TRSSView* ticker);
     // The version line: "SVersion" and the program's version.
     QString VersionLine() const;
-    // The text shown, before highlighting.
+    // The text shown, before highlighting: the version line, the Qt version,
+    // the copyright, web address, licence line and support address.
     QString InfoText() const;
+    // Sizes the text area to the text (never below its design size) and the
+    // box around it.
+    void FitToText();
     // What a release of the mouse button in the text does.
     void TextClicked();
 
@@ -41,6 +46,9 @@ public:
 
     static inline const QString kWebAddress = kProgramWebAddress;
     static inline const QString kSupportAddress = QStringLiteral("support@quorbel.example.org");
+    // The rights the program is given under (no licence has been granted).
+    static inline const QString kLicenceLine = QStringLiteral("All rights reserved.");
+    static inline const QSize kDesignTextSize{281, 257};
 
 protected:
     void showEvent(QShowEvent* event) override;

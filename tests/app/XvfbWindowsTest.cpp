@@ -3,15 +3,20 @@
 #include "app/NewsGlobals.h"
 #include "app/ProgramSetup.h"
 #include "organiser/InterfaceTexts.h"
+#include "feeds/UpdateAll.h"
 #include "organiser/NewsFeeders.h"
+#include "platform/Dialogs.h"
 #include "support/FakeClock.h"
 #include "support/FakeConnectivity.h"
 #include "support/FakeDialogs.h"
 #include "model/ViewNodes.h"
 #include "support/TempFolder.h"
+#include "ticker/DescriptionWindow.h"
 #include "ticker/RssViews.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
@@ -221,12 +226,112 @@ TEST_F(XvfbWindowsTest, OrganiserOpensWithDesignBounds)
     organiser->show();
     WaitUntilShown(organiser.get());
     EXPECT_EQ(organiser->geometry().size(), QSize(536, 508));
-    EXPECT_EQ(organiser->PageControl1->currentIndex(), 3);
+    EXPECT_EQ(organiser->PageControl1->currentIndex(), 5);
     EXPECT_EQ(organiser->PageControl1->size(),
               QSize(organiser->Panel1->width() - 9, organiser->Panel1->height() - 9));
-    EXPECT_TRUE(organiser->tvAudio->isVisible());
+    EXPECT_TRUE(organiser->tvTree->isVisible());
     organiser->close();
     EXPECT_FALSE(organiser->isVisible());
     EXPECT_TRUE(ticker->isVisible());
+}
+TEST_F(XvfbWindowsTest, FirstRunOpensTheOrganiserOnTheTreeTab)
+{
+    organiser->PageControl1->setCurrentIndex(0);
+    organiser->Timer1Timer(); // the first tick finds no news at all
+    WaitUntilShown(organiser.get());
+    EXPECT_TRUE(organiser->isVisible());
+    EXPECT_TRUE(organiser->tvTree->isVisible());
+    EXPECT_EQ(ticker->lbRss->accessibleName(), OrganiserTexts.SNoNewsYet);
+    EXPECT_TRUE(ticker->isVisible()) << "the strip that says how to begin stays";
+}
+
+// The same windows with a small window manager, which keeps windows that
+// stay on top above the others as desktops do.
+class XvfbWindowsStackingTest : public XvfbWindowsTest {
+protected:
+    void SetUp() override
+    {
+        XvfbWindowsTest::SetUp();
+        if (IsSkipped())
+            return;
+        wm.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (!wm.waitForStarted(3000))
+            GTEST_SKIP() << "needs openbox";
+        WaitFor([] { return RootProperty("_NET_SUPPORTING_WM_CHECK").contains("window id"); });
+        ASSERT_TRUE(RootProperty("_NET_SUPPORTING_WM_CHECK").contains("window id")) << "openbox did not start";
+    }
+    void TearDown() override
+    {
+        XvfbWindowsTest::TearDown();
+        wm.terminate();
+        wm.waitForFinished(3000);
+    }
+    static QString RootProperty(const char* name)
+    {
+        QProcess xprop;
+        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QString::fromLatin1(name)});
+        xprop.waitForFinished(3000);
+        return QString::fromUtf8(xprop.readAllStandardOutput());
+    }
+    // The managed windows as the X server stacks them, bottom first.
+    static QList<WId> Stacking()
+    {
+        QList<WId> ids;
+        const QString line = RootProperty("_NET_CLIENT_LIST_STACKING");
+        for (const QString& part : line.mid(line.indexOf('#') + 1).split(',', Qt::SkipEmptyParts))
+            ids << part.trimmed().toULongLong(nullptr, 16);
+        return ids;
+    }
+    static bool Mapped(const QWidget* w)
+    {
+        QProcess info;
+        info.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(w->winId())});
+        info.waitForFinished(3000);
+        return info.readAllStandardOutput().contains("IsViewable");
+    }
+    QProcess wm;
+};
+
+TEST_F(XvfbWindowsStackingTest, ABoxIsAboveTheDescriptionAndTheReloadAllWindow)
+{
+    TTreeItem item("RSS", "A headline", "http://h/1", "What the headline is about", "", "0");
+    ticker->ShowItem(item);
+    WaitUntilShown(ticker->DescriptionWindow);
+    ASSERT_TRUE(Mapped(ticker->DescriptionWindow));
+    organiser->show();
+    WaitUntilShown(organiser.get());
+    TFrmUpdateAll progress(organiser.get(), {}, {});
+    progress.ShowCentred();
+    WaitUntilShown(&progress);
+
+    SetDialogs(nullptr); // the real message box
+    bool looked = false, descriptionMapped = true, stripMapped = true;
+    int boxAt = -1, progressAt = -1;
+    QString stackingSeen;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        WaitUntilShown(box);
+        WaitFor([&] { return Stacking().contains(box->windowHandle()->winId()); });
+        const QList<WId> order = Stacking();
+        boxAt = order.indexOf(box->windowHandle()->winId());
+        stackingSeen = RootProperty("_NET_CLIENT_LIST_STACKING") + QString::number(box->windowHandle()->winId(), 16) + " "
+            + QString::number(progress.windowHandle()->winId(), 16);
+        progressAt = order.indexOf(progress.windowHandle()->winId());
+        descriptionMapped = Mapped(ticker->DescriptionWindow);
+        stripMapped = Mapped(ticker.get());
+        looked = true;
+        box->buttons().constLast()->click();
+    });
+    Dialogs().ShowError("Error downloading \"http://h/1\"");
+    ASSERT_TRUE(looked);
+    EXPECT_FALSE(descriptionMapped) << "the description window stepped aside";
+    EXPECT_FALSE(stripMapped) << "the strip stepped aside";
+    ASSERT_GE(progressAt, 0);
+    EXPECT_GT(boxAt, progressAt) << "the box is above the Reload All window; " << stackingSeen.toStdString();
+    // Both come back once the box is closed.
+    WaitUntilShown(ticker.get());
+    EXPECT_TRUE(ticker->isVisible());
+    EXPECT_TRUE(ticker->DescriptionWindow->isVisible());
 }
 } // namespace

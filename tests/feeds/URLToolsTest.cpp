@@ -79,4 +79,28 @@ TEST(Connectivity, RemovingTheFakeRestoresTheSystemService)
     EXPECT_EQ(&Connectivity(), system);
 }
 
+TEST(NormaliseFeedURL, FeedLinksBecomeWebURLs)
+{
+    const struct {
+        const char* given;
+        const char* expected;
+    } cases[] = {
+        {"feed://news.test/rss.xml", "http://news.test/rss.xml"},
+        {"FEED://news.test/a?b=1", "http://news.test/a?b=1"},
+        {"feed:https://news.test/rss", "https://news.test/rss"},
+        {"feed:http://news.test/rss", "http://news.test/rss"},
+        {"feed://https://news.test/rss", "https://news.test/rss"}, // as some browsers hand it over
+        {"feed:news.test/rss", "http://news.test/rss"},
+        {"  feed://news.test/rss\r\n", "http://news.test/rss"},
+        {"feed:", "feed:"},            // names nothing: left alone
+        {"feed://", "feed://"},
+        {"http://news.test/feed", "http://news.test/feed"}, // not a feed link: unchanged
+        {"feeder notes", "feeder notes"},
+        {"my feed://x", "my feed://x"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NormaliseFeedURL(QString::fromUtf8(c.given)), QString::fromUtf8(c.expected)) << c.given;
+}
+
 } // namespace

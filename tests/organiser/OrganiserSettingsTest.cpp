@@ -17,7 +17,7 @@ TEST_F(OrganiserSettingsTest, FirstStartDefaultsAndNothingWritten)
 {
     CreateOrganiser();
     EXPECT_EQ(organiser->geometry(), QRect(249, 132, 536, 508));
-    EXPECT_EQ(organiser->PageControl1->currentIndex(), 3);
+    EXPECT_EQ(organiser->PageControl1->currentIndex(), 5); // the Tree tab, where a new user adds feeds
     EXPECT_EQ(organiser->NewsInterval, 300000);
     EXPECT_EQ(organiser->NewsStorageDuration, 5);
     EXPECT_FALSE(organiser->TreeLoaded);

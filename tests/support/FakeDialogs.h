@@ -14,6 +14,11 @@ public:
     FakeDialogs& operator=(const FakeDialogs&) = delete;
 
     void ShowMessage(const QString& text) override { messages << text; }
+    void ShowError(const QString& text) override
+    {
+        messages << text;
+        errors << text;
+    }
     bool AskYesNo(const QString& text) override { return Answer(text); }
     bool AskOkCancel(const QString& text) override { return Answer(text); }
     bool InputQuery(const QString&, const QString& prompt, QString& value) override
@@ -29,7 +34,8 @@ public:
     QString GetSaveFileName(const QString&, const QString&, const QString&) override { return NextFile(); }
     void ShowNote(const QString& title, const QString& text) override { notes << title + '|' + text; }
 
-    QStringList messages;
+    QStringList messages; // information and errors, in order
+    QStringList errors;   // the errors among them
     QStringList questions;
     QStringList notes; // "title|text" of each note shown
     std::deque<bool> answers;   // for yes/no and OK/cancel; empty means no

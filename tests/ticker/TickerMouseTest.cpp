@@ -132,4 +132,45 @@ TEST_F(TickerMouseTest, NoDescriptionOrDragWhileHidden)
     EXPECT_FALSE(view->DescriptionWindow->isVisible());
     EXPECT_EQ(view->pos(), before);
 }
+TEST_F(TickerMouseTest, TheDescriptionNeverOutlivesItsStrip)
+{
+    // Closed by its glyph while the organiser shows: items go on changing,
+    // but neither the strip nor its description comes back on its own.
+    host.Showing = true;
+    Mouse(view->imClose, QEvent::MouseButtonPress, QPoint(5, 5));
+    Mouse(view->imClose, QEvent::MouseButtonRelease, QPoint(5, 5));
+    auto item = Item("Next headline", "http://h/1", "Its description");
+    view->ShowItem(*item);
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_FALSE(view->DescriptionWindow->isVisible());
+    // Shown again, the description comes with it as the settings say.
+    view->show();
+    EXPECT_TRUE(view->DescriptionWindow->isVisible());
+    view->hide();
+    view->ShowDescription = false;
+    view->ShowItem(*item);
+    view->show();
+    EXPECT_FALSE(view->DescriptionWindow->isVisible());
+
+    // The window manager's close: both go at once, and the program is asked to end.
+    view->ShowDescription = true;
+    view->ShowItem(*item);
+    ASSERT_TRUE(view->DescriptionWindow->isVisible());
+    view->close();
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_FALSE(view->DescriptionWindow->isVisible());
+    EXPECT_EQ(host.EndRequests, 1);
+}
+
+TEST_F(TickerMouseTest, WithoutATrayTheStripWatchesForOne)
+{
+    // The offscreen platform has no tray: the icon waits for one to appear.
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        GTEST_SKIP() << "a tray is there";
+    EXPECT_EQ(view->TrayIcon, nullptr);
+    ASSERT_NE(view->TrayWatch, nullptr);
+    EXPECT_TRUE(view->TrayWatch->isActive());
+    EXPECT_EQ(view->TrayWatch->interval(), TRSSView::kTrayWatchMs);
+}
+
 } // namespace

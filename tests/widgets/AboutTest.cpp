@@ -6,7 +6,9 @@
 #include "support/FakeMail.h"
 #include "support/FakeShell.h"
 
+#include <QPushButton>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
@@ -50,6 +52,35 @@ TEST(AboutTest, VersionLineAndClicksOnItsAddresses)
     ClickInto(about, TFrmAbout::kSupportAddress);
     EXPECT_EQ(shell.opened.size(), 1);
     EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST(AboutTest, NothingMissingAndEverythingFits)
+{
+    TFrmAbout about;
+    const struct {
+        const char* name;
+        QString version;
+    } cases[] = {
+        {"English", QStringLiteral("Quorbel Stay Tivaleo Version ")},
+        {"a long translation", QStringLiteral("Quorbel, der kleine Nachrichtenleser für den Schreibtisch, "
+                                              "bleib auf dem Laufenden, in der Ausgabe ")
+                                   .repeated(4)},
+    };
+    for (const auto& c : cases) {
+        about.SVersion = c.version;
+        about.show();
+        const QString text = about.RichEdit1->toPlainText();
+        for (const QString& part : {about.VersionLine(), QStringLiteral("Qt ") + qVersion(), TFrmAbout::kLicenceLine,
+                                    TFrmAbout::kWebAddress, TFrmAbout::kSupportAddress, QStringLiteral("Copyright")})
+            EXPECT_TRUE(text.contains(part)) << c.name << ": " << part.toStdString();
+        // The whole text shows without scrolling, and the button below it.
+        EXPECT_LE(about.RichEdit1->document()->size().height(), about.RichEdit1->viewport()->height()) << c.name;
+        EXPECT_LE(about.RichEdit1->document()->idealWidth(), about.RichEdit1->viewport()->width() + 1) << c.name;
+        EXPECT_GT(about.bnClose->y(), about.RichEdit1->geometry().bottom()) << c.name;
+        EXPECT_LE(about.bnClose->geometry().bottom(), about.height()) << c.name;
+        EXPECT_GE(about.width(), 355) << c.name;
+        about.hide();
+    }
 }
 
 } // namespace
