@@ -280,7 +280,7 @@ void TRSSView::IntervalCommand()
     if (Dialogs().InputQuery(SNewsIntervalTitle, SNewsIntervalInput, text)) {
         qint64 seconds = 0;
         if (!ReadIntervalSeconds(text, seconds))
-            Dialogs().ShowMessage(FormatNumber(SIntervalRefused, kMaxIntervalSeconds));
+            Dialogs().ShowError(FormatNumber(SIntervalRefused, kMaxIntervalSeconds));
         else if (seconds * 1000 != RSSInterval) {
             RSSInterval = static_cast<qint32>(seconds * 1000);
             SaveTickerSettings();
