@@ -15,6 +15,7 @@
 #include "platform/Encoding.h"
 #include "platform/Errors.h"
 #include "text/TextTools.h"
+#include "ticker/RssViews.h"
 
 #include <QFile>
 #include <QTreeWidget>
@@ -234,6 +235,9 @@ QTreeWidgetItem* TNewsFeeder::FetchForUser(QString url, QTreeWidgetItem* node)
         resultNode->setExpanded(true);
     if (resultNode && known.Get())
         tvTree->setCurrentItem(resultNode);
+    // What the user just added plays on the strip from its next turn on.
+    if (resultNode && ticker)
+        ticker->RebuildQueue(tvTree);
     return resultNode;
 }
 

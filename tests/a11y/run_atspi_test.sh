@@ -83,8 +83,11 @@ done
 "$registryd" >"$work/registry.log" 2>&1 &
 pids+=($!)
 
+# A feed file on the command line: its one item gives the strip a headline to announce.
+printf '<rss version="2.0"><channel><title>A11y</title><item><title>Accessible headline</title>%s\n' \
+  '<link>http://a11y.test/1</link></item></channel></rss>' >"$work/feed.xml"
 QT_QPA_PLATFORM=xcb QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QUORBEL_HOME=$work/home \
-  "$program" >"$work/program.log" 2>&1 &
+  "$program" "$work/feed.xml" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=("$program_pid")
 
