@@ -159,8 +159,9 @@ QString LangQuote(const QString& text)
 }
 
 namespace {
-// The placeholder kinds of a format text, in order: the conversion letter,
-// "%" for "%%", "?" for a "%" that begins no placeholder.
+// The placeholder kinds of a format text, in order: "s" and "d" for the two
+// the texts' formatter fills, "%" for "%%", and for any other "%" a "?" with
+// the character after it, so that "%S", "%5s" or "%3d" only match themselves.
 QString PlaceholderKinds(const QString& text)
 {
     QString kinds;
@@ -168,28 +169,13 @@ QString PlaceholderKinds(const QString& text)
     for (int i = 0; i < n; ++i) {
         if (text[i] != QLatin1Char('%'))
             continue;
-        int j = i + 1;
-        if (j < n && text[j] == QLatin1Char('%')) {
-            kinds += QLatin1Char('%');
-            i = j;
-            continue;
-        }
-        while (j < n && QStringLiteral("-+ #0").contains(text[j]))
-            ++j;
-        while (j < n && (text[j].isDigit() || text[j] == QLatin1Char('*')))
-            ++j;
-        if (j < n && text[j] == QLatin1Char('.')) {
-            ++j;
-            while (j < n && (text[j].isDigit() || text[j] == QLatin1Char('*')))
-                ++j;
-        }
-        const QChar kind = j < n ? text[j].toLower() : QChar();
-        if (kind == QLatin1Char('s') || kind == QLatin1Char('d') || kind == QLatin1Char('u')
-            || kind == QLatin1Char('x')) {
-            kinds += kind;
-            i = j;
+        const QChar next = i + 1 < n ? text[i + 1] : QChar();
+        if (next == QLatin1Char('%') || next == QLatin1Char('s') || next == QLatin1Char('d')) {
+            kinds += next;
+            ++i;
         } else {
             kinds += QLatin1Char('?');
+            kinds += next;
         }
     }
     return kinds;

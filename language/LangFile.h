@@ -61,7 +61,7 @@ private:
 QString LangDequote(const QString& value);
 // Quoted-string form: enclosed in double quotes, inner double quotes doubled.
 QString LangQuote(const QString& text);
-// Whether two texts hold the same printf-style placeholders (%s, %d, %u, %x
-// and %%, with flags, width and precision allowed) in the same order; a "%"
-// that begins none of them counts as a placeholder of its own kind.
+// Whether two texts hold the same placeholders in the same order: "%s" and
+// "%d" (what the formatter fills) and "%%"; any other "%" (with a flag, a
+// width, another letter) matches only the same "%" and character.
 bool SamePlaceholders(const QString& a, const QString& b);

@@ -176,9 +176,12 @@ TEST(LangFileValueTest, SamePlaceholders)
         {"%s", "%s %s", false},           // number
         {"%s", "", false},
         {"%d items", "%s Dinge", false},  // kind
-        {"%d seconds", "%5d Sekunden", true},
-        {"%-10s|%.3d", "%s|%d", true},
-        {"%x", "%X", true},
+        // Only "%s" and "%d" are filled: any other form would be shown raw.
+        {"%d seconds", "%5d Sekunden", false},
+        {"%-10s|%.3d", "%s|%d", false},
+        {"%s", "%S", false},
+        {"%s", "%-s", false},
+        {"%x", "%X", false},
         {"%u", "%d", false},
         {"100%% sure", "100%% sicher", true},
         {"100%% sure", "100% sicher", false},
@@ -412,7 +415,7 @@ TEST(LangManagerTest, NamedTextsAreCheckedBeforeUse)
         {"SMore", "%s", "%s", true},
         {"SFewer", "Error %s", "Error %s", true},
         {"SKind", "%s errors", "%s errors", true},
-        {"SWidth", "%d seconds", "%5d Sekunden", false},
+        {"SWidth", "%d seconds", "%d seconds", true}, // "%5d" would be shown as written
         {"SPercent", "100%% sure", "100%% sicher", false},
         {"SOldQuote", "Error \"%s\"", "Error \"%s\"", true}, // dequoting cut it before the %s
         {"SNewQuote", "Error \"%s\"", "Fehler \"%s\"", false},
