@@ -109,7 +109,7 @@ void Read(const QString& fileName, TTreeList& list)
         if (parent.role == TRole::Pending) {
             TTreeItem folder;
             folder.NewsType = kFolder;
-            folder.SetTitle(parent.title);
+            folder.SetTitle(parent.title.toHtmlEscaped());
             folder.TimeStamp = 0;
             parent.container = records.Append(folder, parent.container);
             parent.role = TRole::Folder;
@@ -125,7 +125,9 @@ void Read(const QString& fileName, TTreeList& list)
         } else if (IsWebUrl(url)) {
             TTreeItem feed;
             feed.NewsType = kFeed;
-            feed.SetTitle(FirstNonBlank(text, title, url));
+            // The attribute is text already: escaped, so that the title
+            // conversion gives it back whole ("x < y", "&lt;b&gt;").
+            feed.SetTitle(FirstNonBlank(text, title, url).toHtmlEscaped());
             feed.Link = url;
             feed.TimeStamp = 0;
             feed.IconIdx = -1;

@@ -73,7 +73,7 @@ TEST_F(OpmlTest, ReadsTheShapesOtherReadersExport)
          head + "<body><outline text=\"Tom &amp; Jerry &#228; &lt;b&gt;\""
                 " xmlUrl=\"http://t.example/?a=1&amp;b=2\"/>"
                 "</body></opml>",
-         "RSH:Tom & Jerry \xC3\xA4@http://t.example/?a=1&b=2"},
+         "RSH:Tom & Jerry \xC3\xA4 <b>@http://t.example/?a=1&b=2"}, // text as written, "<" and all
         {"xmlurl in any case, root in any case",
          "<OPML><BODY><outline text=\"Low\" xmlurl=\"http://l.example/rss\"/>"
          "<outline text=\"Up\" XMLURL=\"HTTPS://u.example/rss\"/></BODY></OPML>",
