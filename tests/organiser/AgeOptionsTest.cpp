@@ -15,22 +15,6 @@
 namespace {
 class AgeOptionsTest : public OrganiserFixture {
 protected:
-    ~AgeOptionsTest() override
-    {
-        organiser.reset(); // before the ticker it points to
-        ticker.reset();
-    }
-
-    void CreateWithTicker()
-    {
-        ticker = std::make_unique<TRSSView>([this](TRSSView* view) {
-            organiser = std::make_unique<TNewsFeeder>(view);
-            return organiser.get();
-        });
-        organiser->Timer1->stop();
-        organiser->Busy->SetTreeReady(true);
-    }
-
     // A feed with items, selected on the Tree tab of a showing organiser.
     QTreeWidgetItem* SelectedFeed(const QString& title, const QString& link, int items = 0)
     {
@@ -49,8 +33,6 @@ protected:
     {
         return TIniFile(SettingsFileName()).ReadInteger(section, key, -12345);
     }
-
-    std::unique_ptr<TRSSView> ticker;
 };
 
 TEST(TextBeforeParenTest, CutsAtTheFirstParen)

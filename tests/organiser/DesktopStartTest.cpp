@@ -14,19 +14,7 @@
 namespace {
 class DesktopStartTest : public OrganiserFixture {
 protected:
-    void CreateWithTicker()
-    {
-        ticker = std::make_unique<TRSSView>([this](TRSSView* view) {
-            organiser = std::make_unique<TNewsFeeder>(view);
-            return organiser.get();
-        });
-        organiser->Timer1->stop();
-    }
-    void TearDown() override
-    {
-        organiser.reset();
-        ticker.reset();
-    }
+    void CreateWithTicker() { OrganiserFixture::CreateWithTicker(false); }
     // The captions and links of tvTree's top-level nodes.
     QStringList TopLevel() const
     {
@@ -44,7 +32,6 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
     }
-    std::unique_ptr<TRSSView> ticker;
 };
 
 TEST_F(DesktopStartTest, AnEmptyTreeOpensTheOrganiserOnTheTreeTabAndSaysHowToBegin)

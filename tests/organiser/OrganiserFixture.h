@@ -9,6 +9,7 @@
 #include "support/FakeDialogs.h"
 #include "support/FakeDownloader.h"
 #include "support/TempFolder.h"
+#include "ticker/RssViews.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -43,6 +44,18 @@ protected:
         // Tests put their nodes straight into tvTree, standing for a tree
         // that start-up has built whole: it may be stored.
         organiser->Busy->SetTreeReady(true);
+    }
+
+    // An organiser owned by a ticker, as the program makes them; treeReady
+    // false leaves the tree to be built by the first tick.
+    void CreateWithTicker(bool treeReady = true)
+    {
+        ticker = std::make_unique<TRSSView>([this](TRSSView* view) {
+            organiser = std::make_unique<TNewsFeeder>(view);
+            return organiser.get();
+        });
+        organiser->Timer1->stop();
+        organiser->Busy->SetTreeReady(treeReady);
     }
 
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& kind, const QString& title,
@@ -96,5 +109,7 @@ protected:
     FakeDialogs dialogs;
     TempProgramFolder home;
     TNewsData data;
+    // Destroyed after the organiser that points to it.
+    std::unique_ptr<TRSSView> ticker;
     std::unique_ptr<TNewsFeeder> organiser;
 };
