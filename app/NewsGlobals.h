@@ -47,6 +47,10 @@ public:
     // Called at the end of every ReloadIcons, which drops the shell icons of
     // file nodes: whoever shows such nodes gives them their icons again.
     std::function<void()> IconsReloaded;
+    // When set, a site icon that must be looked up on the network is handed
+    // to it, and AssignSiteIcon returns at once; else the lookup downloads
+    // while the caller waits.
+    std::function<void(QTreeWidgetItem* node, const QString& link)> LookUpIconLater;
 
     // Image, selected image and state image of a view node from its item.
     void ApplyNodeImages(const TTreeItem* item, QTreeWidgetItem* node) const;

@@ -19,6 +19,8 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QTcpServer>
+#include <QTemporaryDir>
+#include <QFile>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QTreeWidget>
@@ -32,11 +34,12 @@ constexpr int kItems = 100;
 constexpr int kAddresses = 8;
 constexpr int kAnswerMs = 100;
 
-QByteArray FeedBody(int feed)
+// Generation g holds stories g*10 to g*10+99: each new one brings ten.
+QByteArray FeedBody(int feed, int generation = 0)
 {
     QByteArray xml = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Feed " + QByteArray::number(feed)
                      + "</title>";
-    for (int i = 0; i < kItems; ++i)
+    for (int i = generation * 10; i < generation * 10 + kItems; ++i)
         xml += "<item><title>Feed " + QByteArray::number(feed) + " story " + QByteArray::number(i)
                + "</title><link>http://example.org/" + QByteArray::number(feed) + "/" + QByteArray::number(i)
                + "</link><description>Text of the story, long enough to be a paragraph of news.</description>"
@@ -82,6 +85,12 @@ public:
     }
     bool notModified = false;
     int requests = 0;
+    void NextGeneration()
+    {
+        ++generation;
+        for (int f = 0; f < feedCount; ++f)
+            bodies[f] = FeedBody(f, generation);
+    }
 
 private:
     void Serve(QTcpSocket* socket)
@@ -150,6 +159,7 @@ private:
     std::vector<std::unique_ptr<QTcpServer>> servers;
     std::vector<QByteArray> bodies;
     quint16 port = 0;
+    int generation = 0;
     int feedCount;
     bool failing;
 };
@@ -214,7 +224,7 @@ struct TScene {
     std::unique_ptr<TNewsFeeder> organiser;
     std::vector<QTreeWidgetItem*> feeds;
 
-    explicit TScene(int feedCount = kFeeds, bool failing = false) : server(feedCount, failing)
+    explicit TScene(int feedCount = kFeeds, bool failing = false, bool withNodes = true) : server(feedCount, failing)
     {
         SetConnectivity(&online);
         SetDialogs(&dialogs);
@@ -223,7 +233,7 @@ struct TScene {
         organiser->Timer1->stop();
         organiser->Busy->SetTreeReady(true);
         organiser->TreeLoaded = true;
-        for (int f = 0; f < feedCount; ++f) {
+        for (int f = 0; f < feedCount && withNodes; ++f) {
             TTreeItem item(kFeed, QStringLiteral("Feed %1").arg(f), server.Url(f), "", "", "0");
             item.IconIdx = imgFeed;
             const int index = NewsData->NewsList.AddCopy(item);
@@ -235,6 +245,13 @@ struct TScene {
         organiser.reset();
         SetDialogs(nullptr);
         SetConnectivity(nullptr);
+    }
+    // The feeds of the tree, as a load or import has made them.
+    void TakeFeedsOfTree()
+    {
+        feeds.clear();
+        for (int i = 0; i < organiser->tvTree->topLevelItemCount(); ++i)
+            feeds.push_back(organiser->tvTree->topLevelItem(i));
     }
     bool AllFilled() const
     {
@@ -305,6 +322,70 @@ void BM_NewFeedsFill(benchmark::State& state)
         state.counters["filled"] = scene.AllFilled();
     }
 }
+// An OPML file of the 200 feeds loaded into an empty tree (the import the
+// Load command runs), from the command to every feed filled and stored.
+// Site icons are looked up as after every import (one lookup per address).
+void BM_OpmlImportFill(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TScene scene(kFeeds, false, false);
+        if (!scene.server.Ready()) {
+            state.SkipWithError("cannot listen on 127.0.0.1 to 127.0.0.8");
+            return;
+        }
+        QTemporaryDir folder;
+        const QString opml = folder.filePath(QStringLiteral("feeds.opml"));
+        QFile file(opml);
+        file.open(QIODevice::WriteOnly);
+        file.write("<?xml version=\"1.0\"?><opml version=\"1.0\"><head><title>Bench</title></head><body>");
+        for (int f = 0; f < kFeeds; ++f)
+            file.write(QStringLiteral("<outline text=\"Feed %1\" type=\"rss\" xmlUrl=\"%2\"/>")
+                           .arg(f)
+                           .arg(scene.server.Url(f))
+                           .toUtf8());
+        file.write("</body></opml>");
+        file.close();
+        QElapsedTimer run;
+        run.start();
+        if (!scene.organiser->LoadNewsFile(opml)) {
+            state.SkipWithError("the OPML file was not read");
+            return;
+        }
+        scene.TakeFeedsOfTree();
+        scene.RunUntil([&] { return scene.AllFilled() && scene.organiser->Pipeline->IsIdle(); });
+        scene.organiser->WaitForStore();
+        state.counters["import_fill_ms"] = double(run.elapsed());
+        state.counters["feeds"] = double(scene.feeds.size());
+        state.counters["filled"] = scene.AllFilled();
+        state.counters["requests"] = scene.server.requests;
+    }
+}
+
+// Memory of a refresh of 1,000 feeds into a tree of 100,000 items: the
+// first Reload All fills the tree and stores it; then every feed brings ten
+// new items and Reload All runs again. Reports the resident size before the
+// second run and its peak during the run and the store after it.
+void BM_RefreshMemory(benchmark::State& state)
+{
+    constexpr int kMemoryFeeds = 1000;
+    for (auto _ : state) {
+        TScene scene(kMemoryFeeds);
+        if (!scene.server.Ready()) {
+            state.SkipWithError("cannot listen on 127.0.0.1 to 127.0.0.8");
+            return;
+        }
+        scene.ReloadAll(state, "fill");
+        state.counters["items"] = NewsData->NewsList.Count();
+        scene.server.NextGeneration();
+        const long beforeKb = ResetPeakKb();
+        scene.ReloadAll(state, "refresh");
+        state.counters["rss_before_MB"] = beforeKb / 1024.0;
+        state.counters["peak_MB"] = StatusKb("VmHWM:") / 1024.0;
+        state.counters["peak_over_before_MB"] = (StatusKb("VmHWM:") - beforeKb) / 1024.0;
+        state.counters["filled"] = scene.AllFilled();
+    }
+}
+
 // The soak: 1,000 feeds, a quarter failing, the scheduler every 5 s, for
 // QUORBEL_SOAK_SECONDS (skipped when unset; scripts/soak-fetch.sh runs it for
 // ten minutes). The clock runs twelve times faster, so ten minutes cover two
@@ -362,6 +443,8 @@ void BM_Soak(benchmark::State& state)
 
 BENCHMARK(BM_Soak)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReloadAll200Feeds)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_OpmlImportFill)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RefreshMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_NewFeedsFill)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) { return RunBenchmarks(argc, argv, true); }

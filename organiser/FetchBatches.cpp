@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -26,6 +27,29 @@ void TNewsFeeder::CreatePipeline()
         *Busy, [this](const TFetchPipeline::TJob& job) { return FeedRequest(job.url, job.node.In(tvTree)); },
         [this](const TFetchPipeline::TJob& job, const TDownloadAnswer& answer) { MergeFetched(job, answer); },
         [this](TBatch batch) { FetchBatchDone(batch); });
+    batchStoreTimer = new QTimer(this);
+    batchStoreTimer->setSingleShot(true);
+    batchStoreTimer->setInterval(kBatchStoreMs);
+    connect(batchStoreTimer, &QTimer::timeout, this, &TNewsFeeder::StoreMergedSoFar);
+}
+
+void TNewsFeeder::CreateIconLookups()
+{
+    IconLookups = std::make_unique<TSiteIconLookups>(*Pipeline, tvTree);
+    if (NewsData)
+        NewsData->LookUpIconLater = [this](QTreeWidgetItem* node, const QString& link) {
+            IconLookups->Request(node, link);
+        };
+}
+
+void TNewsFeeder::StoreMergedSoFar()
+{
+    if (!storeWanted || endRequested)
+        return;
+    storeWanted = false;
+    SaveNewsWithBackup();
+    if (ticker)
+        ticker->RebuildQueue(tvTree);
 }
 
 TDownloadAnswer TNewsFeeder::TakeFetchedDocument(const TDownloadAnswer& fetched, const QString& scratch)
@@ -52,18 +76,22 @@ void TNewsFeeder::StoreAfterFetch()
 
 bool TNewsFeeder::StartDueFeeds()
 {
-    if (Pipeline->Pending(TBatch::Scheduler) > 0)
-        return true; // the batch before is still on
+    // A tick during a batch adds the feeds that have come due since, so a
+    // slow server holds back only its own feeds.
+    const bool batchOn = Pipeline->Pending(TBatch::Scheduler) > 0;
     const TDateTime now = NowDateTime();
     QList<QTreeWidgetItem*> due;
     for (QTreeWidgetItemIterator it(tvTree); *it; ++it) {
         const TTreeItem* item = NewsData->NodeItem(*it);
         // A feed that failed lately, or whose server asked us to wait, or
         // that is gone, waits; user commands still fetch it.
-        if (item && item->IsKind(kFeed) && now > item->TimeStamp + kRefreshAge && FeedMayBeScheduled(item->Link))
+        if (item && item->IsKind(kFeed) && now > item->TimeStamp + kRefreshAge && FeedMayBeScheduled(item->Link)
+            && !(batchOn && Pipeline->Holds(TBatch::Scheduler, TNodeRef(*it))))
             due << *it;
     }
     UpdatePosition = FirstNode(tvTree);
+    if (batchOn && due.isEmpty())
+        return true;
     if (due.isEmpty()) {
         if (FirstPassPending) {
             if (ticker)
@@ -73,9 +101,9 @@ bool TNewsFeeder::StartDueFeeds()
         }
         return false;
     }
-    schedulerBatchSize = static_cast<int>(due.size());
+    schedulerBatchSize += static_cast<int>(due.size());
     for (QTreeWidgetItem* node : due)
-        Pipeline->Add({NewsData->NodeItem(node)->Link, TNodeRef(node), TBatch::Scheduler});
+        Pipeline->Add({NewsData->NodeItem(node)->Link, TNodeRef(node), TBatch::Scheduler, {}});
     return true;
 }
 
@@ -110,12 +138,15 @@ void TNewsFeeder::MergeFetched(const TFetchPipeline::TJob& job, const TDownloadA
         if (!reloadAll && schedulerBatchSize == 1 && ticker)
             ticker->RebuildQueue(tvTree);
     }
+    if (storeWanted && !batchStoreTimer->isActive())
+        batchStoreTimer->start();
     if (reloadAll && FrmUpdateAll)
         FrmUpdateAll->FeedDone(caption, failed ? job.url : QString());
 }
 
 void TNewsFeeder::FetchBatchDone(TFetchPipeline::TBatch batch)
 {
+    batchStoreTimer->stop();
     if (storeWanted) {
         storeWanted = false;
         SaveNewsWithBackup();

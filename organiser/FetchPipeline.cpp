@@ -23,8 +23,28 @@ TFetchPipeline::~TFetchPipeline()
 
 void TFetchPipeline::Add(TJob job)
 {
+    const auto firstSide = std::find_if(queued.begin(), queued.end(),
+                                        [](const TJob& queuedJob) { return queuedJob.batch == TBatch::Side; });
+    queued.insert(firstSide, std::move(job));
+    StartMore();
+}
+
+void TFetchPipeline::AddSide(const QString& url, TDone done)
+{
+    TJob job;
+    job.url = url;
+    job.batch = TBatch::Side;
+    job.done = std::move(done);
     queued.push_back(std::move(job));
     StartMore();
+}
+
+bool TFetchPipeline::Holds(TBatch batch, const TNodeRef& node) const
+{
+    auto same = [&](const TJob& job) { return job.batch == batch && job.node == node; };
+    return std::any_of(queued.begin(), queued.end(), same)
+           || std::any_of(running.begin(), running.end(), [&](const auto& entry) { return same(entry.second.job); })
+           || std::any_of(finished.begin(), finished.end(), [&](const auto& f) { return same(f.first); });
 }
 
 int TFetchPipeline::RunningToHost(const QString& host) const
@@ -37,15 +57,24 @@ void TFetchPipeline::StartMore()
 {
     // The first queued job whose host has room goes next; the others keep
     // their places.
+    const auto sideRunning = [this] {
+        return std::count_if(running.begin(), running.end(),
+                             [](const auto& entry) { return entry.second.job.batch == TBatch::Side; });
+    };
     for (auto it = queued.begin(); it != queued.end() && Running() < kMaxRunning;) {
         const QString host = QUrl(it->url, QUrl::TolerantMode).host().toLower();
-        if (RunningToHost(host) >= kMaxPerHost) {
+        if (RunningToHost(host) >= kMaxPerHost || (it->batch == TBatch::Side && sideRunning() >= kMaxSideRunning)) {
             ++it;
             continue;
         }
         TJob job = std::move(*it);
         it = queued.erase(it);
-        const TDownloadRequest request = requestFor ? requestFor(job) : TDownloadRequest{job.url, {}, {}};
+        TDownloadRequest request;
+        if (requestFor && job.batch != TBatch::Side)
+            request = requestFor(job);
+        else
+            request.url = job.url;
+        request.unattended = true;
         std::weak_ptr<bool> alive = token;
         // The id is known only once StartDownload returns; reports always
         // come later, from the event loop.
@@ -71,6 +100,12 @@ void TFetchPipeline::Finished(int id, const TDownloadAnswer& answer)
         return; // dropped meanwhile
     TJob job = std::move(found->second.job);
     running.erase(found);
+    if (job.batch == TBatch::Side) {
+        StartMore();
+        if (job.done)
+            job.done(answer); // may add jobs, or end us
+        return;
+    }
     finished.emplace_back(std::move(job), answer);
     PostMerge();
     StartMore();

@@ -18,6 +18,12 @@
 //    progress ends normally.
 //  - When the last job of a batch has been merged (or dropped), the batch's
 //    end is reported once.
+//  - Every download of the pipeline is unattended (Downloader.h): a server
+//    that goes silent or crawls gives its slot up soon.
+//  - Side jobs (site icons) share the limits above but never hold a feed
+//    back: feed jobs start before every queued side job, at most
+//    kMaxSideRunning side jobs run at once, and a side job's answer goes to
+//    its own callback from the event loop, not to a merge.
 #include "model/ViewNodes.h"
 #include "platform/Downloader.h"
 
@@ -36,12 +42,15 @@ class TFetchPipeline : public QObject {
 public:
     static constexpr int kMaxRunning = 6;
     static constexpr int kMaxPerHost = 2;
+    static constexpr int kMaxSideRunning = 2;
 
-    enum class TBatch { Scheduler, ReloadAll };
+    enum class TBatch { Scheduler, ReloadAll, Side };
+    using TDone = std::function<void(const TDownloadAnswer& answer)>;
     struct TJob {
         QString url;
         TNodeRef node;
         TBatch batch = TBatch::Scheduler;
+        TDone done; // side jobs only
     };
     using TRequestFor = std::function<TDownloadRequest(const TJob& job)>;
     using TMerge = std::function<void(const TJob& job, const TDownloadAnswer& answer)>;
@@ -52,6 +61,11 @@ public:
     ~TFetchPipeline() override;
 
     void Add(TJob job);
+    // A side job: url is fetched and done called with the answer.
+    void AddSide(const QString& url, TDone done);
+    // Whether a job of the batch for node is queued, running or waiting for
+    // its merge.
+    bool Holds(TBatch batch, const TNodeRef& node) const;
     // Ends the batch now (see the rules above).
     void Drop(TBatch batch);
     // Jobs of the batch not yet merged or dropped.

@@ -55,6 +55,7 @@ TNewsFeeder::TNewsFeeder(TRSSView* ticker, QWidget* parent)
     setWindowTitle(QStringLiteral("Quorbel        Stay Tivaleo"));
     setGeometry(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
     CreateComponents();
+    CreateIconLookups();
     CreateWindowActions();
     CreateReloadActions();
     CreateEditActions();
@@ -123,8 +124,11 @@ TNewsFeeder::~TNewsFeeder()
         ticker->ShowItem(ticker->WelcomeItem);
         ticker->lbRss->setText(OrganiserTexts.SThankYou);
     }
-    if (NewsData)
+    if (NewsData) {
         NewsData->IconsReloaded = nullptr;
+        NewsData->LookUpIconLater = nullptr;
+    }
+    IconLookups.reset();
     // Taken apart here, while the views still stand: their own destructors
     // would delete a deep tree recursively. No handler of ours sees it.
     for (QTreeWidget* view : {tvTree, tvTemp, tvTime, tvWeb, tvVideo, tvAudio, tvTheme}) {

@@ -24,6 +24,7 @@
 #include "model/ViewNodes.h"
 #include "organiser/BusyState.h"
 #include "organiser/FetchPipeline.h"
+#include "organiser/SiteIconLookups.h"
 #include "ticker/TickerHost.h"
 
 #include <QPointer>
@@ -99,6 +100,8 @@ public:
     std::unique_ptr<TFeedStates> FeedStates;
     // The downloads of scheduled refreshes and Reload All (FetchPipeline.h).
     std::unique_ptr<TFetchPipeline> Pipeline;
+    // Site icons looked up beside the feeds (SiteIconLookups.h).
+    std::unique_ptr<TSiteIconLookups> IconLookups;
     QString FeedStatesPath() const;
     // The request for url, with the validators when node is its feed.
     TDownloadRequest FeedRequest(const QString& url, QTreeWidgetItem* node) const;
@@ -400,7 +403,13 @@ private:
     void FetchBatchDone(TFetchPipeline::TBatch batch);
     bool StartDueFeeds();
     void CreatePipeline();
+    void CreateIconLookups(); // once tvTree exists
     int schedulerBatchSize = 0;
+    // A batch held up by slow servers still stores what it merged, and
+    // brings it to the ticker, this long after its first unstored merge.
+    static constexpr int kBatchStoreMs = 30 * 1000;
+    QTimer* batchStoreTimer = nullptr;
+    void StoreMergedSoFar();
     // A 304: the feed stamped and captioned as a refresh with nothing new.
     QTreeWidgetItem* RefreshedWithoutNews(QTreeWidgetItem* node);
     void NoteFetchOutcome(const QString& url, const TNodeRef& nodeRef, const TDownloadAnswer& answer, bool success,

@@ -18,7 +18,7 @@ void TNewsFeeder::ReloadAllExecute()
             this,
             [this](const QList<QPair<QString, TNodeRef>>& feeds) {
                 for (const auto& feed : feeds)
-                    Pipeline->Add({feed.first, feed.second, TFetchPipeline::TBatch::ReloadAll});
+                    Pipeline->Add({feed.first, feed.second, TFetchPipeline::TBatch::ReloadAll, {}});
             },
             [this] { Pipeline->Drop(TFetchPipeline::TBatch::ReloadAll); });
     }

@@ -81,8 +81,10 @@ void TNewsFeeder::Timer1Timer()
             ticker->SetPaused(false);
         ShowNewsStartNotice();
     }
-    if (!batchStarted)
-        RestartUpdateTimer();
+    // Ticks go on during a batch: each adds the feeds come due meanwhile.
+    if (batchStarted)
+        Timer1->setInterval(NewsInterval);
+    RestartUpdateTimer();
     PostNewsStartNotice();
 }
 

@@ -16,6 +16,10 @@ struct TDownloadRequest {
     QString url;
     QByteArray etag;         // sent as If-None-Match when not empty
     QByteArray lastModified; // sent as If-Modified-Since when not empty
+    // Nobody waits on it (a scheduled refresh, one of Reload All's feeds, a
+    // site icon): a server that goes silent or crawls is given up sooner,
+    // so that it does not hold a download slot others need.
+    bool unattended = false;
     bool HasValidators() const { return !etag.isEmpty() || !lastModified.isEmpty(); }
 };
 

@@ -3,6 +3,7 @@
 #include "platform/Trace.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
@@ -98,9 +99,9 @@ public:
         stallTimer.setSingleShot(true);
         totalTimer.setSingleShot(true);
         QObject::connect(&stallTimer, &QTimer::timeout, &context, [this] {
-            Fail(Failure::Stalled,
-                 QStringLiteral("nothing received for %1 ms").arg(this->limits.stallMs));
+            Fail(Failure::Stalled, QStringLiteral("nothing received for %1 ms").arg(StallMs()));
         });
+        QObject::connect(&slowTimer, &QTimer::timeout, &context, [this] { CheckRate(); });
         QObject::connect(&totalTimer, &QTimer::timeout, &context, [this] {
             Fail(Failure::TimedOut,
                  QStringLiteral("not finished after %1 ms").arg(this->limits.totalMs));
@@ -119,7 +120,7 @@ public:
     Failure Run(const QUrl& url)
     {
         RunningTransfers().push_back(this);
-        totalTimer.start(qMax(0, limits.totalMs));
+        StartTimers();
         Start(url);
         if (!done)
             loop.exec();
@@ -136,7 +137,7 @@ public:
     {
         onDone = std::move(whenDone);
         RunningTransfers().push_back(this);
-        totalTimer.start(qMax(0, limits.totalMs));
+        StartTimers();
         Start(url);
     }
 
@@ -162,6 +163,31 @@ public:
     QByteArray TakeBody() { return std::move(body); }
 
 private:
+    int StallMs() const
+    {
+        return request.unattended ? qMin(limits.stallMs, limits.unattendedStallMs) : limits.stallMs;
+    }
+
+    void StartTimers()
+    {
+        totalTimer.start(qMax(0, limits.totalMs));
+        elapsed.start();
+        if (request.unattended && limits.minBytesPerSecond > 0)
+            slowTimer.start(qBound(100, limits.slowAfterMs / 4, 1000));
+    }
+
+    // Bytes of every hop count: a redirect chain is one transfer.
+    void CheckRate()
+    {
+        const qint64 ms = elapsed.elapsed();
+        if (done || ms < limits.slowAfterMs)
+            return;
+        if (receivedInAll * 1000 / qMax<qint64>(1, ms) < limits.minBytesPerSecond)
+            Fail(Failure::TimedOut, QStringLiteral("slower than %1 bytes a second after %2 ms")
+                                        .arg(limits.minBytesPerSecond)
+                                        .arg(ms));
+    }
+
     void Start(const QUrl& url)
     {
         QNetworkRequest request(url);
@@ -196,7 +222,7 @@ private:
     void KeepAlive()
     {
         if (!done)
-            stallTimer.start(qMax(0, limits.stallMs));
+            stallTimer.start(qMax(0, StallMs()));
     }
 
     int Status() const
@@ -238,6 +264,7 @@ private:
             if (chunk.isEmpty())
                 break;
             received += chunk.size();
+            receivedInAll += chunk.size();
             if (received > limits.maxBytes) {
                 Fail(Failure::TooLarge, QStringLiteral("more than %1 bytes").arg(limits.maxBytes));
                 return;
@@ -344,6 +371,7 @@ private:
         errorText = text;
         stallTimer.stop();
         totalTimer.stop();
+        slowTimer.stop();
         DropReply();
         loop.quit();
         if (onDone) {
@@ -386,9 +414,12 @@ private:
     QEventLoop loop;
     QTimer stallTimer;
     QTimer totalTimer;
+    QTimer slowTimer;
+    QElapsedTimer elapsed;
     QPointer<QNetworkReply> reply;
     int redirects = 0;
-    qint64 received = 0;
+    qint64 received = 0; // of this hop
+    qint64 receivedInAll = 0;
     bool headersChecked = false;
     bool bodyWanted = false;
     bool done = false;

@@ -14,6 +14,9 @@
 // - The body goes to a temporary file in the target's folder as it arrives
 //   and replaces the target only when complete: a failure leaves no file and
 //   an existing target untouched.
+// - An unattended request (TDownloadRequest::unattended) uses the shorter of
+//   the stall limits, and fails as too slow when, after Limits::slowAfterMs,
+//   it has received less than Limits::minBytesPerSecond on average.
 // - Compressed bodies (gzip, deflate) are accepted and decoded by Qt.
 // - The User-Agent is "Quorbel/<version> (+<web address>)". The system proxy
 //   settings apply, except to loopback hosts.
@@ -45,6 +48,12 @@ public:
         int totalMs = 5 * 60 * 1000;
         qint64 maxBytes = 64LL * 1024 * 1024;
         int maxRedirects = 10;
+        // Unattended downloads: nothing received for this long ends them,
+        // and so does an average below minBytesPerSecond once slowAfterMs
+        // have gone.
+        int unattendedStallMs = 15 * 1000;
+        int slowAfterMs = 15 * 1000;
+        qint64 minBytesPerSecond = 1024;
     };
 
     enum class Failure {

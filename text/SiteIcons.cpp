@@ -132,6 +132,16 @@ bool IsWebURL(const QString& url)
 
 } // namespace
 
+QString IconAddress(const QString& www, const QString& ref)
+{
+    if (IsBlank(ref))
+        return {};
+    QString url = ref;
+    if (!IsAbsoluteIconRef(url))
+        url = url.startsWith('/') ? www + url : www + '/' + url;
+    return IsWebURL(url) ? url : QString();
+}
+
 QString IconFileName(const QString& link)
 {
     const QString prefix = SitePrefix(link);
@@ -244,6 +254,14 @@ QString WwwSiteURL(const QString& link)
     if (j < 0)
         return t;
     return QStringLiteral("http://www") + t.mid(j, last - j);
+}
+
+QString WwwSiteBase(const QString& link)
+{
+    QString www = WwwSiteURL(link);
+    if (www.endsWith('/') && !www.endsWith(QLatin1String("//")))
+        www.chop(1);
+    return www;
 }
 
 QString CutQuoted(QString& text)
@@ -420,11 +438,18 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, QString link)
         else if (item->IsKind(kNewsItem) || item->IsKind(kFeed))
             item->IconIdx = imgFeed;
     }
+    if (lookUp && !RecentIconFailure(prefix) && LookUpIconLater) {
+        // The lookup runs beside the caller, which goes on with the
+        // provisional icon.
+        SetNodeImages(node, item->IconIdx, item->IconIdx, -1);
+        LookUpIconLater(node, link);
+        return;
+    }
     if (lookUp && !RecentIconFailure(prefix)) {
         url = prefix + QStringLiteral("favicon.ico");
         DownloadURLToFile(url, iconFile);
 
-        const QString www = WwwSiteURL(link);
+        const QString www = WwwSiteBase(link);
         if (!IsFile(iconFile) || IsHtmlFile(iconFile)) {
             if (!SameTextAscii(www + '/', prefix)) {
                 url = www + QStringLiteral("/favicon.ico");
@@ -439,14 +464,9 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, QString link)
                 QFile page(ScratchFile);
                 url = page.open(QIODevice::ReadOnly) ? FindShortcutIcon(DecodeText(page.readAll())) : QString();
             }
-            if (!IsBlank(url) && !IsAbsoluteIconRef(url)) {
-                if (url.startsWith('/'))
-                    url = www + url;
-                else
-                    url = www + '/' + url;
-            }
+            url = IconAddress(www, url);
             QFile::remove(iconFile);
-            if (!IsBlank(url) && IsWebURL(url))
+            if (!url.isEmpty())
                 DownloadURLToFile(url, iconFile);
         }
         NoteIconLookup(prefix, IsFile(iconFile));

@@ -49,9 +49,16 @@ bool IsHtmlFile(const QString& path);
 // 'http://news.example.com/feed' -> 'http://www.example.com'; the site prefix
 // itself when the host has fewer than two dots.
 QString WwwSiteURL(const QString& link);
+// WwwSiteURL without a trailing "/" (unless it ends the scheme's "//"): the base the lookups put "/favicon.ico"
+// or an icon's path after ('http://127.0.0.1:8765/feed' -> 'http://127.0.0.1:8765').
+QString WwwSiteBase(const QString& link);
 // The href of the first <link ... rel="shortcut icon"> tag, lower-cased;
 // empty when there is none.
 QString FindShortcutIcon(const QString& html);
+// The address of the icon a home page names (FindShortcutIcon): a relative
+// ref is taken below www; empty when there is none or it is no http or
+// https address.
+QString IconAddress(const QString& www, const QString& ref);
 // Removes text up to and including the first double quote and cuts the text
 // up to the next one (removed too). No quote: empty result, text emptied.
 QString CutQuoted(QString& text);

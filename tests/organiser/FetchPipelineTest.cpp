@@ -139,6 +139,34 @@ TEST_F(FetchPipelineTest, DropEndsOneBatchAtOnceAndLeavesTheOther)
     EXPECT_EQ(merged.last(), "http://other.test/");
 }
 
+TEST_F(FetchPipelineTest, SideJobsTakeNoMoreThanTheirShareAndNeverHoldAFeedBack)
+{
+    QStringList answered;
+    for (const char* url : {"http://i1/favicon.ico", "http://i2/favicon.ico", "http://i3/favicon.ico"})
+        pipeline.AddSide(url, [&answered, url](const TDownloadAnswer& answer) {
+            answered << QString(url) + (answer.ok ? " ok" : " failed");
+        });
+    for (const char* url : {"http://f1/", "http://f2/", "http://f3/", "http://f4/", "http://f5/"})
+        Add(url);
+    // Two side jobs run; the feeds take the other places and go before the
+    // third side job.
+    EXPECT_EQ(net.Started(), QStringList({"http://i1/favicon.ico", "http://i2/favicon.ico", "http://f1/",
+                                          "http://f2/", "http://f3/", "http://f4/"}));
+    net.Finish("http://i1/favicon.ico", false);
+    Run();
+    EXPECT_EQ(net.Started().last(), "http://f5/");
+    EXPECT_EQ(answered, QStringList({"http://i1/favicon.ico failed"}));
+    net.Finish("http://f1/");
+    Run();
+    EXPECT_EQ(net.Started().last(), "http://i3/favicon.ico");
+    // A side job is answered to its caller, never merged, and no batch ends by it.
+    net.Finish("http://i2/favicon.ico");
+    Run();
+    EXPECT_EQ(answered.last(), "http://i2/favicon.ico ok");
+    EXPECT_EQ(merged, QStringList({"http://f1/"}));
+    EXPECT_TRUE(ended.isEmpty());
+}
+
 namespace {
 class FirstTickTest : public OrganiserFixture {};
 } // namespace

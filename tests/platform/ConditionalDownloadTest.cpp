@@ -30,11 +30,13 @@ protected:
     }
 
     // Starts a download into memory and waits for its report.
-    TDownloadAnswer FetchInMemory(const QString& path, int* reports = nullptr)
+    TDownloadAnswer FetchInMemory(const QString& path, int* reports = nullptr, bool unattended = false)
     {
         TDownloadAnswer got;
         bool done = false;
-        downloader.StartDownload({server.Url(path), {}, {}}, [&](const TDownloadAnswer& answer) {
+        TDownloadRequest request{server.Url(path), {}, {}};
+        request.unattended = unattended;
+        downloader.StartDownload(request, [&](const TDownloadAnswer& answer) {
             got = answer;
             done = true;
             if (reports)
@@ -146,4 +148,36 @@ TEST_F(ConditionalDownloadTest, InMemoryDownloadsReportOnceWithTheBodyAndTheLimi
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(stallReports, 1);
+}
+
+TEST_F(ConditionalDownloadTest, UnattendedDownloadsGiveUpSilentAndCrawlingServersSooner)
+{
+    QtDownloader::Limits limits;
+    limits.stallMs = 3000;
+    limits.totalMs = 6000;
+    limits.unattendedStallMs = 200;
+    limits.slowAfterMs = 300;
+    limits.minBytesPerSecond = 1024;
+    downloader.SetLimits(limits);
+    server.Stall("/quiet", true);
+    server.ServeSlowly("/crawl", QByteArray(40, 'z'), 2, 40); // 50 bytes a second, 0.8 s in all
+    struct {
+        const char* path;
+        bool unattended;
+        bool ok;
+        qint64 atMostMs;
+    } const cases[] = {
+        {"/quiet", true, false, 1500}, // the short stall limit
+        {"/crawl", true, false, 700},  // too slow once slowAfterMs have gone
+        {"/crawl", false, true, 3000}, // someone waits for it: it may crawl
+    };
+    for (const auto& c : cases) {
+        QElapsedTimer clock;
+        clock.start();
+        const TDownloadAnswer answer = FetchInMemory(c.path, nullptr, c.unattended);
+        EXPECT_EQ(answer.ok, c.ok) << c.path << c.unattended << qPrintable(answer.errorText);
+        EXPECT_LT(clock.elapsed(), c.atMostMs) << c.path << c.unattended;
+        if (c.ok)
+            EXPECT_EQ(answer.body, QByteArray(40, 'z'));
+    }
 }

@@ -1,0 +1,148 @@
+#include "organiser/SiteIconLookups.h"
+
+#include "app/NewsGlobals.h"
+#include "organiser/FetchPipeline.h"
+#include "text/SiteIcons.h"
+#include "platform/Encoding.h"
+#include "text/TextTools.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTreeWidget>
+
+namespace {
+// The icon as the file the registry reads; false (and no file) for an empty
+// answer or an error page sent in its place.
+bool SaveIcon(const QString& iconFile, const QByteArray& body)
+{
+    QSaveFile file(iconFile);
+    if (body.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+        return false;
+    if (!IsHtmlFile(iconFile))
+        return true;
+    QFile::remove(iconFile);
+    return false;
+}
+} // namespace
+
+TSiteIconLookups::TSiteIconLookups(TFetchPipeline& pipeline, QTreeWidget* tree) : pipeline(pipeline), tree(tree) {}
+
+TSiteIconLookups::~TSiteIconLookups() { token.reset(); }
+
+void TSiteIconLookups::Request(QTreeWidgetItem* node, const QString& link)
+{
+    if (!node || !NewsData)
+        return;
+    const QString iconFile = NewsData->ImagesFolder + IconFileName(link);
+    // Another node of the site brought its icon already.
+    const QString name = QFileInfo(iconFile).fileName();
+    for (int i = NewsData->PredefinedIconCount; i < NewsData->IconFiles.size(); ++i)
+        if (SameTextAscii(NewsData->IconFiles[i], name) && i < NewsData->imIcons.Count()) {
+            GiveIcon(node, i);
+            return;
+        }
+    const QString prefix = SitePrefix(link);
+    const QString key = prefix.toLower();
+    auto found = lookups.find(key);
+    if (found != lookups.end()) {
+        found->second.nodes.push_back(TNodeRef(node));
+        return;
+    }
+    TLookup lookup;
+    lookup.prefix = prefix;
+    lookup.www = WwwSiteBase(link);
+    lookup.iconFile = iconFile;
+    lookup.nodes.push_back(TNodeRef(node));
+    lookups.emplace(key, std::move(lookup));
+    Fetch(key, TStep::SiteFavicon, prefix + QStringLiteral("favicon.ico"));
+}
+
+void TSiteIconLookups::Fetch(const QString& key, TStep step, const QString& url)
+{
+    TLookup& lookup = lookups.at(key);
+    lookup.step = step;
+    lookup.url = url;
+    if (url.isEmpty()) {
+        Answered(key, TDownloadAnswer{}); // as a failed request
+        return;
+    }
+    std::weak_ptr<bool> alive = token;
+    pipeline.AddSide(url, [this, alive, key](const TDownloadAnswer& answer) {
+        if (!alive.expired())
+            Answered(key, answer);
+    });
+}
+
+void TSiteIconLookups::Answered(const QString& key, const TDownloadAnswer& answer)
+{
+    const auto found = lookups.find(key);
+    if (found == lookups.end())
+        return;
+    TLookup& lookup = found->second;
+    if (answer.cancelled) {
+        lookups.erase(found); // tells nothing about the site
+        return;
+    }
+    switch (lookup.step) {
+    case TStep::SiteFavicon:
+    case TStep::WwwFavicon:
+    case TStep::NamedIcon:
+        if (answer.ok && SaveIcon(lookup.iconFile, answer.body)) {
+            Finish(key, true);
+            return;
+        }
+        if (lookup.step == TStep::SiteFavicon && !SameTextAscii(lookup.www + '/', lookup.prefix)) {
+            Fetch(key, TStep::WwwFavicon, lookup.www + QStringLiteral("/favicon.ico"));
+            return;
+        }
+        if (lookup.step != TStep::NamedIcon) {
+            Fetch(key, TStep::HomePage, lookup.www);
+            return;
+        }
+        Finish(key, false);
+        return;
+    case TStep::HomePage: {
+        const QString url =
+            answer.ok ? IconAddress(lookup.www, FindShortcutIcon(DecodeText(answer.body))) : QString();
+        if (url.isEmpty())
+            Finish(key, false);
+        else
+            Fetch(key, TStep::NamedIcon, url);
+        return;
+    }
+    }
+}
+
+void TSiteIconLookups::Finish(const QString& key, bool found)
+{
+    const auto it = lookups.find(key);
+    if (it == lookups.end())
+        return;
+    const TLookup lookup = std::move(it->second);
+    lookups.erase(it);
+    NewsData->NoteIconLookup(lookup.prefix, found);
+    if (!found)
+        return;
+    int index = -1;
+    try {
+        index = NewsData->AddIconFile(lookup.iconFile, lookup.url);
+    } catch (...) {
+        // A failed registration leaves the provisional icons in place.
+    }
+    if (index < 0)
+        return;
+    for (const TNodeRef& ref : lookup.nodes)
+        if (QTreeWidgetItem* node = ref.In(tree))
+            GiveIcon(node, index);
+}
+
+void TSiteIconLookups::GiveIcon(QTreeWidgetItem* node, int index) const
+{
+    TTreeItem* item = NewsData->NodeItem(node);
+    if (!item)
+        return;
+    item->IconIdx = index;
+    item->SetIconURL(NewsData->IconURLs.value(index));
+    SetNodeImages(node, index, index, -1);
+}
