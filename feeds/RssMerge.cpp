@@ -4,6 +4,7 @@
 #include "feeds/RssChannel.h"
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
+#include "platform/WebLinks.h"
 #include "text/TextTools.h"
 
 #include <QHash>
@@ -290,7 +291,7 @@ QString ItemLinkBase(const QString& siteLink, const QString& feedUrl)
 {
     // A feed served from a feed host links to the pages of its site.
     const QString site = siteLink.trimmed();
-    return IsWebAddress(site) ? site : feedUrl;
+    return IsWebURL(site) ? site : feedUrl;
 }
 
 QString ItemLink(TXMLItemType& item, const QString& feedUrl)

@@ -20,6 +20,7 @@
 #include "organiser/InterfaceTexts.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "platform/WebLinks.h"
 #include "text/TextTools.h"
 #include "ticker/DescriptionWindow.h"
 #include "ticker/RssViews.h"
