@@ -21,19 +21,6 @@ QTreeWidgetItem* SiblingAt(QTreeWidgetItem* parent, QTreeWidget* view, int index
     return view && index < view->topLevelItemCount() ? view->topLevelItem(index) : nullptr;
 }
 
-QTreeWidgetItem* StartNode(QTreeWidget* tree, QTreeWidgetItem* passed)
-{
-    if (passed)
-        return passed;
-    QTreeWidgetItem* current = tree->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> selected = tree->selectedItems();
-    if (!selected.isEmpty())
-        return selected.first();
-    return FirstNode(tree);
-}
-
 // A caption or plain title as the duplicate test compares it: its title key,
 // ignoring the case of A-Z.
 QString CaptionKey(const QString& caption) { return AsciiUpper(TitleKey(caption)); }
@@ -233,6 +220,15 @@ void AgeChildren(const TMergeScope& scope)
 }
 } // namespace
 
+QTreeWidgetItem* MergeStartNode(QTreeWidget* tree, QTreeWidgetItem* passed)
+{
+    if (passed)
+        return passed;
+    if (QTreeWidgetItem* selected = SelectedNode(tree))
+        return selected;
+    return FirstNode(tree);
+}
+
 QTreeWidgetItem* FindNodeByURL(QTreeWidgetItem* start, const QString& url)
 {
     if (!start || !NewsData)
@@ -319,7 +315,7 @@ QTreeWidgetItem* MergeFeedChannel(const TNewsViews& views, int newsStorageDurati
     QTreeWidget* tree = views.tvTree;
     TUpdateGuard bracket(tree); // closed on every road out, failures included
 
-    QTreeWidgetItem* feed = FindNodeByURL(StartNode(tree, startNode), feedUrl);
+    QTreeWidgetItem* feed = FindNodeByURL(MergeStartNode(tree, startNode), feedUrl);
     // A typed or pasted URL must not make a second node for a feed at the top.
     if (!feed && !startNode)
         feed = FindNodeByURL(FirstNode(tree), feedUrl);

@@ -54,8 +54,6 @@ QAction* NewAction(QObject* owner, const char* name, const char* caption, const 
     return action;
 }
 
-TTreeItem* ItemOf(const QTreeWidgetItem* node) { return NewsData ? NewsData->NodeItem(node) : nullptr; }
-
 // Short date, one blank, long time, as the user's locale writes them. Node
 // dates are local times without a zone, so the zone the long form names is
 // left out.

@@ -82,7 +82,7 @@ private:
 // rules above).
 bool JoinsWith(const TTreeItem& fileItem, const QTreeWidgetItem* node)
 {
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
     if (!item || !SameTextAscii(fileItem.Title, item->Title))
         return false;
     if (!fileItem.IsKind(kFeed) && !item->IsKind(kFeed))
@@ -182,7 +182,7 @@ bool TNewsFeeder::ReplacingTreeConfirmed(const QString& path)
         return true;
     int feeds = 0, items = 0, notes = 0;
     for (QTreeWidgetItemIterator it(tvTree); *it; ++it) {
-        const TTreeItem* item = NewsData ? NewsData->NodeItem(*it) : nullptr;
+        const TTreeItem* item = ItemOf(*it);
         if (!item)
             continue;
         feeds += item->IsKind(kFeed);

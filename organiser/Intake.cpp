@@ -132,7 +132,7 @@ std::shared_ptr<QMimeData> KeepDropData(const QMimeData* data)
 
 bool IsKindOf(const QTreeWidgetItem* node, const QString& kind)
 {
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
     return item && item->IsKind(kind);
 }
 
@@ -166,22 +166,13 @@ void TNewsFeeder::CreateIntakeActions()
     setAcceptDrops(true);
 }
 
-QTreeWidgetItem* TNewsFeeder::SelectedTreeNode() const
-{
-    QTreeWidgetItem* current = tvTree->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> selected = tvTree->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
 QTreeWidgetItem* TNewsFeeder::AddNoteFromText(const QString& text)
 {
     if (!NewsData)
         return nullptr;
     // After the selected node, on its level; a feed's news items are passed
     // by: the note goes on the feed's own level.
-    QTreeWidgetItem* selected = SelectedTreeNode();
+    QTreeWidgetItem* selected = SelectedNode(tvTree);
     QTreeWidgetItem* parent = OutsideFeeds(selected ? selected->parent() : nullptr);
 
     QString title = FirstVisibleLine(text);
@@ -207,7 +198,7 @@ QTreeWidgetItem* TNewsFeeder::AddFileNode(const QString& path)
         return nullptr;
     // The first child of the selected node; with a feed or one of its items
     // selected, the first node on the feed's own level instead.
-    QTreeWidgetItem* parent = SelectedTreeNode();
+    QTreeWidgetItem* parent = SelectedNode(tvTree);
     if (parent && (IsKindOf(parent, kNewsItem) || IsKindOf(parent->parent(), kFeed)))
         parent = parent->parent();
     parent = OutsideFeeds(parent);

@@ -227,7 +227,6 @@ private:
     void PasteFromClipboard();
     void TakeDrop(const QMimeData* data);
     void FetchOrKeepText(const QString& url, const QString& text);
-    QTreeWidgetItem* SelectedTreeNode() const;
     // A local path becomes a file node, any other text a note.
     void AddFileOrNote(const QString& text);
     bool FromThisWindow(const QDropEvent* event) const;

@@ -113,7 +113,7 @@ void TNewsFeeder::CreateOpenActions()
     // The Tree view's selected node is fetched from its link.
     connect(acOpenLink, &QAction::triggered, this, [this] {
         QTreeWidgetItem* node = SelectedNode(tvTree);
-        const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+        const TTreeItem* item = ItemOf(node);
         if (!item || IsBlank(item->Link))
             return;
         const QString link = item->Link; // a copy: the item may go while the fetch runs
@@ -150,7 +150,7 @@ void TNewsFeeder::tvTreeDblClick(QTreeWidget* view)
         return;
     TWaitCursor wait;
     QTreeWidgetItem* node = SelectedNode(view);
-    TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    TTreeItem* item = ItemOf(node);
     if (!item) // nothing selected, or a day group of the Time view
         return;
     const bool newsItem = item->IsKind(kNewsItem);
@@ -179,7 +179,7 @@ void TNewsFeeder::tvTreeDblClick(QTreeWidget* view)
 void TNewsFeeder::OpenNote(QTreeWidgetItem* node)
 {
     QTreeWidgetItem* treeNode = TreeNodeOf(node);
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(treeNode) : nullptr;
+    const TTreeItem* item = ItemOf(treeNode);
     if (!item)
         return;
     // One window per note: an open one comes to the front.
@@ -248,7 +248,7 @@ void TNewsFeeder::ShowFileContextMenu()
 {
     QTreeWidget* view = ActiveTreeView();
     QTreeWidgetItem* node = view ? SelectedNode(view) : nullptr;
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
     if (!item || !item->IsKind(kFileLink))
         return;
     const QString path = QDir::cleanPath(item->Link.trimmed());
