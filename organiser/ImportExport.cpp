@@ -32,6 +32,7 @@
 #include "platform/Dialogs.h"
 #include "text/TextTools.h"
 #include "ticker/RssViews.h"
+#include "widgets/Menus.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -53,15 +54,6 @@ const QString kOpenFilter = QStringLiteral(
     "Quorbel Files (*.xml);;Quorbel Files (*.qbx);;Quorbel Files (*.qbx *.xml);;OPML files (*.opml)");
 const QString kSaveFilter = QStringLiteral("Quorbel Files(*.xml);;Quorbel Files (*.qbx);;OPML files (*.opml)");
 const QString kLoadingTitle = QStringLiteral("Loading :%s");
-
-QAction* NewCommand(QObject* owner, const char* name, const char* caption, const char* hint)
-{
-    auto* action = new QAction(QString::fromLatin1(caption), owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(QString::fromLatin1(hint));
-    action->setStatusTip(action->toolTip());
-    return action;
-}
 
 // Calls back at most once per slice; the first call comes at once.
 class TSlice {
@@ -104,14 +96,14 @@ QTreeWidgetItem* FindRootFor(QTreeWidget* view, const TTreeItem& fileItem)
 
 void TNewsFeeder::CreateImportExportActions()
 {
-    acLoad = NewCommand(this, "acLoad", "Load ..", "Loads a News file (.dat, .xml)");
+    acLoad = NewAction(this, "acLoad", "Load ..", "Loads a News file (.dat, .xml)");
     connect(acLoad, &QAction::triggered, this, &TNewsFeeder::LoadExecute);
-    acMerge = NewCommand(this, "acMerge", "Merge ..", "Merges a News file (.dat, .xml)");
+    acMerge = NewAction(this, "acMerge", "Merge ..", "Merges a News file (.dat, .xml)");
     connect(acMerge, &QAction::triggered, this, &TNewsFeeder::MergeExecute);
-    acSaveAs = NewCommand(this, "acSaveAs", "Save As ..", "Save News as.. (.dat, .xml)");
+    acSaveAs = NewAction(this, "acSaveAs", "Save As ..", "Save News as.. (.dat, .xml)");
     connect(acSaveAs, &QAction::triggered, this, [this] { SaveAsExecute(false); });
     acSaveSelection =
-        NewCommand(this, "acSaveSelection", "Save Selection As ..", "Save Current Selection as (*.qbx, *.xml)");
+        NewAction(this, "acSaveSelection", "Save Selection As ..", "Save Current Selection as (*.qbx, *.xml)");
     connect(acSaveSelection, &QAction::triggered, this, [this] { SaveAsExecute(true); });
     fileFolder = QDir::homePath();
 }

@@ -36,6 +36,7 @@
 #include "model/ViewNodes.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "widgets/Menus.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -158,9 +159,7 @@ QString FileNodeName(const QString& path)
 
 void TNewsFeeder::CreateIntakeActions()
 {
-    acPaste = new QAction(QStringLiteral("Paste"), this);
-    acPaste->setObjectName(QStringLiteral("acPaste"));
-    acPaste->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    acPaste = NewAction(this, "acPaste", QStringLiteral("Paste"), QString(), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
     connect(acPaste, &QAction::triggered, this, &TNewsFeeder::PasteFromClipboard);
     // The window is the drop target for text and files from other programs.
     setAcceptDrops(true);

@@ -27,6 +27,7 @@
 #include "ticker/TickerHost.h"
 
 #include <QPointer>
+#include <functional>
 #include <QSet>
 #include <memory>
 #include <QString>
@@ -205,6 +206,11 @@ public:
     void DeleteExecute();
     void DelChildrenExecute();
     class TTreeSorter* TreeSorter = nullptr;     // keeps tvTree sorted once Sort has run
+    // The deleting commands' road: asks the question about node, then runs
+    // work, once no operation holds tree nodes, on node found again (nothing
+    // when it has gone meanwhile).
+    void AskThenRunOnTree(QTreeWidgetItem* node, const QString& question,
+                          std::function<void(QTreeWidgetItem*)> work);
     class TTreeDragDrop* TreeDragDrop = nullptr; // moves tvTree nodes by drag and drop
     // End of tree editing.
     // Paste and drop intake (Intake.cpp).

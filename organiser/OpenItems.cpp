@@ -25,6 +25,7 @@
 #include "ticker/DescriptionWindow.h"
 #include "ticker/RssViews.h"
 #include "widgets/FilePropertiesDialog.h"
+#include "widgets/Menus.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -108,8 +109,7 @@ void OpenAccepted(const QString& target, const QString& desktopUrl, const QStrin
 
 void TNewsFeeder::CreateOpenActions()
 {
-    acOpenLink = new QAction(QStringLiteral("Open Link .."), this);
-    acOpenLink->setObjectName(QStringLiteral("acOpenLink"));
+    acOpenLink = NewAction(this, "acOpenLink", QStringLiteral("Open Link .."));
     // The Tree view's selected node is fetched from its link.
     connect(acOpenLink, &QAction::triggered, this, [this] {
         QTreeWidgetItem* node = SelectedNode(tvTree);
@@ -120,8 +120,7 @@ void TNewsFeeder::CreateOpenActions()
         LoadFeedURL(link, node);
     });
 
-    acContext = new QAction(QStringLiteral("File Context Menu"), this);
-    acContext->setObjectName(QStringLiteral("acContext"));
+    acContext = NewAction(this, "acContext", QStringLiteral("File Context Menu"));
     connect(acContext, &QAction::triggered, this, &TNewsFeeder::ShowFileContextMenu);
 
     for (QTreeWidget* view : {tvTime, tvWeb, tvVideo, tvAudio, tvTheme, tvTree})
