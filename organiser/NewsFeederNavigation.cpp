@@ -117,17 +117,15 @@ void TNewsFeeder::PrepareNodeMenu(QTreeWidget* view, QTreeWidgetItem* node)
         acContext->setVisible(false);
     if (mnOptions)
         mnOptions->menuAction()->setVisible(false);
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
+    // The options entries name this feed, and act on it, until the next
+    // Tree-tab selection; their marks show its values.
+    SetOptionsFeed(node);
     if (item && item->IsKind(kFeed) && mnOptions) {
         mnOptions->setTitle(FormatText(OrganiserTexts.SOptions, TextBeforeParen(item->Title)));
         mnOptions->menuAction()->setVisible(true);
-        // The marks show the feed's own values, its defaults the global ones.
         acShowDescription->setChecked((ticker && ticker->ShowDescription)
                                       || item->GetOptionBool(kOptShowDescription, false));
-        // Values without an entry of their own (-1, 5) leave the keep marks.
-        if (QAction* keep = KeepActionFor(item->GetOptionInt(kOptStorageDays, NewsStorageDuration)))
-            keep->setChecked(true);
-        ShowActionFor(item->GetOptionInt(kOptShowNewsFor, ticker ? ticker->ShowNewsFor : 24))->setChecked(true);
     }
     // A file node offers its file menu only while the file or folder exists.
     if (item && item->IsKind(kFileLink) && acContext)
