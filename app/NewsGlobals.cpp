@@ -59,6 +59,8 @@ TNewsData::~TNewsData()
         NewsData = nullptr;
 }
 
+TTreeItem* ItemOf(const QTreeWidgetItem* node) { return NewsData ? NewsData->NodeItem(node) : nullptr; }
+
 TTreeItem* TNewsData::NodeItem(const QTreeWidgetItem* node) const
 {
     if (!node)

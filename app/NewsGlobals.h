@@ -91,3 +91,7 @@ public:
 
 // The data module of the running program (set while one exists).
 extern TNewsData* NewsData;
+
+// The item of a view node in the running program's data module; nullptr
+// without a data module, a node or an item.
+TTreeItem* ItemOf(const QTreeWidgetItem* node);

@@ -1,6 +1,7 @@
 #include "feeds/AtomFeed.h"
 
 #include "model/IsoDate.h"
+#include "platform/WebLinks.h"
 
 #include <QDomElement>
 #include <QUrl>
@@ -206,7 +207,7 @@ TFeedItem ReadEntry(const QDomElement& entry)
                                              QLatin1String("created")});
     item.date = ParseFeedDate(date.text());
     const QString id = Child(entry, QLatin1String("id")).text().trimmed();
-    if (IsWebAddress(id))
+    if (IsWebURL(id))
         item.idLink = id;
     return item;
 }

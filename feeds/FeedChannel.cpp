@@ -2,8 +2,6 @@
 
 #include "text/TextTools.h"
 
-#include <QUrl>
-
 bool IsMediaEnclosure(const QString& url, const QString& type)
 {
     // "audio/mpeg; charset=..." counts by its media type alone.
@@ -39,13 +37,6 @@ QString KeptMediaType(const TFeedItem& item)
         return {};
     const TMediaKinds kinds = MediaKindsOf(media);
     return kinds.audio || kinds.video ? QString() : type;
-}
-
-bool IsWebAddress(const QString& text)
-{
-    const QUrl url(text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
 }
 
 QString PlainTitleText(QString text)

@@ -47,5 +47,3 @@ QString KeptMediaType(const TFeedItem& item);
 // Plain text (a title that is not HTML) in the form the merge reads titles:
 // the plain text the merge makes of it is the text itself.
 QString PlainTitleText(QString text);
-// True for an absolute http or https URL with a host: an id that opens a page.
-bool IsWebAddress(const QString& text);

@@ -1,6 +1,7 @@
 #include "feeds/FeedDiscovery.h"
 
 #include "feeds/FeedChannel.h"
+#include "platform/WebLinks.h"
 #include "text/TextTools.h"
 
 #include <QHash>
@@ -158,7 +159,7 @@ std::vector<TAdvertisedFeed> AdvertisedFeeds(const QString& pageText, const QStr
     // Resolved once the whole head is read: a <base> after a link still counts.
     for (const auto& [href, title] : links) {
         const QString url = Resolved(base, href).toString();
-        if (!IsWebAddress(url) || seen.contains(url))
+        if (!IsWebURL(url) || seen.contains(url))
             continue;
         seen.insert(url);
         feeds.push_back({url, HTMLToText(title).simplified()});

@@ -1,6 +1,7 @@
 #include "feeds/JsonFeed.h"
 
 #include "model/IsoDate.h"
+#include "platform/WebLinks.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -91,7 +92,7 @@ TFeedItem ReadItem(const QJsonObject& item)
     read.title = PlainTitleText(Text(item, QLatin1String("title")));
     read.link = FirstText(item, {QLatin1String("url"), QLatin1String("external_url")}).trimmed();
     const QString id = Text(item, QLatin1String("id")).trimmed();
-    if (IsWebAddress(id))
+    if (IsWebURL(id))
         read.idLink = id;
     read.description = Text(item, QLatin1String("content_html"));
     if (read.description.trimmed().isEmpty())

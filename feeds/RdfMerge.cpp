@@ -30,15 +30,6 @@ QDomElement FirstElementNamed(const QDomNode& parent, const QString& name)
     return QDomElement();
 }
 
-QTreeWidgetItem* StartNode(QTreeWidget* tree, QTreeWidgetItem* passed)
-{
-    if (passed)
-        return passed;
-    if (QTreeWidgetItem* selected = SelectedNode(tree))
-        return selected;
-    return FirstNode(tree);
-}
-
 QString RdfCaption(const QString& title, int newCount, int childCount)
 {
     // One substitution step: a title holding "%1" stays as it is.
@@ -171,7 +162,7 @@ QTreeWidgetItem* MergeRdfChannel(const TNewsViews& views, int newsStorageDuratio
         return nullptr;
 
     const QString channelTitle = RdfElementText(channel, QStringLiteral("title"));
-    QTreeWidgetItem* feed = FindNodeByURL(StartNode(tree, startNode), feedUrl);
+    QTreeWidgetItem* feed = FindNodeByURL(MergeStartNode(tree, startNode), feedUrl);
     // A typed or pasted URL must not make a second node for a feed at the top.
     if (!feed && !startNode)
         feed = FindNodeByURL(FirstNode(tree), feedUrl);

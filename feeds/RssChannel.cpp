@@ -1,6 +1,7 @@
 #include "feeds/RssChannel.h"
 
 #include "model/NewsDate.h"
+#include "platform/WebLinks.h"
 #include "text/TextTools.h"
 
 namespace {
@@ -15,7 +16,7 @@ QString PermaLinkGuid(TXMLItemType& item)
     if (guid.HasAttribute(permaLink) && SameTextAscii(guid.Attribute(permaLink).trimmed(), QStringLiteral("false")))
         return QString();
     const QString text = item.FirstChildText(QStringLiteral("guid")).trimmed();
-    return IsWebAddress(text) ? text : QString();
+    return IsWebURL(text) ? text : QString();
 }
 
 // The lenient text of a child that may be missing, without adding it.

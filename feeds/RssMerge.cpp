@@ -4,6 +4,7 @@
 #include "feeds/RssChannel.h"
 #include "model/DateTime.h"
 #include "model/ViewNodes.h"
+#include "platform/WebLinks.h"
 #include "text/TextTools.h"
 
 #include <QHash>
@@ -18,19 +19,6 @@ QTreeWidgetItem* SiblingAt(QTreeWidgetItem* parent, QTreeWidget* view, int index
     if (parent)
         return index < parent->childCount() ? parent->child(index) : nullptr;
     return view && index < view->topLevelItemCount() ? view->topLevelItem(index) : nullptr;
-}
-
-QTreeWidgetItem* StartNode(QTreeWidget* tree, QTreeWidgetItem* passed)
-{
-    if (passed)
-        return passed;
-    QTreeWidgetItem* current = tree->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> selected = tree->selectedItems();
-    if (!selected.isEmpty())
-        return selected.first();
-    return FirstNode(tree);
 }
 
 // A caption or plain title as the duplicate test compares it: its title key,
@@ -232,6 +220,15 @@ void AgeChildren(const TMergeScope& scope)
 }
 } // namespace
 
+QTreeWidgetItem* MergeStartNode(QTreeWidget* tree, QTreeWidgetItem* passed)
+{
+    if (passed)
+        return passed;
+    if (QTreeWidgetItem* selected = SelectedNode(tree))
+        return selected;
+    return FirstNode(tree);
+}
+
 QTreeWidgetItem* FindNodeByURL(QTreeWidgetItem* start, const QString& url)
 {
     if (!start || !NewsData)
@@ -290,7 +287,7 @@ QString ItemLinkBase(const QString& siteLink, const QString& feedUrl)
 {
     // A feed served from a feed host links to the pages of its site.
     const QString site = siteLink.trimmed();
-    return IsWebAddress(site) ? site : feedUrl;
+    return IsWebURL(site) ? site : feedUrl;
 }
 
 QString ItemLink(TXMLItemType& item, const QString& feedUrl)
@@ -318,7 +315,7 @@ QTreeWidgetItem* MergeFeedChannel(const TNewsViews& views, int newsStorageDurati
     QTreeWidget* tree = views.tvTree;
     TUpdateGuard bracket(tree); // closed on every road out, failures included
 
-    QTreeWidgetItem* feed = FindNodeByURL(StartNode(tree, startNode), feedUrl);
+    QTreeWidgetItem* feed = FindNodeByURL(MergeStartNode(tree, startNode), feedUrl);
     // A typed or pasted URL must not make a second node for a feed at the top.
     if (!feed && !startNode)
         feed = FindNodeByURL(FirstNode(tree), feedUrl);

@@ -49,6 +49,9 @@ QTreeWidgetItem* MergeFeedChannel(const TNewsViews& views, int newsStorageDurati
                                   QTreeWidgetItem* startNode, const QString& feedUrl,
                                   const TFeedChannel& channel);
 
+// Where a merge looks for its feed node: the node passed, else the tree's
+// selected node, else its first node.
+QTreeWidgetItem* MergeStartNode(QTreeWidget* tree, QTreeWidgetItem* passed);
 // The first of start and its later siblings whose item's link equals url
 // (ignoring case); nullptr when there is none or start is null.
 QTreeWidgetItem* FindNodeByURL(QTreeWidgetItem* start, const QString& url);

@@ -144,7 +144,7 @@ void TFrmUpdateAll::UpdateAllFeeds(QTreeWidget* tree)
     Label1->clear();
     QList<QPair<QString, TNodeRef>> jobs;
     for (const TNodeRef& ref : feeds) {
-        const TTreeItem* item = NewsData ? NewsData->NodeItem(ref.In(tree)) : nullptr;
+        const TTreeItem* item = ItemOf(ref.In(tree));
         if (item)
             jobs.append({item->Link, ref});
     }

@@ -20,8 +20,6 @@
 
 namespace {
 
-TTreeItem* ItemOf(const QTreeWidgetItem* node) { return NewsData ? NewsData->NodeItem(node) : nullptr; }
-
 int Sign(int v) { return (v > 0) - (v < 0); }
 
 // A detached view node for an item; added to its view in bulk later, which

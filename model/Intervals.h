@@ -23,5 +23,9 @@ inline bool ReadIntervalSeconds(const QString& text, qint64& seconds)
     return true;
 }
 
+// An interval in whole seconds as captions and input boxes show it; a
+// negative one (old settings files may hold one) behaves as 0 and shows so.
+inline qint64 ShownIntervalSeconds(qint64 milliseconds) { return milliseconds < 0 ? 0 : milliseconds / 1000; }
+
 // A stored update interval in milliseconds that may be used.
 inline bool IsUsableNewsInterval(qint64 ms) { return ms == 0 || (ms >= kMinNewsIntervalMs && ms <= kMaxIntervalMs); }

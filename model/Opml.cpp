@@ -4,11 +4,11 @@
 #include "model/NewsXml.h"
 #include "model/ViewNodes.h"
 #include "platform/Errors.h"
+#include "platform/WebLinks.h"
 #include "text/TextTools.h"
 
 #include <QFile>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QXmlStreamReader>
 
 #include <new>
@@ -40,12 +40,6 @@ QString XmlUrlOf(const QXmlStreamAttributes& attributes)
         if (Named(a.qualifiedName(), "xmlurl"))
             return a.value().toString().trimmed();
     return QString();
-}
-
-bool IsWebUrl(const QString& url)
-{
-    const QString scheme = QUrl(url).scheme();
-    return Named(scheme, "http") || Named(scheme, "https");
 }
 
 // What an open element is to the reader.
@@ -122,7 +116,7 @@ void Read(const QString& fileName, TTreeList& list)
         if (url.isEmpty()) {
             // Its own place is decided by its first inner outline.
             open.push_back({TRole::Pending, container, FirstNonBlank(text, title, QStringLiteral("Folder"))});
-        } else if (IsWebUrl(url)) {
+        } else if (IsWebURL(url)) {
             TTreeItem feed;
             feed.NewsType = kFeed;
             // The attribute is text already: escaped, so that the title

@@ -25,8 +25,6 @@
 
 namespace {
 
-TTreeItem* ItemOf(const QTreeWidgetItem* node) { return NewsData ? NewsData->NodeItem(node) : nullptr; }
-
 // Caption, data, image, selected image and state image.
 QTreeWidgetItem* CopyNode(const QTreeWidgetItem* node) { return NodeFrom(PendingCopy(node)); }
 

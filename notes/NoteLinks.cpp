@@ -3,6 +3,7 @@
 #include "notes/Notes.h"
 
 #include "platform/Shell.h"
+#include "platform/WebLinks.h"
 #include "text/TextTools.h"
 
 #include <QAction>
@@ -157,9 +158,7 @@ QString TFrmNote::LinkTarget(const QString& word)
         return {};
     }
     const QUrl url(candidate, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty()
-        || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (!IsWebURL(url))
         return {};
     return url.toString(QUrl::FullyEncoded);
 }

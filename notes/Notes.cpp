@@ -133,7 +133,7 @@ void TFrmNote::LoadNote(const QString& title, const QString& text, QTreeWidgetIt
 {
     NoteNode = TNodeRef(node);
     noteTree = node ? node->treeWidget() : nullptr;
-    noteItem = node && NewsData ? NewsData->NodeItem(node) : nullptr;
+    noteItem = ItemOf(node);
     noteData = NodeDataValue(node);
     NoteTitle = title;
     Panel1->setText(QString());
@@ -174,7 +174,7 @@ void TFrmNote::SizeToText()
 
 void TFrmNote::PlaceBeside(const QRect& occupied)
 {
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(NoteNode.In(noteTree)) : nullptr;
+    const TTreeItem* item = ItemOf(NoteNode.In(noteTree));
     const QRect stored = item ? ParseNoteGeometry(item->GetOption(kOptNoteGeometry)) : QRect();
     QList<QRect> screens;
     if (const QScreen* primary = QGuiApplication::primaryScreen())

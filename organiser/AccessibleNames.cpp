@@ -11,7 +11,7 @@
 
 #include "app/NewsGlobals.h"
 #include "language/NamedTexts.h"
-#include "ticker/RssViews.h"
+#include "widgets/AccessibleNames.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -42,34 +42,26 @@ TOrganiserAccessibleTexts ReadAccessibleTexts()
     return texts;
 }
 
-void Name(QWidget* widget, const QString& name)
-{
-    // Only real changes: each one is an event a screen reader may speak.
-    if (widget && widget->accessibleName() != name)
-        widget->setAccessibleName(name);
-}
 } // namespace
 
 void TNewsFeeder::ApplyAccessibleNames()
 {
     const TOrganiserAccessibleTexts texts = ReadAccessibleTexts();
     if (PageControl1) {
-        Name(PageControl1, texts.SAccViews);
+        SetAccessibleName(PageControl1, texts.SAccViews);
         for (int i = 0; i < PageControl1->count(); ++i) {
             QWidget* page = PageControl1->widget(i);
-            const QString caption = TRSSView::AccessibleCaption(PageControl1->tabText(i));
-            Name(page, caption);
+            const QString caption = AccessibleCaption(PageControl1->tabText(i));
+            SetAccessibleName(page, caption);
             // The page's tree view, not the views of deeper widgets.
             for (QTreeWidget* view : page->findChildren<QTreeWidget*>(QString(), Qt::FindDirectChildrenOnly))
-                Name(view, caption);
+                SetAccessibleName(view, caption);
         }
     }
-    Name(MainMenu1, texts.SAccMainMenu);
-    Name(mnMain, texts.SAccTreeMenu);
+    SetAccessibleName(MainMenu1, texts.SAccMainMenu);
+    SetAccessibleName(mnMain, texts.SAccTreeMenu);
     for (QMenu* menu : findChildren<QMenu*>()) {
-        if (menu == mnMain)
-            continue;
-        const QString title = TRSSView::AccessibleCaption(menu->title());
-        Name(menu, title.isEmpty() ? texts.SAccMenu : title);
+        if (menu != mnMain)
+            NameMenuByTitle(menu, texts.SAccMenu);
     }
 }

@@ -3,20 +3,27 @@
 // shows a feed's descriptions, and how often feeds are fetched.
 //
 // Rules kept here:
-//  - Keep and show act on the selected feed of the active view while the
-//    organiser shows (its option "NSD" or "SNF", then a fetch of the feed for
-//    its tvTree node); otherwise on the global value. The feed road leaves
-//    every check mark where it was.
-//  - The keep and show handlers act only for an action as sender.
-//  - Show once and the interval are always global; show description needs a
-//    selected node and marks it (a feed with its direct children).
+//  - Two sets of keep and show entries. The global ones (the Options menu,
+//    the ticker's Options) always change the global value: NewsStorageDuration
+//    and the ticker's ShowNewsFor. Those of 'Options "X"' (the Tree tab's
+//    popup and the Options menu's feed entry) always change the feed X their
+//    caption names, the feed the last Tree-tab selection prepared, whatever
+//    tab is active when the command comes: its option "NSD" or "SNF", then a
+//    fetch of the feed.
+//  - Each set's marks show the value in force: the global values, and X's own
+//    values with the global ones as its defaults (AgeOptionGroups.h for a
+//    value without an entry of its own). The marks follow every change.
+//  - The keep and show handlers act only for an entry of their group as sender.
+//  - Show once and the interval are always global. Show description marks X
+//    (a feed with its direct children); without X, the selected node of the
+//    active view.
 //  - An interval of 0 means no update ticks after start-up; a negative one or
 //    one whose milliseconds pass 2147483000 is refused and the old one kept.
 //  - The ticker may be absent: then only the organiser's own state changes.
 #include "organiser/NewsFeeders.h"
 
+#include "organiser/AgeOptionGroups.h"
 #include "organiser/InterfaceTexts.h"
-#include "organiser/TreeDragDrop.h"
 
 #include "app/NewsGlobals.h"
 #include "model/Intervals.h"
@@ -24,183 +31,171 @@
 #include "platform/Dialogs.h"
 #include "text/TextTools.h"
 #include "ticker/RssViews.h"
+#include "widgets/Menus.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
-#include <QPointer>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <iterator>
+#include <utility>
 
 namespace {
 // The ticker's wording, for an organiser running without one.
 const QString kUpdateInterval = QStringLiteral("Update Interval");
 const QString kUpdateIntervalInput = QStringLiteral("Please Enter Interval[sec]");
 
-// Remembers the last two check marks of a radio group, so that a choice that
-// must not move the mark (a feed's own option) can put it back.
-class TMarkMemory final : public QObject {
-public:
-    explicit TMarkMemory(QActionGroup* group) : QObject(group) {}
-    void Toggled(QAction* action, bool on)
-    {
-        if (!on || action == current)
-            return;
-        previous = current;
-        current = action;
-    }
-    // Puts the mark back where it was before action took it.
-    void Restore(QAction* action)
-    {
-        if (current == action && previous)
-            previous->setChecked(true);
-    }
+// The show value in force without a ticker: the ticker's default.
+constexpr int kDefaultShowNewsFor = 24;
 
-private:
-    QPointer<QAction> current;
-    QPointer<QAction> previous;
-};
-
-TMarkMemory* MarksOf(QAction* action)
+// An entry of group that a handler may act on: one of its own six.
+QAction* EntryOf(QObject* sender, const QActionGroup* group)
 {
-    QActionGroup* group = action ? action->actionGroup() : nullptr;
-    return group ? group->findChild<TMarkMemory*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    auto* action = qobject_cast<QAction*>(sender);
+    return action && group && action->actionGroup() == group && action->data().isValid() ? action : nullptr;
 }
-
-QAction* NewOption(QObject* owner, const char* name, const char* caption, bool checkable)
-{
-    auto* action = new QAction(QString::fromLatin1(caption), owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setCheckable(checkable);
-    return action;
-}
-
-
-
 } // namespace
 
 void TNewsFeeder::CreateAgeOptionActions()
 {
-    struct Entry {
-        QAction** action;
-        const char* name;
-        const char* caption;
-        int tag;
+    KeepNewsGroup = NewAgeOptionGroup(this, TAgeOption::Keep, "KeepNews", "ac");
+    ShowNewsGroup = NewAgeOptionGroup(this, TAgeOption::Show, "ShowNews", "ac");
+    FeedKeepNewsGroup = NewAgeOptionGroup(this, TAgeOption::Keep, "FeedKeepNews", "acFeed");
+    FeedShowNewsGroup = NewAgeOptionGroup(this, TAgeOption::Show, "FeedShowNews", "acFeed");
+    QAction** const keep[] = {&acKeepNewsNever, &acKeepNews1d, &acKeepNews5d, &acKeepNews1m,
+                              &acKeepNews6m,    &acKeepNewsAlw, &acKeepNewsOther};
+    QAction** const show[] = {&acShowNewsNever, &acShowNews3h,  &acShowNews6h,   &acShowNews1d,
+                              &acShowNews3d,    &acShowAllNews, &acShowNewsOther};
+    for (size_t i = 0; i < std::size(keep); ++i)
+        *keep[i] = KeepNewsGroup->actions().at(static_cast<int>(i));
+    for (size_t i = 0; i < std::size(show); ++i)
+        *show[i] = ShowNewsGroup->actions().at(static_cast<int>(i));
+
+    const std::pair<QActionGroup*, void (TNewsFeeder::*)(QObject*)> handlers[] = {
+        {KeepNewsGroup, &TNewsFeeder::KeepNewsExecute},
+        {ShowNewsGroup, &TNewsFeeder::ShowNewsExecute},
+        {FeedKeepNewsGroup, &TNewsFeeder::FeedKeepNewsExecute},
+        {FeedShowNewsGroup, &TNewsFeeder::FeedShowNewsExecute},
     };
-    const Entry keep[] = {
-        {&acKeepNewsNever, "acKeepNewsNever", "Never", 5}, {&acKeepNews1d, "acKeepNews1d", "1 day", 0},
-        {&acKeepNews5d, "acKeepNews5d", "1 week", 1},      {&acKeepNews1m, "acKeepNews1m", "1 month", 2},
-        {&acKeepNews6m, "acKeepNews6m", "6 month", 3},     {&acKeepNewsAlw, "acKeepNewsAlw", "Ever", 4},
-    };
-    const Entry show[] = {
-        {&acShowNewsNever, "acShowNewsNever", "Never", -1}, {&acShowNews3h, "acShowNews3h", "< 3 h", 3},
-        {&acShowNews6h, "acShowNews6h", "< 6 h", 6},        {&acShowNews1d, "acShowNews1d", "< 1 day", 24},
-        {&acShowNews3d, "acShowNews3d", "< 3 days", 72},    {&acShowAllNews, "acShowAllNews", "Always", 0},
-    };
-    auto makeGroup = [this](const Entry* entries, size_t count, const char* name,
-                            void (TNewsFeeder::*handler)(QObject*)) {
-        auto* group = new QActionGroup(this);
-        group->setObjectName(QString::fromLatin1(name));
-        group->setExclusive(true);
-        auto* marks = new TMarkMemory(group);
-        for (size_t i = 0; i < count; ++i) {
-            QAction* action = NewOption(this, entries[i].name, entries[i].caption, true);
-            action->setData(entries[i].tag);
-            group->addAction(action);
-            connect(action, &QAction::toggled, marks, [marks, action](bool on) { marks->Toggled(action, on); });
-            connect(action, &QAction::triggered, this, [this, action, handler] { (this->*handler)(action); });
-            *entries[i].action = action;
+    for (const auto& [group, handler] : handlers)
+        for (QAction* action : group->actions())
+            connect(action, &QAction::triggered, this, [this, action, handler = handler] { (this->*handler)(action); });
+    // A feed entry reads as its global twin, in every language.
+    const std::pair<QActionGroup*, QActionGroup*> twins[] = {{KeepNewsGroup, FeedKeepNewsGroup},
+                                                             {ShowNewsGroup, FeedShowNewsGroup}};
+    for (const auto& [global, feed] : twins) {
+        const QList<QAction*> entries = feed->actions();
+        for (int i = 0; i < entries.size() - 1; ++i) {
+            QAction* from = global->actions().at(i);
+            QAction* to = entries.at(i);
+            connect(from, &QAction::changed, to, [from, to] { to->setText(from->text()); });
         }
-    };
-    makeGroup(keep, std::size(keep), "KeepNews", &TNewsFeeder::KeepNewsExecute);
-    makeGroup(show, std::size(show), "ShowNews", &TNewsFeeder::ShowNewsExecute);
+    }
     acKeepNews5d->setChecked(true);
     acShowNews1d->setChecked(true);
 
-    acShowNewsOnce = NewOption(this, "acShowNewsOnce", "Show News 1x", true);
+    acShowNewsOnce = NewOption(this, "acShowNewsOnce", QStringLiteral("Show News 1x"));
     acShowNewsOnce->setChecked(true);
     connect(acShowNewsOnce, &QAction::triggered, this, &TNewsFeeder::ShowNewsOnceExecute);
-    acConnectionInterval = NewOption(this, "acConnectionInterval", "Connect to internet for all %d s", false);
+    acConnectionInterval = NewAction(this, "acConnectionInterval", QStringLiteral("Connect to internet for all %d s"));
     ConnectionIntervalCaption = acConnectionInterval->text();
     SetConnectionIntervalCaption();
     connect(acConnectionInterval, &QAction::triggered, this, &TNewsFeeder::ConnectionIntervalExecute);
-    acShowDescription = NewOption(this, "acShowDescription", "Show Description on the Desktop", true);
+    acShowDescription = NewOption(this, "acShowDescription", QStringLiteral("Show Description on the Desktop"));
     connect(acShowDescription, &QAction::triggered, this, &TNewsFeeder::ShowDescriptionExecute);
 
-    // The main menu's submenu heads: no command of their own.
-    mnKeepNewsfor = new QMenu(QStringLiteral("Keep News for ..."), this);
-    mnKeepNewsfor->setObjectName(QStringLiteral("mnKeepNewsfor"));
+    // The global submenus of the Options menu: no command of their own.
+    mnKeepNewsfor = NewMenu(this, "mnKeepNewsfor", QStringLiteral("Keep News for ..."));
     acKeepNews = mnKeepNewsfor->menuAction();
     acKeepNews->setObjectName(QStringLiteral("acKeepNews"));
-    mnShowNewsbefore = new QMenu(QStringLiteral("Show News before ..."), this);
-    mnShowNewsbefore->setObjectName(QStringLiteral("mnShowNewsbefore"));
+    mnShowNewsbefore = NewMenu(this, "mnShowNewsbefore", QStringLiteral("Show News before ..."));
     acShowNews = mnShowNewsbefore->menuAction();
     acShowNews->setObjectName(QStringLiteral("acShowNews"));
 }
 
-int TNewsFeeder::KeepNewsDays(int tag)
+QTreeWidgetItem* TNewsFeeder::OptionsFeed() const
 {
-    switch (tag) {
-    case 0: return 1;
-    case 1: return 5; // "1 week" keeps five days
-    case 2: return 30;
-    case 3: return 180;
-    case 4: return 0;
-    case 5: return -1;
-    default: return 5;
-    }
+    QTreeWidgetItem* node = OptionsNode.In(tvTree);
+    const TTreeItem* item = ItemOf(node);
+    return item && item->IsKind(kFeed) ? node : nullptr;
 }
 
-bool TNewsFeeder::SetSelectedFeedOption(const QString& name, int value)
+void TNewsFeeder::SetOptionsFeed(QTreeWidgetItem* node)
 {
-    if (!IsShowing() || !NewsData)
-        return false;
-    QTreeWidgetItem* node = SelectedNode(ActiveTreeView());
-    TTreeItem* item = NewsData->NodeItem(node);
-    if (!item || !item->IsKind(kFeed))
-        return false;
-    item->SetOption(name, QString::number(value));
-    // The merge works on tvTree: a node of another view is fetched for the
-    // tvTree node of the same item, or for none.
-    LoadFeedURL(item->Link, TreeNodeOf(node));
-    return true;
+    const TTreeItem* item = ItemOf(node);
+    if (item && item->IsKind(kFeed) && node->treeWidget() == tvTree)
+        OptionsNode = node;
+    else
+        OptionsNode.Reset();
+    MarkFeedOptions();
+}
+
+void TNewsFeeder::MarkFeedOptions()
+{
+    const TTreeItem* item = ItemOf(OptionsFeed());
+    if (!item || !FeedKeepNewsGroup)
+        return;
+    MarkAgeOption(FeedKeepNewsGroup, TAgeOption::Keep, item->GetOptionInt(kOptStorageDays, NewsStorageDuration));
+    MarkAgeOption(FeedShowNewsGroup, TAgeOption::Show,
+                  item->GetOptionInt(kOptShowNewsFor, ticker ? ticker->ShowNewsFor : kDefaultShowNewsFor));
+}
+
+void TNewsFeeder::SetOptionsFeedOption(const QString& name, int value)
+{
+    QTreeWidgetItem* node = OptionsFeed();
+    TTreeItem* item = ItemOf(node);
+    if (item) {
+        item->SetOption(name, QString::number(value));
+        MarkFeedOptions();
+        // The new value is applied by the merge at once.
+        LoadFeedURL(item->Link, node);
+    }
 }
 
 void TNewsFeeder::KeepNewsExecute(QObject* sender)
 {
-    auto* action = qobject_cast<QAction*>(sender);
+    QAction* action = EntryOf(sender, KeepNewsGroup);
     if (!action)
         return;
-    const int days = KeepNewsDays(action->data().toInt());
-    if (SetSelectedFeedOption(kOptStorageDays, days)) {
-        if (TMarkMemory* marks = MarksOf(action))
-            marks->Restore(action);
-        return;
-    }
-    NewsStorageDuration = days;
+    NewsStorageDuration = KeepNewsDays(action->data().toInt());
     SaveSettings();
-    action->setChecked(true);
+    ApplyAgeOptionMarks();
 }
 
 void TNewsFeeder::ShowNewsExecute(QObject* sender)
 {
-    auto* action = qobject_cast<QAction*>(sender);
+    QAction* action = EntryOf(sender, ShowNewsGroup);
     if (!action)
         return;
     const int hours = action->data().toInt();
-    if (SetSelectedFeedOption(kOptShowNewsFor, hours)) {
-        if (TMarkMemory* marks = MarksOf(action))
-            marks->Restore(action);
+    if (!ticker) {
+        action->setChecked(true); // no ticker filter to set
         return;
     }
-    action->setChecked(true);
-    if (!ticker)
-        return;
     ticker->ShowNewsFor = hours;
     ticker->SaveTickerSettings();
+    ApplyAgeOptionMarks();
     Timer1->stop();
     ticker->RebuildQueue(tvTree);
     RestartUpdateTimer();
+}
+
+void TNewsFeeder::FeedKeepNewsExecute(QObject* sender)
+{
+    if (QAction* action = EntryOf(sender, FeedKeepNewsGroup))
+        SetOptionsFeedOption(kOptStorageDays, KeepNewsDays(action->data().toInt()));
+    else
+        MarkFeedOptions(); // the mark goes back to the value in force
+}
+
+void TNewsFeeder::FeedShowNewsExecute(QObject* sender)
+{
+    if (QAction* action = EntryOf(sender, FeedShowNewsGroup))
+        SetOptionsFeedOption(kOptShowNewsFor, action->data().toInt());
+    else
+        MarkFeedOptions();
 }
 
 void TNewsFeeder::ShowNewsOnceExecute()
@@ -218,8 +213,7 @@ void TNewsFeeder::ShowNewsOnceExecute()
 
 void TNewsFeeder::ConnectionIntervalExecute()
 {
-    const qint64 oldSeconds = NewsInterval / 1000;
-    QString text = QString::number(oldSeconds);
+    QString text = QString::number(ShownIntervalSeconds(NewsInterval));
     if (ticker)
         ticker->AutoShow = false;
     const QString caption = ticker ? ticker->SUpdateInterval : kUpdateInterval;
@@ -246,8 +240,10 @@ void TNewsFeeder::ConnectionIntervalExecute()
 
 void TNewsFeeder::ShowDescriptionExecute()
 {
-    QTreeWidgetItem* node = SelectedNode(ActiveTreeView());
-    TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    QTreeWidgetItem* node = OptionsFeed();
+    if (!node)
+        node = SelectedNode(ActiveTreeView());
+    TTreeItem* item = ItemOf(node);
     if (!item) {
         acShowDescription->setChecked(!acShowDescription->isChecked()); // choosing it toggled the mark
         return;
@@ -263,48 +259,26 @@ void TNewsFeeder::ShowDescriptionExecute()
         parent = node;
     RealizeChildren(parent);
     for (int i = 0, n = parent->childCount(); i < n; ++i)
-        if (TTreeItem* child = NewsData->NodeItem(parent->child(i)))
+        if (TTreeItem* child = ItemOf(parent->child(i)))
             child->SetOption(kOptShowDescription, value);
 }
 
 void TNewsFeeder::SetConnectionIntervalCaption()
 {
     if (acConnectionInterval)
-        acConnectionInterval->setText(FormatNumber(ConnectionIntervalCaption, NewsInterval / 1000));
+        acConnectionInterval->setText(FormatNumber(ConnectionIntervalCaption, ShownIntervalSeconds(NewsInterval)));
 }
 
 void TNewsFeeder::ApplyAgeOptionMarks()
 {
     SetConnectionIntervalCaption();
-    if (acKeepNews5d) {
-        QAction* keep = KeepActionFor(NewsStorageDuration);
-        (keep ? keep : acKeepNews5d)->setChecked(true);
-    }
-    if (!ticker || !acShowNews1d)
+    if (!KeepNewsGroup)
         return;
-    acShowNewsOnce->setChecked(ticker->ShowNewsOnce);
-    ShowActionFor(ticker->ShowNewsFor)->setChecked(true);
-}
-
-QAction* TNewsFeeder::KeepActionFor(int days) const
-{
-    switch (days) {
-    case 0: return acKeepNewsAlw;
-    case 1: return acKeepNews1d;
-    case 7: return acKeepNews5d;
-    case 30: return acKeepNews1m;
-    case 180: return acKeepNews6m;
-    default: return nullptr; // -1 and 5 have no entry of their own
+    MarkAgeOption(KeepNewsGroup, TAgeOption::Keep, NewsStorageDuration);
+    if (ticker) {
+        acShowNewsOnce->setChecked(ticker->ShowNewsOnce);
+        MarkAgeOption(ShowNewsGroup, TAgeOption::Show, ticker->ShowNewsFor);
     }
-}
-
-QAction* TNewsFeeder::ShowActionFor(int hours) const
-{
-    switch (hours) {
-    case 0: return acShowAllNews;
-    case 3: return acShowNews3h;
-    case 6: return acShowNews6h;
-    case 72: return acShowNews3d;
-    default: return acShowNews1d; // 24, -1 and the rest
-    }
+    // The feed's defaults are the global values.
+    MarkFeedOptions();
 }

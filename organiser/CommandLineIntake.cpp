@@ -17,17 +17,12 @@
 #include "feeds/URLTools.h"
 #include "organiser/InterfaceTexts.h"
 #include "platform/Dialogs.h"
+#include "platform/WebLinks.h"
 
 #include <QFileInfo>
 #include <QUrl>
 
 namespace {
-bool IsWebURL(const QString& text)
-{
-    return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
-        || text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-}
-
 // The file an argument names: a path, or a file: URL; empty when none exists.
 QString ExistingFile(const QString& argument)
 {

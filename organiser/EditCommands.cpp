@@ -27,6 +27,7 @@
 #include "organiser/TreeDragDrop.h"
 #include "platform/Dialogs.h"
 #include "ticker/RssViews.h"
+#include "widgets/Menus.h"
 #include "widgets/NodeDelegate.h"
 
 #include <QAction>
@@ -43,18 +44,6 @@
 
 namespace {
 
-QAction* NewAction(QObject* owner, const char* name, const char* caption, const char* hint,
-                   const QKeySequence& shortcut = QKeySequence())
-{
-    auto* action = new QAction(QString::fromLatin1(caption), owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(QString::fromLatin1(hint));
-    action->setStatusTip(QString::fromLatin1(hint));
-    action->setShortcut(shortcut);
-    return action;
-}
-
-TTreeItem* ItemOf(const QTreeWidgetItem* node) { return NewsData ? NewsData->NodeItem(node) : nullptr; }
 
 // Short date, one blank, long time, as the user's locale writes them. Node
 // dates are local times without a zone, so the zone the long form names is
@@ -302,36 +291,42 @@ void TNewsFeeder::PropertyExecute()
         Dialogs().ShowMessage(item->Title + QStringLiteral("\r\n") + item->Link + QStringLiteral("\r\n") + when);
 }
 
+void TNewsFeeder::AskThenRunOnTree(QTreeWidgetItem* node, const QString& question,
+                                   std::function<void(QTreeWidgetItem*)> work)
+{
+    const TNodeRef ref(node);
+    if (!Dialogs().AskYesNo(question))
+        return;
+    Busy->RunOnTree(
+        [this, ref, work = std::move(work)] {
+            if (QTreeWidgetItem* node = ref.In(tvTree))
+                work(node);
+        },
+        true);
+}
+
 void TNewsFeeder::DeleteExecute()
 {
     QTreeWidgetItem* node = SelectedNode(tvTree);
     if (!node)
         return;
-    const TNodeRef ref(node);
-    if (!Dialogs().AskYesNo(FormatText(OrganiserTexts.SDelete, node->text(0))))
-        return;
-    Busy->RunOnTree(
-        [this, ref] {
-            QTreeWidgetItem* node = ref.In(tvTree);
-            if (!node)
-                return;
-            // The node and every descendant leave the derived views first.
-            QList<QTreeWidgetItem*> doomed{node};
-            for (int i = 0; i < doomed.size(); ++i)
-                for (int c = 0; c < doomed[i]->childCount(); ++c)
-                    doomed.append(doomed[i]->child(c));
-            RemoveFromViews(Views(), doomed);
-            {
-                TUpdateGuard guard(tvTree);
-                DeleteBranch(node);
-            }
-            // The scheduler never continues from a deleted node.
-            UpdatePosition = nullptr;
-            RestartUpdateTimer();
-            if (ticker)
-                ticker->RebuildQueue(tvTree);
-        },
-        true);
+    AskThenRunOnTree(node, FormatText(OrganiserTexts.SDelete, node->text(0)), [this](QTreeWidgetItem* node) {
+        // The node and every descendant leave the derived views first.
+        QList<QTreeWidgetItem*> doomed{node};
+        for (int i = 0; i < doomed.size(); ++i)
+            for (int c = 0; c < doomed[i]->childCount(); ++c)
+                doomed.append(doomed[i]->child(c));
+        RemoveFromViews(Views(), doomed);
+        {
+            TUpdateGuard guard(tvTree);
+            DeleteBranch(node);
+        }
+        // The scheduler never continues from a deleted node.
+        UpdatePosition = nullptr;
+        RestartUpdateTimer();
+        if (ticker)
+            ticker->RebuildQueue(tvTree);
+    });
 }
 
 void TNewsFeeder::DelChildrenExecute()
@@ -345,22 +340,15 @@ void TNewsFeeder::DelChildrenExecute()
     QTreeWidgetItem* treeNode = ItemOf(node) ? TreeNodeOf(node) : nullptr;
     if (!treeNode)
         return;
-    const TNodeRef ref(treeNode);
-    if (!Dialogs().AskYesNo(FormatText(OrganiserTexts.SDeleteChildren, node->text(0))))
-        return;
-    Busy->RunOnTree(
-        [this, ref] {
-            QTreeWidgetItem* node = ref.In(tvTree);
-            if (!node)
-                return;
-            SuspendForReload();
-            DeleteChildNodes(node);
-            ShowEmptiedFeedCount(node);
-            if (ticker)
-                ticker->RebuildQueue(tvTree);
-            // Rebuilt at once, rather than left empty until the next start.
-            BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());
-            RestartFeedUpdates();
-        },
-        true);
+    const QString question = FormatText(OrganiserTexts.SDeleteChildren, node->text(0));
+    AskThenRunOnTree(treeNode, question, [this](QTreeWidgetItem* node) {
+        SuspendForReload();
+        DeleteChildNodes(node);
+        ShowEmptiedFeedCount(node);
+        if (ticker)
+            ticker->RebuildQueue(tvTree);
+        // Rebuilt at once, rather than left empty until the next start.
+        BuildCategoryViews(Views(), NewsStorageDuration, CategoryTexts());
+        RestartFeedUpdates();
+    });
 }

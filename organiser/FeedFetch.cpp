@@ -199,7 +199,7 @@ QTreeWidgetItem* TNewsFeeder::SubscribedFeed(const QString& url) const
 {
     const QString wanted = url.trimmed();
     for (QTreeWidgetItemIterator it(tvTree); *it; ++it) {
-        const TTreeItem* item = NewsData ? NewsData->NodeItem(*it) : nullptr;
+        const TTreeItem* item = ItemOf(*it);
         if (item && item->IsKind(kFeed) && SameTextAscii(item->Link.trimmed(), wanted))
             return *it;
     }

@@ -46,7 +46,7 @@ TDownloadRequest TNewsFeeder::FeedRequest(const QString& url, QTreeWidgetItem* n
     request.url = url;
     // Only a refresh of the feed node itself may come back as "not
     // modified": without the node there would be nothing to show.
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
     if (IsFeedItem(item) && item->Link == url) {
         request.etag = FeedStates->EtagOf(url);
         request.lastModified = FeedStates->LastModifiedOf(url);
@@ -61,7 +61,7 @@ bool TNewsFeeder::FeedMayBeScheduled(const QString& url) const
 
 QTreeWidgetItem* TNewsFeeder::RefreshedWithoutNews(QTreeWidgetItem* node)
 {
-    TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    TTreeItem* item = ItemOf(node);
     if (!IsFeedItem(item))
         return nullptr;
     // As a merge that found nothing new: stamped, captioned "(0 of C)".
@@ -87,7 +87,7 @@ void TNewsFeeder::NoteFetchOutcome(const QString& url, const TNodeRef& nodeRef, 
     // is fetched from there from now on, unless another feed of the tree
     // already reads that address.
     QTreeWidgetItem* node = nodeRef.In(tvTree);
-    TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    TTreeItem* item = ItemOf(node);
     const QString movedTo = IsFeedItem(item) && item->Link == url ? FeedStates->RecordMove(url, answer) : QString();
     if (success && !movedTo.isEmpty()) {
         bool taken = false;
@@ -121,7 +121,7 @@ QSet<QString> TNewsFeeder::FeedLinks() const
 {
     QSet<QString> links;
     for (QTreeWidgetItemIterator it(tvTree); *it; ++it) {
-        const TTreeItem* item = NewsData ? NewsData->NodeItem(*it) : nullptr;
+        const TTreeItem* item = ItemOf(*it);
         if (IsFeedItem(item))
             links.insert(item->Link);
     }

@@ -32,6 +32,7 @@
 #include "platform/Dialogs.h"
 #include "text/TextTools.h"
 #include "ticker/RssViews.h"
+#include "widgets/Menus.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -54,15 +55,6 @@ const QString kOpenFilter = QStringLiteral(
 const QString kSaveFilter = QStringLiteral("Quorbel Files(*.xml);;Quorbel Files (*.qbx);;OPML files (*.opml)");
 const QString kLoadingTitle = QStringLiteral("Loading :%s");
 
-QAction* NewCommand(QObject* owner, const char* name, const char* caption, const char* hint)
-{
-    auto* action = new QAction(QString::fromLatin1(caption), owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(QString::fromLatin1(hint));
-    action->setStatusTip(action->toolTip());
-    return action;
-}
-
 // Calls back at most once per slice; the first call comes at once.
 class TSlice {
 public:
@@ -82,7 +74,7 @@ private:
 // rules above).
 bool JoinsWith(const TTreeItem& fileItem, const QTreeWidgetItem* node)
 {
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
     if (!item || !SameTextAscii(fileItem.Title, item->Title))
         return false;
     if (!fileItem.IsKind(kFeed) && !item->IsKind(kFeed))
@@ -104,14 +96,14 @@ QTreeWidgetItem* FindRootFor(QTreeWidget* view, const TTreeItem& fileItem)
 
 void TNewsFeeder::CreateImportExportActions()
 {
-    acLoad = NewCommand(this, "acLoad", "Load ..", "Loads a News file (.dat, .xml)");
+    acLoad = NewAction(this, "acLoad", "Load ..", "Loads a News file (.dat, .xml)");
     connect(acLoad, &QAction::triggered, this, &TNewsFeeder::LoadExecute);
-    acMerge = NewCommand(this, "acMerge", "Merge ..", "Merges a News file (.dat, .xml)");
+    acMerge = NewAction(this, "acMerge", "Merge ..", "Merges a News file (.dat, .xml)");
     connect(acMerge, &QAction::triggered, this, &TNewsFeeder::MergeExecute);
-    acSaveAs = NewCommand(this, "acSaveAs", "Save As ..", "Save News as.. (.dat, .xml)");
+    acSaveAs = NewAction(this, "acSaveAs", "Save As ..", "Save News as.. (.dat, .xml)");
     connect(acSaveAs, &QAction::triggered, this, [this] { SaveAsExecute(false); });
     acSaveSelection =
-        NewCommand(this, "acSaveSelection", "Save Selection As ..", "Save Current Selection as (*.qbx, *.xml)");
+        NewAction(this, "acSaveSelection", "Save Selection As ..", "Save Current Selection as (*.qbx, *.xml)");
     connect(acSaveSelection, &QAction::triggered, this, [this] { SaveAsExecute(true); });
     fileFolder = QDir::homePath();
 }
@@ -182,7 +174,7 @@ bool TNewsFeeder::ReplacingTreeConfirmed(const QString& path)
         return true;
     int feeds = 0, items = 0, notes = 0;
     for (QTreeWidgetItemIterator it(tvTree); *it; ++it) {
-        const TTreeItem* item = NewsData ? NewsData->NodeItem(*it) : nullptr;
+        const TTreeItem* item = ItemOf(*it);
         if (!item)
             continue;
         feeds += item->IsKind(kFeed);

@@ -36,6 +36,7 @@
 #include "model/ViewNodes.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "widgets/Menus.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -132,7 +133,7 @@ std::shared_ptr<QMimeData> KeepDropData(const QMimeData* data)
 
 bool IsKindOf(const QTreeWidgetItem* node, const QString& kind)
 {
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
     return item && item->IsKind(kind);
 }
 
@@ -158,21 +159,10 @@ QString FileNodeName(const QString& path)
 
 void TNewsFeeder::CreateIntakeActions()
 {
-    acPaste = new QAction(QStringLiteral("Paste"), this);
-    acPaste->setObjectName(QStringLiteral("acPaste"));
-    acPaste->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    acPaste = NewAction(this, "acPaste", QStringLiteral("Paste"), QString(), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
     connect(acPaste, &QAction::triggered, this, &TNewsFeeder::PasteFromClipboard);
     // The window is the drop target for text and files from other programs.
     setAcceptDrops(true);
-}
-
-QTreeWidgetItem* TNewsFeeder::SelectedTreeNode() const
-{
-    QTreeWidgetItem* current = tvTree->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> selected = tvTree->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
 }
 
 QTreeWidgetItem* TNewsFeeder::AddNoteFromText(const QString& text)
@@ -181,7 +171,7 @@ QTreeWidgetItem* TNewsFeeder::AddNoteFromText(const QString& text)
         return nullptr;
     // After the selected node, on its level; a feed's news items are passed
     // by: the note goes on the feed's own level.
-    QTreeWidgetItem* selected = SelectedTreeNode();
+    QTreeWidgetItem* selected = SelectedNode(tvTree);
     QTreeWidgetItem* parent = OutsideFeeds(selected ? selected->parent() : nullptr);
 
     QString title = FirstVisibleLine(text);
@@ -207,7 +197,7 @@ QTreeWidgetItem* TNewsFeeder::AddFileNode(const QString& path)
         return nullptr;
     // The first child of the selected node; with a feed or one of its items
     // selected, the first node on the feed's own level instead.
-    QTreeWidgetItem* parent = SelectedTreeNode();
+    QTreeWidgetItem* parent = SelectedNode(tvTree);
     if (parent && (IsKindOf(parent, kNewsItem) || IsKindOf(parent->parent(), kFeed)))
         parent = parent->parent();
     parent = OutsideFeeds(parent);

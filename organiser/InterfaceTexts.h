@@ -65,6 +65,9 @@ struct TOrganiserTexts {
     QString SNoNewsYet =
         QStringLiteral("No news yet: right-click here and choose Paste, or open the organiser to add a feed");
     QString SUnknownArgument = QStringLiteral("Not opened: \"%s\" is neither a web address nor a file.");
+    // A keep or show value in force that has no entry of its own.
+    QString SKeepNewsDays = QStringLiteral("%d days");
+    QString SShowNewsHours = QStringLiteral("< %d h");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 

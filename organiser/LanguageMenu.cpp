@@ -77,6 +77,8 @@ const struct {
     {"SFeedGone", &TOrganiserTexts::SFeedGone},
     {"SNoNewsYet", &TOrganiserTexts::SNoNewsYet},
     {"SUnknownArgument", &TOrganiserTexts::SUnknownArgument},
+    {"SKeepNewsDays", &TOrganiserTexts::SKeepNewsDays},
+    {"SShowNewsHours", &TOrganiserTexts::SShowNewsHours},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }
@@ -98,6 +100,7 @@ void TNewsFeeder::ApplyInterfaceTexts()
     SetConnectionIntervalCaption();
     for (const auto& named : kNamedTexts)
         lan->ReadText(kSection, QString::fromLatin1(named.key), OrganiserTexts.*named.text);
+    ApplyAgeOptionMarks(); // an extra entry's caption is a named text
     ApplyAccessibleNames();
 }
 

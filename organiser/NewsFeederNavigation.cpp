@@ -78,13 +78,15 @@ void TNewsFeeder::CreateNavigation()
     // the mouse first, as the commands act on the selected node.
     tvTree->setContextMenuPolicy(Qt::CustomContextMenu);
     // The options entries name the selected node however it became selected
-    // (a click, the keyboard, a command).
-    connect(tvTree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { PrepareNodeMenu(tvTree, current); });
+    // (a click, the keyboard, a command). A mouse press makes a node current
+    // before it selects it: the selection's change prepares again.
+    auto prepareTree = [this] { PrepareNodeMenu(tvTree, SelectedNode(tvTree)); };
+    connect(tvTree, &QTreeWidget::currentItemChanged, this, prepareTree);
+    connect(tvTree, &QTreeWidget::itemSelectionChanged, this, prepareTree);
     connect(tvTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (QTreeWidgetItem* node = tvTree->itemAt(pos))
             tvTree->setCurrentItem(node);
-        PrepareNodeMenu(tvTree, tvTree->currentItem());
+        PrepareNodeMenu(tvTree, SelectedNode(tvTree));
         if (HintWindow)
             HintWindow->hide();
         mnMain->popup(tvTree->viewport()->mapToGlobal(pos));
@@ -93,7 +95,7 @@ void TNewsFeeder::CreateNavigation()
 
 void TNewsFeeder::ViewClicked(QTreeWidget* view)
 {
-    PrepareNodeMenu(view, view->currentItem());
+    PrepareNodeMenu(view, SelectedNode(view));
     if (HintWindow)
         HintWindow->hide();
 }
@@ -115,17 +117,15 @@ void TNewsFeeder::PrepareNodeMenu(QTreeWidget* view, QTreeWidgetItem* node)
         acContext->setVisible(false);
     if (mnOptions)
         mnOptions->menuAction()->setVisible(false);
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
+    // The options entries name this feed, and act on it, until the next
+    // Tree-tab selection; their marks show its values.
+    SetOptionsFeed(node);
     if (item && item->IsKind(kFeed) && mnOptions) {
         mnOptions->setTitle(FormatText(OrganiserTexts.SOptions, TextBeforeParen(item->Title)));
         mnOptions->menuAction()->setVisible(true);
-        // The marks show the feed's own values, its defaults the global ones.
         acShowDescription->setChecked((ticker && ticker->ShowDescription)
                                       || item->GetOptionBool(kOptShowDescription, false));
-        // Values without an entry of their own (-1, 5) leave the keep marks.
-        if (QAction* keep = KeepActionFor(item->GetOptionInt(kOptStorageDays, NewsStorageDuration)))
-            keep->setChecked(true);
-        ShowActionFor(item->GetOptionInt(kOptShowNewsFor, ticker ? ticker->ShowNewsFor : 24))->setChecked(true);
     }
     // A file node offers its file menu only while the file or folder exists.
     if (item && item->IsKind(kFileLink) && acContext)
@@ -149,7 +149,7 @@ void TNewsFeeder::ViewMouseMoved(QTreeWidget* view, const QPoint& pos)
     {
         TUpdateGuard updates(view);
         QTreeWidgetItem* node = view->itemAt(pos);
-        const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+        const TTreeItem* item = ItemOf(node);
         if (node && item) {
             const QRect label = view->visualItemRect(node);
             // The point counts in the view, and is then taken as a point of

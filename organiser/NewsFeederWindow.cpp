@@ -17,6 +17,7 @@
 #include "platform/ProgramFolder.h"
 #include "text/TextTools.h"
 #include "ticker/RssViews.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/Gradient.h"
 #include "widgets/NodeDelegate.h"
 
@@ -448,6 +449,6 @@ void TNewsFeeder::ShowStatus(const QString& text)
     if (ticker && ticker->lbRss) {
         ticker->lbRss->setText(text);
         ticker->lbRss->adjustSize();
-        ticker->lbRss->setAccessibleName(text); // screen readers hear the status too
+        SetAccessibleName(ticker->lbRss, text); // screen readers hear the status too
     }
 }

@@ -28,12 +28,14 @@
 #include "ticker/TickerHost.h"
 
 #include <QPointer>
+#include <functional>
 #include <QSet>
 #include <memory>
 #include <QString>
 #include <QWidget>
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -207,6 +209,11 @@ public:
     void PropertyExecute();
     void DeleteExecute();
     void DelChildrenExecute();
+    // The deleting commands' road: asks the question about node, then runs
+    // work, once no operation holds tree nodes, on node found again (nothing
+    // when it has gone meanwhile).
+    void AskThenRunOnTree(QTreeWidgetItem* node, const QString& question,
+                          std::function<void(QTreeWidgetItem*)> work);
     class TTreeSorter* TreeSorter = nullptr;     // keeps tvTree sorted once Sort has run
     class TTreeDragDrop* TreeDragDrop = nullptr; // moves tvTree nodes by drag and drop
     // End of tree editing.
@@ -230,7 +237,6 @@ private:
     void PasteFromClipboard();
     void TakeDrop(const QMimeData* data);
     void FetchOrKeepText(const QString& url, const QString& text);
-    QTreeWidgetItem* SelectedTreeNode() const;
     // A local path becomes a file node, any other text a note.
     void AddFileOrNote(const QString& text);
     bool FromThisWindow(const QDropEvent* event) const;
@@ -265,49 +271,62 @@ public:
     TBusyState* Busy = nullptr;
 
     // News age options (AgeOptions.cpp): how long news stays, how old it may
-    // be to be shown, show once, the update interval, descriptions.
+    // be to be shown, show once, the update interval, descriptions. The
+    // global keep and show entries; the last of each group stands for a
+    // value without an entry of its own (AgeOptionGroups.h).
+    QActionGroup* KeepNewsGroup = nullptr;
+    QActionGroup* ShowNewsGroup = nullptr;
     QAction* acKeepNewsNever = nullptr;
     QAction* acKeepNews1d = nullptr;
     QAction* acKeepNews5d = nullptr;
     QAction* acKeepNews1m = nullptr;
     QAction* acKeepNews6m = nullptr;
     QAction* acKeepNewsAlw = nullptr;
+    QAction* acKeepNewsOther = nullptr;
     QAction* acShowNewsNever = nullptr;
     QAction* acShowNews3h = nullptr;
     QAction* acShowNews6h = nullptr;
     QAction* acShowNews1d = nullptr;
     QAction* acShowNews3d = nullptr;
     QAction* acShowAllNews = nullptr;
+    QAction* acShowNewsOther = nullptr;
+    // The keep and show entries of 'Options "X"': the feed X's own values
+    // (named "acFeed" + the global entry's name without "ac").
+    QActionGroup* FeedKeepNewsGroup = nullptr;
+    QActionGroup* FeedShowNewsGroup = nullptr;
     QAction* acShowNewsOnce = nullptr;
     QAction* acConnectionInterval = nullptr;
     QAction* acShowDescription = nullptr;
     QAction* acKeepNews = nullptr; // head of mnKeepNewsfor
     QAction* acShowNews = nullptr; // head of mnShowNewsbefore
-    QMenu* mnKeepNewsfor = nullptr;    // main menu: the keep entries
-    QMenu* mnShowNewsbefore = nullptr; // main menu: the show entries
-    QMenu* mnOptions1 = nullptr;       // main menu: options of the clicked feed
-    QMenu* mnOptions = nullptr;        // popup: shown for a feed node only
+    QMenu* mnKeepNewsfor = nullptr;    // main menu: the global keep entries
+    QMenu* mnShowNewsbefore = nullptr; // main menu: the global show entries
+    QMenu* mnOptions1 = nullptr;       // main menu: 'Options "X"', shown for a feed only
+    QMenu* mnOptions = nullptr;        // popup: the same
+    QMenu* mnFeedKeepNews = nullptr;   // X's keep entries, in both
+    QMenu* mnFeedShowNews = nullptr;   // X's show entries, in both
     // The caption of acConnectionInterval before the seconds are filled in.
     QString ConnectionIntervalCaption = QStringLiteral("Connect to internet for all %d s");
     void KeepNewsExecute(QObject* sender);
     void ShowNewsExecute(QObject* sender);
+    void FeedKeepNewsExecute(QObject* sender);
+    void FeedShowNewsExecute(QObject* sender);
     void ShowNewsOnceExecute();
     void ConnectionIntervalExecute();
     void ShowDescriptionExecute();
-    // The check marks and the interval caption for the global values.
+    // The check marks and the interval caption for the values in force.
     void ApplyAgeOptionMarks();
-    // The keep entry for a number of days (nullptr when it has none) and the
-    // show entry for a number of hours.
-    QAction* KeepActionFor(int days) const;
-    QAction* ShowActionFor(int hours) const;
     void SetConnectionIntervalCaption();
-    // Days kept for a keep entry's tag.
-    static int KeepNewsDays(int tag);
+    // The feed X that 'Options "X"' names: its tvTree node while it lives.
+    QTreeWidgetItem* OptionsFeed() const;
+    // Names node as X when it is a feed of tvTree, else none.
+    void SetOptionsFeed(QTreeWidgetItem* node);
 private:
     void CreateAgeOptionActions();
-    // A keep or show value as the selected feed's option; false when the
-    // global value is meant.
-    bool SetSelectedFeedOption(const QString& name, int value);
+    void MarkFeedOptions();
+    // A keep or show value as X's option, then a fetch of X.
+    void SetOptionsFeedOption(const QString& name, int value);
+    TNodeRef OptionsNode;
 public:
     // End of news age options.
 

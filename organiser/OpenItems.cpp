@@ -20,10 +20,12 @@
 #include "organiser/InterfaceTexts.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "platform/WebLinks.h"
 #include "text/TextTools.h"
 #include "ticker/DescriptionWindow.h"
 #include "ticker/RssViews.h"
 #include "widgets/FilePropertiesDialog.h"
+#include "widgets/Menus.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -107,20 +109,18 @@ void OpenAccepted(const QString& target, const QString& desktopUrl, const QStrin
 
 void TNewsFeeder::CreateOpenActions()
 {
-    acOpenLink = new QAction(QStringLiteral("Open Link .."), this);
-    acOpenLink->setObjectName(QStringLiteral("acOpenLink"));
+    acOpenLink = NewAction(this, "acOpenLink", QStringLiteral("Open Link .."));
     // The Tree view's selected node is fetched from its link.
     connect(acOpenLink, &QAction::triggered, this, [this] {
         QTreeWidgetItem* node = SelectedNode(tvTree);
-        const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+        const TTreeItem* item = ItemOf(node);
         if (!item || IsBlank(item->Link))
             return;
         const QString link = item->Link; // a copy: the item may go while the fetch runs
         LoadFeedURL(link, node);
     });
 
-    acContext = new QAction(QStringLiteral("File Context Menu"), this);
-    acContext->setObjectName(QStringLiteral("acContext"));
+    acContext = NewAction(this, "acContext", QStringLiteral("File Context Menu"));
     connect(acContext, &QAction::triggered, this, &TNewsFeeder::ShowFileContextMenu);
 
     for (QTreeWidget* view : {tvTime, tvWeb, tvVideo, tvAudio, tvTheme, tvTree})
@@ -149,7 +149,7 @@ void TNewsFeeder::tvTreeDblClick(QTreeWidget* view)
         return;
     TWaitCursor wait;
     QTreeWidgetItem* node = SelectedNode(view);
-    TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    TTreeItem* item = ItemOf(node);
     if (!item) // nothing selected, or a day group of the Time view
         return;
     const bool newsItem = item->IsKind(kNewsItem);
@@ -178,7 +178,7 @@ void TNewsFeeder::tvTreeDblClick(QTreeWidget* view)
 void TNewsFeeder::OpenNote(QTreeWidgetItem* node)
 {
     QTreeWidgetItem* treeNode = TreeNodeOf(node);
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(treeNode) : nullptr;
+    const TTreeItem* item = ItemOf(treeNode);
     if (!item)
         return;
     // One window per note: an open one comes to the front.
@@ -247,7 +247,7 @@ void TNewsFeeder::ShowFileContextMenu()
 {
     QTreeWidget* view = ActiveTreeView();
     QTreeWidgetItem* node = view ? SelectedNode(view) : nullptr;
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
     if (!item || !item->IsKind(kFileLink))
         return;
     const QString path = QDir::cleanPath(item->Link.trimmed());

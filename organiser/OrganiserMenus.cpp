@@ -1,64 +1,16 @@
 // The organiser's main menu and the Tree tab's popup. Each command group
 // makes its actions in its own file; the menus place the ones that exist, in
-// their fixed order, without empty or doubled separators.
+// their fixed order (widgets/Menus.h).
 #include "organiser/NewsFeeders.h"
 
+#include "organiser/AgeOptionGroups.h"
+#include "widgets/Menus.h"
+
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
-
-namespace {
-// Adds the actions in order; nullptr stands for a separator, which is only
-// put between two entries.
-void Fill(QMenu* menu, std::initializer_list<QAction*> entries)
-{
-    bool separatorDue = false;
-    for (QAction* action : entries) {
-        if (!action) {
-            separatorDue = !menu->actions().isEmpty();
-            continue;
-        }
-        if (separatorDue)
-            menu->addSeparator();
-        separatorDue = false;
-        menu->addAction(action);
-    }
-}
-
-// A menu entry of its own caption that runs another command.
-QAction* EntryFor(QObject* owner, const char* name, const char* caption, QAction* command)
-{
-    if (!command)
-        return nullptr;
-    auto* entry = new QAction(QString::fromLatin1(caption), owner);
-    entry->setObjectName(QString::fromLatin1(name));
-    QObject::connect(entry, &QAction::triggered, command, &QAction::trigger);
-    return entry;
-}
-
-// A submenu entry, or nullptr when none of its entries exists.
-QAction* Submenu(QWidget* owner, const char* name, const char* caption, std::initializer_list<QAction*> entries)
-{
-    auto* menu = new QMenu(QString::fromLatin1(caption), owner);
-    menu->setObjectName(QString::fromLatin1(name));
-    Fill(menu, entries);
-    if (menu->actions().isEmpty()) {
-        delete menu;
-        return nullptr;
-    }
-    return menu->menuAction();
-}
-
-QAction* NewAction(QObject* owner, const char* name, const char* caption, const char* hint)
-{
-    auto* action = new QAction(QString::fromLatin1(caption), owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(QString::fromLatin1(hint));
-    action->setStatusTip(QString::fromLatin1(hint));
-    return action;
-}
-} // namespace
 
 void TNewsFeeder::CreateWindowActions()
 {
@@ -85,64 +37,61 @@ void TNewsFeeder::CreateMenus()
 {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    const TMenuEntry separator = MenuSeparator();
 
     QMenu* file = MainMenu1->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("mnFile"));
-    Fill(file, {Submenu(this, "mnNew", "New..", {acNewFolder, acNewURL, acNewNote}), acLoad, acMerge, nullptr,
-                acSaveSelection, acSaveAs, nullptr, acClose, acCloseAll});
+    FillMenu(file, {Submenu(this, "mnNew", QStringLiteral("New.."), {acNewFolder, acNewURL, acNewNote}), acLoad,
+                    acMerge, separator, acSaveSelection, acSaveAs, separator, acClose, acCloseAll});
 
-    QMenu* edit = new QMenu(QStringLiteral("Edit"), this);
-    edit->setObjectName(QStringLiteral("mnEdit"));
-    Fill(edit, {acSort, nullptr, acPaste, acCopyLink, acDelete, acDelChildren, acRename, nullptr, acReload,
-                acReloadAll, nullptr, acContext});
+    QMenu* edit = NewMenu(this, "mnEdit", QStringLiteral("Edit"));
+    FillMenu(edit, {acSort, separator, acPaste, acCopyLink, acDelete, acDelChildren, acRename, separator, acReload,
+                    acReloadAll, separator, acContext});
     MainMenu1->addMenu(edit);
 
-    // Options: the clicked feed's keep and show entries and the global ones.
-    Fill(mnKeepNewsfor, {acKeepNewsNever, acKeepNews1d, acKeepNews5d, acKeepNews1m, acKeepNews6m, acKeepNewsAlw});
-    Fill(mnShowNewsbefore, {acShowNewsNever, acShowNews3h, acShowNews6h, acShowNews1d, acShowNews3d});
-    mnOptions1 = new QMenu(QStringLiteral("Options"), this);
-    mnOptions1->setObjectName(QStringLiteral("mnOptions1"));
-    Fill(mnOptions1, {mnKeepNewsfor->menuAction(), mnShowNewsbefore->menuAction(), acShowDescription});
-    QMenu* options = new QMenu(QStringLiteral("Options"), this);
-    options->setObjectName(QStringLiteral("mnOptionsMain"));
-    mnLanguage = new QMenu(QStringLiteral("Language"), this);
-    mnLanguage->setObjectName(QStringLiteral("mnLanguage"));
+    // 'Options "X"': the keep and show entries of the feed X, shared by the
+    // Options menu and the Tree tab's popup; shown for a feed only
+    // (PrepareNodeMenu).
+    mnFeedKeepNews = NewMenu(this, "mnPopupKeepNews", QStringLiteral("Keep News for ..."));
+    mnFeedKeepNews->addActions(FeedKeepNewsGroup->actions());
+    mnFeedKeepNews->setDefaultAction(AgeOptionEntry(FeedKeepNewsGroup, TAgeOption::Keep, 5)); // "1 week", in bold
+    mnFeedShowNews = NewMenu(this, "mnPopupShowNews", QStringLiteral("Show News before ..."));
+    mnFeedShowNews->addActions(FeedShowNewsGroup->actions());
+    mnOptions1 = NewMenu(this, "mnOptions1", QStringLiteral("Options"));
+    FillMenu(mnOptions1, {mnFeedKeepNews, mnFeedShowNews, acShowDescription});
+    mnOptions1->menuAction()->setVisible(false);
+    mnOptions = NewMenu(this, "mnOptions", QStringLiteral("Options"));
+    FillMenu(mnOptions, {mnFeedShowNews, mnFeedKeepNews, acShowDescription});
+    mnOptions->menuAction()->setVisible(false);
+
+    // Options: the language, the global values (the ticker's Options carry
+    // the same entries), then the clicked feed's own.
+    mnKeepNewsfor->addActions(KeepNewsGroup->actions());
+    mnShowNewsbefore->addActions(ShowNewsGroup->actions());
+    QMenu* options = NewMenu(this, "mnOptionsMain", QStringLiteral("Options"));
+    mnLanguage = NewMenu(this, "mnLanguage", QStringLiteral("Language"));
     acLanguage = mnLanguage->menuAction();
     acLanguage->setObjectName(QStringLiteral("acLanguage"));
-    Fill(options, {acLanguage, nullptr, mnOptions1->menuAction(), acConnectionInterval, acShowNewsOnce});
+    FillMenu(options, {acLanguage, separator, mnKeepNewsfor, mnShowNewsbefore, acConnectionInterval, acShowNewsOnce,
+                       separator, mnOptions1});
     MainMenu1->addMenu(options);
-    QMenu* help = new QMenu(QStringLiteral("Help"), this);
-    help->setObjectName(QStringLiteral("mnHelp"));
-    Fill(help, {acAbout});
+    QMenu* help = NewMenu(this, "mnHelp", QStringLiteral("Help"));
+    FillMenu(help, {acAbout});
     MainMenu1->addMenu(help);
     // The titles carry no mnemonics (the language files own them): F10 opens
     // the menu bar from the keyboard, as elsewhere on the desktop.
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
             [this] { MainMenu1->setActiveAction(MainMenu1->actions().value(0)); });
 
-    // The popup's options entry is shown for a feed node only (PrepareNodeMenu).
-    mnOptions = new QMenu(QStringLiteral("Options"), this);
-    mnOptions->setObjectName(QStringLiteral("mnOptions"));
-    auto* keepMenu = new QMenu(QStringLiteral("Keep News for ..."), mnOptions);
-    keepMenu->setObjectName(QStringLiteral("mnPopupKeepNews"));
-    Fill(keepMenu, {acKeepNewsNever, acKeepNews1d, acKeepNews5d, acKeepNews1m, acKeepNews6m, acKeepNewsAlw});
-    keepMenu->setDefaultAction(acKeepNews5d); // drawn bold
-    auto* showMenu = new QMenu(QStringLiteral("Show News before ..."), mnOptions);
-    showMenu->setObjectName(QStringLiteral("mnPopupShowNews"));
-    Fill(showMenu, {acShowNewsNever, acShowNews3h, acShowNews6h, acShowNews1d, acShowNews3d, acShowAllNews});
-    Fill(mnOptions, {showMenu->menuAction(), keepMenu->menuAction(), acShowDescription});
-    mnOptions->menuAction()->setVisible(false);
-
-    mnMain = new QMenu(this);
-    mnMain->setObjectName(QStringLiteral("mnMain"));
-    Fill(mnMain, {acSort, nullptr, acCopyNode, acCopyLink, acPaste, acDelete,
-                  EntryFor(this, "mnDeleteChildren", "DeleteChildren", acDelChildren), nullptr,
-                  acAbout, mnOptions->menuAction(), nullptr, acOpenLink,
-                  Submenu(this, "mnPopupNew", "New",
-                          {EntryFor(this, "mnNewFolder", "Folder", acNewFolder),
-                           EntryFor(this, "mnNewNote", "Note", acNewNote), acNewURL}),
-                  nullptr,
-                  Submenu(this, "mnFileImportExport", "File Import && Export",
-                          {acLoad, acMerge, acSaveAs, acSaveSelection}),
-                  nullptr, acProperty, acContext});
+    mnMain = NewMenu(this, "mnMain", QString());
+    FillMenu(mnMain, {acSort, separator, acCopyNode, acCopyLink, acPaste, acDelete,
+                      EntryFor(this, "mnDeleteChildren", QStringLiteral("DeleteChildren"), acDelChildren), separator,
+                      acAbout, mnOptions, separator, acOpenLink,
+                      Submenu(this, "mnPopupNew", QStringLiteral("New"),
+                              {EntryFor(this, "mnNewFolder", QStringLiteral("Folder"), acNewFolder),
+                               EntryFor(this, "mnNewNote", QStringLiteral("Note"), acNewNote), acNewURL}),
+                      separator,
+                      Submenu(this, "mnFileImportExport", QStringLiteral("File Import && Export"),
+                              {acLoad, acMerge, acSaveAs, acSaveSelection}),
+                      separator, acProperty, acContext});
 }

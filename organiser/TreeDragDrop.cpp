@@ -65,7 +65,7 @@ TTreeDragDrop::TDropPlace TTreeDragDrop::PlaceAt(const QObject* source, const QP
         place.accepted = true; // below all nodes: the top level
         return place;
     }
-    const TTreeItem* item = NewsData ? NewsData->NodeItem(node) : nullptr;
+    const TTreeItem* item = ItemOf(node);
     if (item && item->IsKind(kFolder)) {
         place.accepted = true;
         place.target = node;

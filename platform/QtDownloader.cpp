@@ -1,6 +1,7 @@
 #include "platform/QtDownloader.h"
 
 #include "platform/Trace.h"
+#include "platform/WebLinks.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -50,12 +51,6 @@ bool IsRedirectStatus(int status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-bool IsWebScheme(const QUrl& url)
-{
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
-}
-
 // What the caller typed, as a URL we are willing to fetch; invalid otherwise.
 QUrl ParseSourceUrl(const QString& text)
 {
@@ -67,8 +62,8 @@ QUrl ParseSourceUrl(const QString& text)
     QUrl url(trimmed, QUrl::TolerantMode);
     if (!url.isValid())
         return {};
-    if (IsWebScheme(url))
-        return url.host().isEmpty() ? QUrl() : url;
+    if (IsWebURL(url))
+        return url;
     if (url.isLocalFile())
         return url;
     return {};
@@ -242,7 +237,7 @@ private:
         headersChecked = true;
         const int status = Status();
         // A local file has no status; everything else must be a 2xx answer.
-        bodyWanted = status == 0 ? !IsWebScheme(reply->url()) : (status >= 200 && status < 300);
+        bodyWanted = status == 0 ? !IsWebURL(reply->url()) : (status >= 200 && status < 300);
         if (!bodyWanted)
             return;
         contentType = QString::fromLatin1(reply->rawHeader("Content-Type"));
@@ -344,7 +339,7 @@ private:
             reply->url().resolved(QUrl(QString::fromUtf8(location), QUrl::TolerantMode));
         // A web server may send us only to another web address, never to a
         // local file.
-        if (location.isEmpty() || !target.isValid() || !IsWebScheme(target)) {
+        if (location.isEmpty() || !target.isValid() || !IsWebURL(target)) {
             Fail(Failure::HttpStatus,
                  QStringLiteral("HTTP status %1 with unusable Location \"%2\"")
                      .arg(Status())

@@ -280,18 +280,3 @@ QString CleanOpenCommand(const QString& command)
     return s;
 }
 
-bool IsDesktopLink(const QString& link)
-{
-    const QString text = link.trimmed();
-    if (text.isEmpty())
-        return false;
-    const QUrl url(text);
-    if (!url.isValid())
-        return false;
-    const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("ftp"))
-        return !url.host().isEmpty();
-    if (scheme == QLatin1String("mailto"))
-        return !url.path().trimmed().isEmpty();
-    return false;
-}

@@ -43,7 +43,3 @@ QStringList SplitExecLine(const QString& exec);
 // leading and one trailing double quote removed, then trailing blanks and
 // double quotes. '"/usr/bin/player" "%1"' gives '/usr/bin/player'.
 QString CleanOpenCommand(const QString& command);
-// True for the links the program hands to the desktop: http, https and ftp
-// with a host, and mailto with an address. Paths, file: and other schemes
-// are not links in this sense.
-bool IsDesktopLink(const QString& link);

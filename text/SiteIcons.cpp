@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Encoding.h"
 #include "platform/Shell.h"
+#include "platform/WebLinks.h"
 #include "text/TextTools.h"
 
 #include <QFile>
@@ -119,15 +120,6 @@ bool AlignURLs(QStringList& urls, int fileCount, int predefinedCount)
 bool IsAbsoluteIconRef(const QString& ref)
 {
     return ref.contains(QLatin1String("http:/")) || ref.contains(QLatin1String("https:/"));
-}
-
-// A page names its icon; we fetch it only from the web. The downloader also
-// reads local files, and a page must not make us copy one of those (or reach
-// any other scheme) into the Images folder. Parsed as the downloader parses.
-bool IsWebURL(const QString& url)
-{
-    const QString scheme = QUrl(url.trimmed(), QUrl::TolerantMode).scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "ticker/HintText.h"
 #include "ticker/TickerGlyphs.h"
 #include "ticker/TickerHost.h"
+#include "widgets/Menus.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -145,17 +146,12 @@ void TRSSView::CreateComponents()
     DescriptionWindow = new TDescriptionWindow(this);
 
     // Filled by CreateMenus, once the organiser's shared actions exist.
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    OpenRSSLink1 = new QAction(QStringLiteral("Open Actual Link ..."), this);
-    OpenRSSLink1->setObjectName(QStringLiteral("OpenRSSLink1"));
-    OpenRSSLink1->setShortcut(QKeySequence(Qt::Key_Return));
-    OpenRSSLink1->setToolTip(QStringLiteral("Opens actual Rss Link"));
-    OpenRSSLink1->setStatusTip(OpenRSSLink1->toolTip());
+    PopupMenu1 = NewMenu(this, "PopupMenu1", QString());
+    OpenRSSLink1 = NewAction(this, "OpenRSSLink1", QStringLiteral("Open Actual Link ..."),
+                             QStringLiteral("Opens actual Rss Link"), QKeySequence(Qt::Key_Return));
     connect(OpenRSSLink1, &QAction::triggered, this, &TRSSView::OpenActualLink);
     addAction(OpenRSSLink1); // its shortcut works while the strip has the focus
-    pmIcon = new QMenu(this);
-    pmIcon->setObjectName(QStringLiteral("pmIcon"));
+    pmIcon = NewMenu(this, "pmIcon", QString());
 }
 
 void TRSSView::SetOpacity(int value)

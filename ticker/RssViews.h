@@ -73,8 +73,6 @@ public:
     // parts for screen readers, and the announcement of the item shown.
     void ApplyAccessibleNames();
     void AnnounceItem();
-    // A caption as a screen reader reads it: "&" marks dropped, "&&" as "&".
-    static QString AccessibleCaption(const QString& caption);
     // What a click on the close glyph does (also its accessible press action).
     void CloseGlyphClick();
 

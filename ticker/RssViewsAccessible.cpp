@@ -14,6 +14,7 @@
 #include "language/NamedTexts.h"
 #include "text/TextTools.h"
 #include "ticker/DescriptionWindow.h"
+#include "widgets/AccessibleNames.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -121,16 +122,6 @@ protected:
     }
 };
 
-void Name(QWidget* widget, const QString& name, const QString& description = QString())
-{
-    if (!widget)
-        return;
-    // Only real changes: every name change is an event a screen reader may speak.
-    if (widget->accessibleName() != name)
-        widget->setAccessibleName(name);
-    if (widget->accessibleDescription() != description)
-        widget->setAccessibleDescription(description);
-}
 } // namespace
 
 void TRSSView::ApplyAccessibleNames()
@@ -144,16 +135,14 @@ void TRSSView::ApplyAccessibleNames()
     Q_UNUSED(factoryInstalled);
 
     const TTickerAccessibleTexts texts = ReadAccessibleTexts();
-    Name(Image1, texts.SAccIcon, texts.SAccIconDescr);
-    Name(imSpeaker, texts.SAccAudio, texts.SAccAudioDescr);
-    Name(imVideo, texts.SAccVideo, texts.SAccVideoDescr);
-    Name(imClose, texts.SAccClose, texts.SAccCloseDescr);
-    Name(PopupMenu1, texts.SAccPopup);
-    Name(pmIcon, texts.SAccTrayMenu);
-    for (QMenu* menu : {Options1, ShowNewsbefore1, KeepNewsfor1, FileImportExport1, mnLanguage}) {
-        if (menu)
-            Name(menu, AccessibleCaption(menu->title()));
-    }
+    SetAccessibleName(Image1, texts.SAccIcon, texts.SAccIconDescr);
+    SetAccessibleName(imSpeaker, texts.SAccAudio, texts.SAccAudioDescr);
+    SetAccessibleName(imVideo, texts.SAccVideo, texts.SAccVideoDescr);
+    SetAccessibleName(imClose, texts.SAccClose, texts.SAccCloseDescr);
+    SetAccessibleName(PopupMenu1, texts.SAccPopup);
+    SetAccessibleName(pmIcon, texts.SAccTrayMenu);
+    for (QMenu* menu : {Options1, ShowNewsbefore1, KeepNewsfor1, FileImportExport1, mnLanguage})
+        NameMenuByTitle(menu);
 
     if (imClose && imClose->focusPolicy() == Qt::NoFocus) {
         imClose->setFocusPolicy(Qt::TabFocus);
@@ -164,7 +153,7 @@ void TRSSView::ApplyAccessibleNames()
 void TRSSView::AnnounceItem()
 {
     const QString& title = CurrentItem.Title; // plain already, as on the strip
-    Name(lbRss, title, hint);
+    SetAccessibleName(lbRss, title, hint);
     // The same title again is still a new item on the strip: say it again.
     QAccessibleEvent changed(lbRss, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&changed);
@@ -172,17 +161,4 @@ void TRSSView::AnnounceItem()
     QAccessibleAnnouncementEvent announcement(lbRss, title);
     QAccessible::updateAccessibility(&announcement);
 #endif
-}
-
-QString TRSSView::AccessibleCaption(const QString& caption)
-{
-    QString plain;
-    plain.reserve(caption.size());
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] != '&')
-            plain += caption[i];
-        else if (i + 1 < caption.size() && caption[i + 1] == '&')
-            plain += caption[++i];
-    }
-    return plain;
 }

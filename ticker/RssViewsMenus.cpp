@@ -4,9 +4,9 @@
 //  - PopupMenu1 opens on a right click on the strip or its parts and on the
 //    menu key; pmIcon opens from the tray icon only.
 //  - Entries bound to the organiser's commands are the organiser's QAction
-//    objects themselves, so caption, check mark and handler are shared. An
-//    entry whose command the organiser does not offer is left out, a submenu
-//    left empty goes too, and separators only ever stand between two entries.
+//    objects themselves, so caption, check mark and handler are shared; the
+//    keep and show entries are the global ones. An entry whose command the
+//    organiser does not offer is left out (widgets/Menus.h).
 //  - The shortcuts of PopupMenu1 work while the strip has the keyboard focus:
 //    each action is put on the window once, and a sequence already taken
 //    there is not registered a second time (that would make both dead).
@@ -24,6 +24,7 @@
 #include "ticker/DescriptionWindow.h"
 #include "ticker/TickerHost.h"
 #include "widgets/ImageList.h"
+#include "widgets/Menus.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -32,69 +33,9 @@
 #include <QMenu>
 #include <QTimer>
 #include <algorithm>
-#include <initializer_list>
 #include <limits>
 
 namespace {
-
-// One entry of a menu: an action (nullptr when the organiser lacks it), a
-// submenu (nullptr when left empty), or a named separator. Implicit, so the
-// entry lists read as plain lists.
-struct TEntry {
-    TEntry(QAction* entry) : action(entry) {}
-    TEntry(QMenu* submenu) : action(submenu ? submenu->menuAction() : nullptr) {}
-    QAction* action = nullptr;
-    const char* separator = nullptr;
-};
-
-TEntry Separator(const char* name)
-{
-    TEntry entry(static_cast<QAction*>(nullptr));
-    entry.separator = name;
-    return entry;
-}
-
-// Adds the entries that exist, in order; a separator is only put between two
-// of them, and of several in a row only the first is kept.
-void Fill(QMenu* menu, std::initializer_list<TEntry> entries)
-{
-    const char* due = nullptr;
-    for (const TEntry& entry : entries) {
-        if (entry.separator) {
-            if (!due && !menu->actions().isEmpty())
-                due = entry.separator;
-            continue;
-        }
-        if (!entry.action)
-            continue;
-        if (due)
-            menu->addSeparator()->setObjectName(QString::fromLatin1(due));
-        due = nullptr;
-        menu->addAction(entry.action);
-    }
-}
-
-// A submenu, or nullptr when none of its entries exists.
-QMenu* Submenu(QWidget* owner, const char* name, const char* caption, std::initializer_list<TEntry> entries)
-{
-    auto* menu = new QMenu(QString::fromLatin1(caption), owner);
-    menu->setObjectName(QString::fromLatin1(name));
-    Fill(menu, entries);
-    if (menu->actions().isEmpty()) {
-        delete menu;
-        return nullptr;
-    }
-    return menu;
-}
-
-QAction* NewEntry(QObject* owner, const char* name, const char* caption, const char* hint = "")
-{
-    auto* action = new QAction(QString::fromLatin1(caption), owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(QString::fromLatin1(hint));
-    action->setStatusTip(QString::fromLatin1(hint));
-    return action;
-}
 
 // Every action of the menu and its submenus.
 void CollectActions(const QMenu* menu, QList<QAction*>& into)
@@ -106,11 +47,6 @@ void CollectActions(const QMenu* menu, QList<QAction*>& into)
             into << action;
     }
 }
-
-// The interval in whole seconds as captions and the input box show it.
-qint64 IntervalSeconds(qint32 milliseconds) { return milliseconds < 0 ? 0 : milliseconds / 1000; }
-
-
 } // namespace
 
 void TRSSView::CreateMenus()
@@ -119,48 +55,49 @@ void TRSSView::CreateMenus()
         return host ? host->SharedAction(QString::fromLatin1(name)) : nullptr;
     };
 
-    mnShowNews = NewEntry(this, "mnShowNews", "Show All News");
+    mnShowNews = NewAction(this, "mnShowNews", "Show All News");
     connect(mnShowNews, &QAction::triggered, this, [this] {
         if (host)
             host->ShowAllNews();
     });
-    mnShowDescription = NewEntry(this, "mnShowDescription", "Show Description on Desktop",
-                                 "Shows Additional Description on Desktop");
+    mnShowDescription = NewAction(this, "mnShowDescription", "Show Description on Desktop",
+                                  "Shows Additional Description on Desktop");
     mnShowDescription->setCheckable(true);
     mnShowDescription->setChecked(ShowDescription);
     connect(mnShowDescription, &QAction::triggered, this, &TRSSView::ToggleDescription);
-    Interval1 = NewEntry(this, "Interval1", "Show News for 6 s");
-    Interval1->setText(FormatNumber(SShowNewsFor, IntervalSeconds(RSSInterval)));
+    Interval1 = NewAction(this, "Interval1", "Show News for 6 s");
+    Interval1->setText(FormatNumber(SShowNewsFor, ShownIntervalSeconds(RSSInterval)));
     connect(Interval1, &QAction::triggered, this, &TRSSView::IntervalCommand);
 
-    PrevRss1 = NewEntry(this, "PrevRss1", "Prev Rss", "Shows previous Rss");
-    PrevRss1->setShortcut(QKeySequence(Qt::Key_Up));
+    PrevRss1 = NewAction(this, "PrevRss1", "Prev Rss", "Shows previous Rss", QKeySequence(Qt::Key_Up));
     connect(PrevRss1, &QAction::triggered, this, &TRSSView::Previous);
-    NextRss1 = NewEntry(this, "NextRss1", "Next Rss", "Shows Next Rss");
-    NextRss1->setShortcut(QKeySequence(Qt::Key_Down));
+    NextRss1 = NewAction(this, "NextRss1", "Next Rss", "Shows Next Rss", QKeySequence(Qt::Key_Down));
     connect(NextRss1, &QAction::triggered, this, &TRSSView::Next);
-    Pause1 = NewEntry(this, "Pause1", "Pause", "Pauses updating feeds");
+    Pause1 = NewAction(this, "Pause1", "Pause", "Pauses updating feeds");
     Pause1->setCheckable(true);
     Pause1->setChecked(Paused);
     connect(Pause1, &QAction::triggered, this, [this] {
         TogglePause();
         Pause1->setChecked(Paused);
     });
-    CloseAll1 = NewEntry(this, "CloseAll1", "&Close");
+    CloseAll1 = NewAction(this, "CloseAll1", "&Close");
     connect(CloseAll1, &QAction::triggered, this, &TRSSView::CloseCommand);
 
+    // The global keep and show values; the last entry of each stands for a
+    // value in force that has no entry of its own.
     ShowNewsbefore1 = Submenu(this, "ShowNewsbefore1", "Show News before ...",
                               {shared("acShowNewsNever"), shared("acShowNews3h"), shared("acShowNews6h"),
-                               shared("acShowNews1d"), shared("acShowNews3d"), shared("acShowAllNews")});
+                               shared("acShowNews1d"), shared("acShowNews3d"), shared("acShowAllNews"),
+                               shared("acShowNewsOther")});
     KeepNewsfor1 = Submenu(this, "KeepNewsfor1", "Keep News for ...",
                            {shared("acKeepNewsNever"), shared("acKeepNews1d"), shared("acKeepNews5d"),
-                            shared("acKeepNews1m"), shared("acKeepNews6m"), shared("acKeepNewsAlw")});
+                            shared("acKeepNews1m"), shared("acKeepNews6m"), shared("acKeepNewsAlw"),
+                            shared("acKeepNewsOther")});
     Options1 = Submenu(this, "Options1", "Options", {ShowNewsbefore1, KeepNewsfor1});
     FileImportExport1 = Submenu(this, "FileImportExport1", "File Import && Export",
                                 {shared("acLoad"), shared("acSaveAs")});
     // One entry per language, made by the organiser, which handles the choice.
-    mnLanguage = new QMenu(QStringLiteral("Language"), this);
-    mnLanguage->setObjectName(QStringLiteral("mnLanguage"));
+    mnLanguage = NewMenu(this, "mnLanguage", QStringLiteral("Language"));
     if (host)
         host->BuildLanguageMenu(mnLanguage);
     if (mnLanguage->actions().isEmpty()) {
@@ -168,10 +105,11 @@ void TRSSView::CreateMenus()
         mnLanguage = nullptr;
     }
 
-    Fill(PopupMenu1, {mnShowNews, OpenRSSLink1, Separator("N6"), mnShowDescription, shared("acShowNewsOnce"),
-                      Interval1, shared("acConnectionInterval"), Separator("N7"), mnLanguage, Options1, Separator("N1"),
-                      FileImportExport1, Separator("N5"), shared("acOpenLink"), shared("acPaste"),
-                      Separator("N3"), PrevRss1, NextRss1, Pause1, Separator("N2"), shared("acAbout"), CloseAll1});
+    FillMenu(PopupMenu1, {mnShowNews, OpenRSSLink1, MenuSeparator("N6"), mnShowDescription, shared("acShowNewsOnce"),
+                          Interval1, shared("acConnectionInterval"), MenuSeparator("N7"), mnLanguage, Options1,
+                          MenuSeparator("N1"), FileImportExport1, MenuSeparator("N5"), shared("acOpenLink"),
+                          shared("acPaste"), MenuSeparator("N3"), PrevRss1, NextRss1, Pause1, MenuSeparator("N2"),
+                          shared("acAbout"), CloseAll1});
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TRSSView::UpdateMenuState);
 
     // The popup's shortcuts on the window itself, each sequence once; the
@@ -193,14 +131,14 @@ void TRSSView::CreateMenus()
         addAction(entry);
     }
 
-    ShowAllNews1 = NewEntry(this, "ShowAllNews1", "Show All News");
+    ShowAllNews1 = NewAction(this, "ShowAllNews1", "Show All News");
     connect(ShowAllNews1, &QAction::triggered, this, [this] {
         if (host)
             host->ShowWindow();
     });
-    Exit1 = NewEntry(this, "Exit1", "Exit");
+    Exit1 = NewAction(this, "Exit1", "Exit");
     connect(Exit1, &QAction::triggered, this, &TRSSView::CloseCommand);
-    Fill(pmIcon, {ShowAllNews1, Separator("N4"), shared("acAbout"), Exit1});
+    FillMenu(pmIcon, {ShowAllNews1, MenuSeparator("N4"), shared("acAbout"), Exit1});
     connect(pmIcon, &QMenu::aboutToShow, this, &TRSSView::UpdateMenuState);
 }
 
@@ -276,7 +214,7 @@ void TRSSView::contextMenuEvent(QContextMenuEvent* event)
 
 void TRSSView::IntervalCommand()
 {
-    QString text = QString::number(IntervalSeconds(RSSInterval));
+    QString text = QString::number(ShownIntervalSeconds(RSSInterval));
     if (Dialogs().InputQuery(SNewsIntervalTitle, SNewsIntervalInput, text)) {
         qint64 seconds = 0;
         if (!ReadIntervalSeconds(text, seconds))
@@ -286,7 +224,7 @@ void TRSSView::IntervalCommand()
             SaveTickerSettings();
         }
     }
-    Interval1->setText(FormatNumber(SIntervalCaption, IntervalSeconds(RSSInterval)));
+    Interval1->setText(FormatNumber(SIntervalCaption, ShownIntervalSeconds(RSSInterval)));
     Timer1->stop();
     // Paused, the headline on show stays.
     if (!Paused)

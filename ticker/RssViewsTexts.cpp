@@ -4,6 +4,7 @@
 
 #include "app/NewsGlobals.h"
 #include "language/LangManager.h"
+#include "model/Intervals.h"
 #include "ticker/DescriptionWindow.h"
 #include "text/TextTools.h"
 
@@ -43,7 +44,7 @@ void TRSSView::ApplyTickerTexts(bool force)
     // A translated caption would carry the number it was written with: the
     // interval entry is filled from its template again.
     if (Interval1)
-        Interval1->setText(FormatNumber(SIntervalCaption, RSSInterval < 0 ? 0 : RSSInterval / 1000));
+        Interval1->setText(FormatNumber(SIntervalCaption, ShownIntervalSeconds(RSSInterval)));
     ApplyAccessibleNames();
 }
 

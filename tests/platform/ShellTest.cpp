@@ -1,6 +1,6 @@
 // Desktop-entry rules: Exec quoting and field codes, the cleaning of a
 // registered command, the default application of a type read from
-// mimeapps.list and desktop files, and which links go to the desktop.
+// mimeapps.list and desktop files.
 #include "platform/Shell.h"
 
 #include <QDir>
@@ -60,31 +60,6 @@ TEST(ShellExecLine, CleansRegisteredCommands)
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(CleanOpenCommand(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
-}
-
-TEST(ShellLinks, OnlyWebAndMailLinksGoToTheDesktop)
-{
-    const std::pair<const char*, bool> cases[] = {
-        {"http://news.example/a?b=1", true},
-        {"HTTPS://News.Example/", true},
-        {"  https://news.example/padded  ", true},
-        {"ftp://ftp.example/file.mp3", true},
-        {"mailto:editor@news.example", true},
-        {"file:///etc/passwd", false},
-        {"smb://server/share", false},
-        {"/usr/bin/xterm", false},
-        {"xterm -e sh", false},
-        {"javascript:alert(1)", false},
-        {"data:text/html,<b>x</b>", false},
-        {"www.news.example", false},
-        {"http:/nohost", false},
-        {"mailto:", false},
-        {"-http://news.example/", false},
-        {"C:\\Windows\\notepad.exe", false},
-        {"", false},
-    };
-    for (const auto& [link, ok] : cases)
-        EXPECT_EQ(IsDesktopLink(QString::fromUtf8(link)), ok) << link;
 }
 
 // Desktop files and mimeapps.list in the test's own XDG folders, removed again.

@@ -1,0 +1,44 @@
+// The accessible-name helpers both windows use.
+#include "widgets/AccessibleNames.h"
+
+#include <QMenu>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(AccessibleNames, CaptionsAreSpokenWithoutMnemonicMarks)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"&Reload All", "Reload All"}, {"File Import && Export", "File Import & Export"},
+        {"&&&Close", "&Close"},        {"Trailing &", "Trailing "},
+        {"No marks", "No marks"},      {"", ""},
+    };
+    for (const auto& [caption, spoken] : cases)
+        EXPECT_EQ(AccessibleCaption(QString::fromUtf8(caption)), QString::fromUtf8(spoken)) << caption;
+}
+
+TEST(AccessibleNames, MenusAreNamedByTheirTitleOrTheFallback)
+{
+    QMenu titled(QStringLiteral("&Options"));
+    QMenu untitled;
+    NameMenuByTitle(&titled, QStringLiteral("Menu"));
+    NameMenuByTitle(&untitled, QStringLiteral("Menu"));
+    NameMenuByTitle(nullptr); // nothing to name
+    EXPECT_EQ(titled.accessibleName(), "Options");
+    EXPECT_EQ(untitled.accessibleName(), "Menu");
+}
+
+TEST(AccessibleNames, NameAndDescription)
+{
+    QMenu widget;
+    SetAccessibleName(&widget, QStringLiteral("Icon"), QStringLiteral("The feed's icon"));
+    EXPECT_EQ(widget.accessibleName(), "Icon");
+    EXPECT_EQ(widget.accessibleDescription(), "The feed's icon");
+    SetAccessibleName(&widget, QStringLiteral("Source"));
+    EXPECT_EQ(widget.accessibleName(), "Source");
+    EXPECT_EQ(widget.accessibleDescription(), "The feed's icon"); // the name alone leaves it
+    SetAccessibleName(&widget, QStringLiteral("Source"), QString());
+    EXPECT_TRUE(widget.accessibleDescription().isEmpty());
+    SetAccessibleName(nullptr, QStringLiteral("x"), QStringLiteral("y")); // nothing to name
+}
+} // namespace
