@@ -59,6 +59,9 @@ int HexValue(QChar c)
 
 // ---- Reading -------------------------------------------------------------
 
+// The most paragraphs one bullet list is given before the next one starts.
+constexpr int kBulletsPerList = 100;
+
 enum class TDest { Text, Skip, ColorTable };
 
 // Character state: saved and restored with every group.
@@ -159,7 +162,10 @@ private:
             list = nullptr;
             return;
         }
-        if (list) {
+        // Qt marks every item of a list dirty whenever one is added, so one
+        // list of n items costs n * n; lists of a bounded length keep
+        // opening a long bulleted note linear, and look the same.
+        if (list && list->count() < kBulletsPerList) {
             list->add(cursor.block());
         } else {
             QTextListFormat lf;

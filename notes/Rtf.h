@@ -15,7 +15,9 @@
 //    which are skipped.
 //  - A "\par" at the very end closes the last paragraph and opens none.
 //  - "{\pntext ...}", "{\listtext ...}" and "\pn..." mark a bulleted
-//    paragraph; the bullet text itself is not read as text.
+//    paragraph; the bullet text itself is not read as text. Bulleted
+//    paragraphs in a row make lists of at most a hundred items each
+//    (they look as one): Qt's time for adding to a list grows with its length.
 //  - Text that does not begin with "{\rtf" is plain text.
 //
 // The writer puts one paragraph per line ("\par" then CR LF), escapes every
