@@ -81,6 +81,39 @@ TEST(Rtf, IsRtfLooksPastLeadingBlanksOnly)
         EXPECT_EQ(IsRtf(QString::fromUtf8(c.text)), c.rtf) << c.text;
 }
 
+TEST(Rtf, OnlyWholeRtfIsANoteInRtf)
+{
+    const struct {
+        const char* text;
+        bool whole;
+    } cases[] = {
+        {"{\\rtf1 x}", true},
+        {"  {\\rtf1 x}\r\n", true},                  // blanks around
+        {"{\\rtf1 {\\b nested} x\\par }\r\n", true},
+        {"{\\rtf1 \\{ \\} \\\\ escaped}", true},
+        {"{\\rtf1 \\bin3 }}} data}", true},         // raw data holds no braces
+        {"{\\rtf1 \\u-4064? x}", true},
+        {"{\\rtf", false},                          // cut short
+        {"{\\rtf1 open {group}", false},
+        {"{\\rtf1 x} more text", false},             // text after the document
+        {"{\\rtf1 a}}}}b", false},
+        {"{\\rtf1 \\}", false},                      // the brace is escaped
+        {"{\\rtf1 \\bin99 }", false},
+        {"plain {x}", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsWholeRtf(QString::fromUtf8(c.text)), c.whole) << c.text;
+    EXPECT_TRUE(IsWholeRtf(QStringLiteral("{\\rtf1 x}\r\n") + QChar(0))); // as old notes were stored
+    // What the writer makes is always whole.
+    QTextDocument doc;
+    QTextCursor(&doc).insertText(QStringLiteral("{\\rtf1 braces } { and \\ backslashes"));
+    EXPECT_TRUE(IsWholeRtf(DocumentToRtf(doc)));
+    QTextDocument back;
+    NoteTextToDocument(DocumentToRtf(doc), back);
+    EXPECT_EQ(back.toPlainText(), doc.toPlainText());
+}
+
 TEST(Rtf, LongBulletedListsSurviveARoundTrip)
 {
     // Read in lists of a bounded length: every paragraph stays bulleted and
