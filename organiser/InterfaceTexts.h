@@ -6,6 +6,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
+
+struct TNamedText;
 
 struct TOrganiserTexts {
     QString SErrNotPossibleFileLoad = QStringLiteral("Not possible to load File \"%s\"");
@@ -65,10 +68,17 @@ struct TOrganiserTexts {
     QString SNoNewsYet =
         QStringLiteral("No news yet: right-click here and choose Paste, or open the organiser to add a feed");
     QString SUnknownArgument = QStringLiteral("Not opened: \"%s\" is neither a web address nor a file.");
+    QString SCountOf = QStringLiteral("of"); // a feed's counts: "(3 of 9)"
+    QString SInputOk = QStringLiteral("OK"); // the buttons of every input box
+    QString SInputCancel = QStringLiteral("Cancel");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 
 extern TOrganiserTexts OrganiserTexts;
+
+// The named texts of OrganiserTexts with their keys, in the order they are
+// read (LanguageMenu.cpp).
+std::vector<TNamedText> OrganiserNamedTexts();
 
 // The day-group captions of the derived views, in the current language.
 TCategoryTexts CategoryTexts();
