@@ -7,6 +7,10 @@
 
 namespace {
 
+// How far into a page a NUL byte is looked for when the server declares a
+// wide charset.
+constexpr qsizetype kWideProbeBytes = 512;
+
 bool StartsWith(const QByteArray& bytes, std::initializer_list<unsigned char> prefix)
 {
     if (bytes.size() < static_cast<qsizetype>(prefix.size()))
@@ -90,8 +94,13 @@ QString DecodePageText(const QByteArray& bytes, const QString& contentType)
 {
     if (const std::optional<TByteOrderMark> mark = ByteOrderMark(bytes))
         return Decode(mark->encoding, bytes.mid(mark->length));
-    if (std::optional<QString> text = DecodeCharset(bytes, ContentTypeCharset(contentType)))
-        return std::move(*text);
+    const QString served = ContentTypeCharset(contentType);
+    // A page in UTF-16 or UTF-32 has NUL bytes in its markup; without them the
+    // server's word is wrong, and believing it turns ASCII into CJK text.
+    const bool wideWithoutNul = IsWideCharset(served) && !bytes.left(kWideProbeBytes).contains('\0');
+    if (!wideWithoutNul)
+        if (std::optional<QString> text = DecodeCharset(bytes, served))
+            return std::move(*text);
     const QString meta = MetaCharset(bytes);
     if (!IsWideCharset(meta))
         if (std::optional<QString> text = DecodeCharset(bytes, meta))

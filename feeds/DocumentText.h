@@ -26,7 +26,8 @@ QString DecodeDocumentText(const QByteArray& bytes);
 //    element within the first 8 KB, each only when a decoder knows the name
 //    and the bytes decode without error. ISO-8859-1 and US-ASCII read as
 //    Windows-1252; a meta element naming UTF-16 or UTF-32 is not believed
-//    (it was read in single bytes).
+//    (it was read in single bytes), nor is a Content-Type naming one when
+//    the first 512 bytes hold no NUL byte (wide text would have them).
 //  - Otherwise UTF-8 when the bytes are valid UTF-8, else Windows-1252.
 QString DecodePageText(const QByteArray& bytes, const QString& contentType);
 // The charset parameter of a Content-Type value, or empty.

@@ -3,6 +3,7 @@
 #include "app/NewsGlobals.h"
 #include "feeds/RssMerge.h"
 #include "model/DateTime.h"
+#include "model/FeedCounts.h"
 #include "model/IsoDate.h"
 #include "model/TreeItems.h"
 #include "model/ViewNodes.h"
@@ -33,7 +34,7 @@ QDomElement FirstElementNamed(const QDomNode& parent, const QString& name)
 QString RdfCaption(const QString& title, int newCount, int childCount)
 {
     // One substitution step: a title holding "%1" stays as it is.
-    return QStringLiteral("%1(%2 of %3)").arg(title, QString::number(newCount), QString::number(childCount));
+    return title + CountPair(newCount, childCount);
 }
 
 // The children of one feed by the title keys (TitleKey, ignoring the case of

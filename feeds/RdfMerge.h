@@ -30,7 +30,8 @@
 //  - "NSD" -1 empties the feed first; the global storage duration alone ages
 //    children out, by their dates. The derived views follow: new items go
 //    into them, aged and emptied ones leave them.
-//  - The caption is always "%s(%d of %d)"; the feed's stored title stays.
+//  - The caption is always "%s(%d of %d)" ("of" in the language shown,
+//    model/FeedCounts.h); the feed's stored title stays.
 #include "feeds/XmlDocument.h"
 #include "model/CategoryViews.h"
 

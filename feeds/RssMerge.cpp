@@ -3,6 +3,7 @@
 #include "app/NewsGlobals.h"
 #include "feeds/RssChannel.h"
 #include "model/DateTime.h"
+#include "model/FeedCounts.h"
 #include "model/ViewNodes.h"
 #include "platform/WebLinks.h"
 #include "text/TextTools.h"
@@ -262,7 +263,7 @@ QString FeedCaption(const QString& title, int newCount, int childCount)
     // One substitution step: a title holding "%1" or "%2" stays as it is.
     if (childCount == newCount)
         return QStringLiteral("%1(%2)").arg(title, QString::number(newCount));
-    return QStringLiteral("%1(%2 of %3)").arg(title, QString::number(newCount), QString::number(childCount));
+    return title + CountPair(newCount, childCount);
 }
 
 QString FeedCaptionTitle(const TTreeItem& feed, const QString& channelTitle)

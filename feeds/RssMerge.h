@@ -30,10 +30,10 @@
 //    keeps everything, N drops items older than N days; without the option
 //    the global storage duration applies to ageing (never to emptying). An
 //    item already too old is not added at all (nor counted).
-//  - The caption is "%s(%d)" or "%s(%d of %d)", filled in one step so that a
-//    title holding "%1" stays as it is; it is also the stored title. Its
-//    title is the name the user gave the feed when there is one, else the
-//    channel's plain title.
+//  - The caption is "%s(%d)" or "%s(%d of %d)" ("of" in the language shown,
+//    model/FeedCounts.h), filled in one step so that a title holding "%1"
+//    stays as it is; it is also the stored title. Its title is the name the
+//    user gave the feed when there is one, else the channel's plain title.
 #include "feeds/FeedChannel.h"
 #include "feeds/XMLRss.h"
 #include "model/CategoryViews.h"

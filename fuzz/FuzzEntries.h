@@ -41,6 +41,7 @@
 
 #include <zlib.h>
 
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -229,6 +230,10 @@ inline void RunRtf(const QByteArray& input)
     QTextDocument again;
     RtfToDocument(DocumentToRtf(document), again);
     RtfToPlainText(text);
+    // As the note window opens it: the written form is whole RTF.
+    NoteTextToDocument(text, document);
+    if (!IsWholeRtf(DocumentToRtf(document)))
+        std::abort();
 }
 
 } // namespace QuorbelFuzz

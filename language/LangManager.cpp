@@ -1,6 +1,7 @@
 #include "language/LangManager.h"
 
 #include "language/LangFile.h"
+#include "language/QtTranslation.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "text/TextTools.h"
@@ -23,6 +24,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QVariant>
+#include <optional>
 #include <vector>
 
 const QString TLangManager::AppTitleSection = QStringLiteral("Vom News (RSS Reader)");
@@ -31,6 +34,7 @@ const QString TLangManager::NoTranslateProperty = QStringLiteral("quorbelNoTrans
 namespace {
 const QString kLanguageKey = QStringLiteral("Languange");
 const QString kCreatedKey = QStringLiteral("Created");
+const QString kLocaleKey = QStringLiteral("Locale");
 const QString kBreak = QStringLiteral("/r/n");
 
 bool NoTranslate(const QObject* component)
@@ -71,21 +75,19 @@ QString StrippedActionText(QString s)
     return s.trimmed();
 }
 
-// An action's own hint: Qt answers the text for a tool tip never set, which
-// must not end up in the file as a hint.
-QString ActionHint(const QAction* action)
+// The tool tip set on an action: Qt answers the text for a tool tip never set.
+QString ActionToolTip(const QAction* action)
 {
-    if (!action->statusTip().isEmpty())
-        return action->statusTip();
     const QString tip = action->toolTip();
     const QString automatic = StrippedActionText(action->text().isEmpty() ? action->iconText() : action->text());
     return tip == automatic ? QString() : tip;
 }
 
-void SetActionHint(QAction* action, const QString& hint)
+// An action's own hint, never the text Qt shows for a tool tip never set
+// (which must not end up in the file as a hint).
+QString ActionHint(const QAction* action)
 {
-    action->setToolTip(hint);
-    action->setStatusTip(hint);
+    return action->statusTip().isEmpty() ? ActionToolTip(action) : action->statusTip();
 }
 
 struct TabPlace {
@@ -147,9 +149,50 @@ QAction* PlainAction(QObject* component)
     auto* action = qobject_cast<QAction*>(component);
     return action && !action->menu() ? action : nullptr;
 }
+
+// One text of a component (its caption, hint, tab caption, lines) in the
+// language read now. The component remembers its own text the first time a
+// language replaces it, and the text the language put there; a language
+// without a text of its own for it brings the own text back, unless the
+// program has set another text meanwhile. So a switch of language leaves
+// nothing of the one before.
+template <class T, class Set>
+void TranslateText(QObject* holder, const char* slot, const T& current, const std::optional<T>& translated, Set set)
+{
+    const QByteArray own = QByteArray("quorbelOwn") + slot;
+    const QByteArray put = QByteArray("quorbelPut") + slot;
+    if (translated) {
+        if (!holder->property(own.constData()).isValid())
+            holder->setProperty(own.constData(), QVariant::fromValue(current));
+        holder->setProperty(put.constData(), QVariant::fromValue(*translated));
+        set(*translated);
+        return;
+    }
+    const QVariant ownText = holder->property(own.constData());
+    const QVariant putText = holder->property(put.constData());
+    if (!ownText.isValid() || !putText.isValid() || putText.value<T>() != current)
+        return;
+    holder->setProperty(put.constData(), QVariant()); // the program's text again
+    set(ownText.value<T>());
+}
+
+template <class Set>
+void TranslateString(QObject* holder, const char* slot, const QString& current,
+                     const std::optional<QString>& translated, Set set)
+{
+    TranslateText<QString>(holder, slot, current, translated, set);
+}
+
+// A hint is an action's tool tip and status tip; each keeps its own text.
+void TranslateActionHint(QObject* holder, QAction* action, const std::optional<QString>& hint)
+{
+    TranslateString(holder, "Tip", ActionToolTip(action), hint, [action](const QString& t) { action->setToolTip(t); });
+    TranslateString(holder, "Status", action->statusTip(), hint,
+                    [action](const QString& t) { action->setStatusTip(t); });
+}
 } // namespace
 
-TLangManager::TLangManager(QObject* parent) : QObject(parent)
+TLangManager::TLangManager(QObject* parent) : QObject(parent), QtTranslation(std::make_unique<TQtTranslation>())
 {
     Created = QLatin1Char('"') + QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)
               + QStringLiteral(" by Plimora\"");
@@ -159,6 +202,7 @@ TLangManager::~TLangManager() = default;
 
 void TLangManager::SetFileName(const QString& path)
 {
+    QString locale; // Qt's own words stay English unless a language says otherwise
     LanguageFile.reset();
     fileName = path;
     if (!path.isEmpty()) {
@@ -169,8 +213,11 @@ void TLangManager::SetFileName(const QString& path)
         } else {
             language = LanguageFile->ReadString(AppTitleSection, kLanguageKey, language);
             Created = LanguageFile->ReadString(AppTitleSection, kCreatedKey, Created);
+            locale = LanguageLocale(LangDequote(LanguageFile->ReadString(AppTitleSection, kLocaleKey, QString())),
+                                    LangDequote(language));
         }
     }
+    QtTranslation->Use(locale);
     TranslatedForms.clear();
 }
 
@@ -326,30 +373,29 @@ void TLangManager::WriteComponentTexts(QObject* component)
         WriteCaptionAndHint(section, name, action->text(), ActionHint(action));
 }
 
-bool TLangManager::ReadEntry(const QString& section, const QString& key, QString& text) const
+std::optional<QString> TLangManager::ReadEntry(const QString& section, const QString& key) const
 {
     if (!LanguageFile->ValueExists(section, key))
-        return false;
+        return std::nullopt;
     QString value = LanguageFile->ReadString(section, key, QString());
     value = LangDequote(value.replace(kBreak, QStringLiteral("\n")));
     if (value.isEmpty())
-        return false; // an empty entry keeps the current text
-    text = value;
-    return true;
+        return std::nullopt; // an empty entry says nothing
+    return value;
 }
 
-bool TLangManager::ReadLines(const QString& section, const QString& name, QStringList& lines) const
+std::optional<QStringList> TLangManager::ReadLines(const QString& section, const QString& name) const
 {
     if (!LanguageFile->ValueExists(section, Indexed(name, "List", 0)))
-        return false;
-    lines.clear();
+        return std::nullopt;
+    QStringList lines;
     for (int i = 0;; ++i) {
         const QString key = Indexed(name, "List", i);
         if (!LanguageFile->ValueExists(section, key))
             break;
         lines << LangDequote(LanguageFile->ReadString(section, key, QString()));
     }
-    return true;
+    return lines;
 }
 
 void TLangManager::ReadComponentTexts(QObject* component)
@@ -361,83 +407,87 @@ void TLangManager::ReadComponentTexts(QObject* component)
         return;
     DebugTrace(name);
     const QString section = CurrentForm->objectName();
-    QString caption, hint;
-    const bool hasCaption = ReadEntry(section, name + QStringLiteral(".Caption"), caption);
-    const bool hasHint = ReadEntry(section, name + QStringLiteral(".Hint"), hint);
+    const std::optional<QString> caption = ReadEntry(section, name + QStringLiteral(".Caption"));
+    const std::optional<QString> hint = ReadEntry(section, name + QStringLiteral(".Hint"));
+    const auto toolTip = [component, &hint](QWidget* widget) {
+        TranslateString(component, "Hint", widget->toolTip(), hint,
+                        [widget](const QString& t) { widget->setToolTip(t); });
+    };
 
     // A component is the first of these it is.
     if (IsForm(component)) {
         auto* w = static_cast<QWidget*>(component);
-        if (hasCaption)
-            w->setWindowTitle(caption);
-        if (hasHint)
-            w->setToolTip(hint);
+        TranslateString(w, "Caption", w->windowTitle(), caption, [w](const QString& t) { w->setWindowTitle(t); });
+        toolTip(w);
     } else if (auto* label = qobject_cast<QLabel*>(component)) {
-        if (hasCaption)
-            label->setText(caption);
-        if (hasHint)
-            label->setToolTip(hint);
+        TranslateString(label, "Caption", label->text(), caption, [label](const QString& t) { label->setText(t); });
+        toolTip(label);
     } else if (auto* bar = qobject_cast<QMenuBar*>(component)) {
         const QList<QAction*> items = bar->actions();
         // Entries beyond the menu's items are read and left unused.
+        std::vector<std::optional<QString>> values(items.size());
         for (int i = 0;; ++i) {
             const QString key = Indexed(name, "Menu", i);
             if (!LanguageFile->ValueExists(section, key))
                 break;
             const QString value = LangDequote(LanguageFile->ReadString(section, key, QString()));
             if (i < items.size() && !value.isEmpty())
-                items[i]->setText(value);
+                values[i] = value;
+        }
+        for (int i = 0; i < items.size(); ++i) {
+            QAction* item = items[i];
+            TranslateString(item, "Menu", item->text(), values[i], [item](const QString& t) { item->setText(t); });
         }
     } else if (auto* menu = qobject_cast<QMenu*>(component)) {
-        if (hasCaption)
-            menu->setTitle(caption);
-        if (hasHint)
-            SetActionHint(menu->menuAction(), hint);
+        TranslateString(menu, "Caption", menu->title(), caption, [menu](const QString& t) { menu->setTitle(t); });
+        TranslateActionHint(menu, menu->menuAction(), hint);
     }
 
     // These are tested one after another.
     if (auto* edit = qobject_cast<QLineEdit*>(component)) {
-        if (hasCaption)
-            edit->setText(caption);
-        if (hasHint)
-            edit->setToolTip(hint);
+        TranslateString(edit, "Caption", edit->text(), caption, [edit](const QString& t) { edit->setText(t); });
+        toolTip(edit);
     }
     if (auto* button = qobject_cast<QAbstractButton*>(component)) {
-        if (hasCaption)
-            button->setText(caption);
-        if (hasHint)
-            button->setToolTip(hint);
+        TranslateString(button, "Caption", button->text(), caption, [button](const QString& t) { button->setText(t); });
+        toolTip(button);
     }
     if (auto* group = qobject_cast<QGroupBox*>(component)) {
-        if (hasCaption)
-            group->setTitle(caption);
-        if (hasHint)
-            group->setToolTip(hint);
+        TranslateString(group, "Caption", group->title(), caption, [group](const QString& t) { group->setTitle(t); });
+        toolTip(group);
     }
     if (const TabPlace tab = TabOf(component); tab.tabs) {
-        if (hasCaption)
-            tab.tabs->setTabText(tab.index, caption);
-        if (hasHint)
-            static_cast<QWidget*>(component)->setToolTip(hint);
+        QTabWidget* tabs = tab.tabs;
+        auto* page = static_cast<QWidget*>(component);
+        TranslateString(page, "Tab", tabs->tabText(tab.index), caption, [tabs, page](const QString& t) {
+            if (const int index = tabs->indexOf(page); index >= 0)
+                tabs->setTabText(index, t);
+        });
+        toolTip(page);
     }
-    QStringList lines;
-    if (auto* list = qobject_cast<QListWidget*>(component); list && ReadLines(section, name, lines)) {
-        list->clear();
-        list->addItems(lines);
+    if (auto* list = qobject_cast<QListWidget*>(component)) {
+        const auto setLines = [list](const QStringList& lines) {
+            list->clear();
+            list->addItems(lines);
+        };
+        TranslateText<QStringList>(list, "List", ListLines(list), ReadLines(section, name), setLines);
     }
-    if (IsRichEdit(component) && ReadLines(section, name, lines)) {
-        if (auto* edit = qobject_cast<QTextEdit*>(component))
-            edit->setPlainText(lines.join(QLatin1Char('\n')));
-        else
-            static_cast<QPlainTextEdit*>(component)->setPlainText(lines.join(QLatin1Char('\n')));
+    if (IsRichEdit(component)) {
+        const auto setLines = [component](const QStringList& lines) {
+            const QString text = lines.join(QLatin1Char('\n'));
+            if (auto* edit = qobject_cast<QTextEdit*>(component))
+                edit->setPlainText(text);
+            else
+                static_cast<QPlainTextEdit*>(component)->setPlainText(text);
+        };
+        TranslateText<QStringList>(component, "List", TextLines(PlainText(component)), ReadLines(section, name),
+                                   setLines);
     }
-    if ((qobject_cast<QTableWidget*>(component) || qobject_cast<QTabWidget*>(component)) && hasHint)
-        static_cast<QWidget*>(component)->setToolTip(hint);
+    if (qobject_cast<QTableWidget*>(component) || qobject_cast<QTabWidget*>(component))
+        toolTip(static_cast<QWidget*>(component));
     if (QAction* action = PlainAction(component)) {
-        if (hasCaption)
-            action->setText(caption);
-        if (hasHint)
-            SetActionHint(action, hint);
+        TranslateString(action, "Caption", action->text(), caption, [action](const QString& t) { action->setText(t); });
+        TranslateActionHint(action, action, hint);
     }
 }
 
@@ -446,19 +496,18 @@ void TLangManager::ReadText(const QString& section, const QString& key, QString&
     if (!LanguageFile)
         return;
     if (!BuildLanguage) {
-        if (!LanguageFile->ValueExists(section, key))
-            return;
-        QString value = LanguageFile->ReadString(section, key, text);
-        value = LangDequote(value.replace(kBreak, QStringLiteral("\r\n")));
-        if (value.isEmpty())
-            return;
-        if (!SamePlaceholders(value, text)) {
-            // Formatting it would fail or show the wrong values.
-            DebugTrace(QStringLiteral("Language file: [%1] %2 has other placeholders than \"%3\"; not used")
-                           .arg(section, key, text));
-            return;
+        // Remembered as a component remembers its texts (TranslateText).
+        TNamedTextMemory& memory = NamedTexts[section.toLower() + QLatin1Char('/') + key.toLower()];
+        const std::optional<QString> value = ReadNamedText(section, key, memory.own.value_or(text));
+        if (value) {
+            if (!memory.own)
+                memory.own = text;
+            memory.put = *value;
+            text = *value;
+        } else if (memory.own && memory.put && *memory.put == text) {
+            memory.put.reset();
+            text = *memory.own;
         }
-        text = value;
         return;
     }
     if (!CancelAll) {
@@ -466,6 +515,24 @@ void TLangManager::ReadText(const QString& section, const QString& key, QString&
         LanguageFile->WriteString(section, key, FileValue(EncodeBreaks(text)));
     }
     SaveFile();
+}
+
+std::optional<QString> TLangManager::ReadNamedText(const QString& section, const QString& key,
+                                                  const QString& own) const
+{
+    if (!LanguageFile->ValueExists(section, key))
+        return std::nullopt;
+    QString value = LanguageFile->ReadString(section, key, QString());
+    value = LangDequote(value.replace(kBreak, QStringLiteral("\r\n")));
+    if (value.isEmpty())
+        return std::nullopt;
+    if (!SamePlaceholders(value, own)) {
+        // Formatting it would fail or show the wrong values.
+        DebugTrace(QStringLiteral("Language file: [%1] %2 has other placeholders than \"%3\"; not used")
+                       .arg(section, key, own));
+        return std::nullopt;
+    }
+    return value;
 }
 
 void TLangManager::SaveFile() const

@@ -12,25 +12,33 @@
 //  - Keys: name + ".Caption", name + ".Hint", "name.List[i]" (list and text
 //    lines), "name.Menu[i]" (top-level menu bar items), and the windows'
 //    named texts ("S..."). The section "Vom News (RSS Reader)" holds
-//    "Languange" (the display name, spelled so) and "Created".
+//    "Languange" (the display name, spelled so), "Created" and, when the
+//    file gives it, "Locale" (the locale of Qt's own words, QtTranslation.h).
 //  - Building mode writes every value in quoted-string form and line breaks
 //    inside captions, hints and named texts as the four characters "/r/n";
 //    reading turns "/r/n" back into line breaks and dequotes (LangDequote).
 //  - Only building mode writes a language file: after each BuildForm and each
 //    ReadText. Reading never writes, so translators' comments stay and a
 //    read-only folder works.
-//  - Reading keeps the current text where the file's is unusable: an empty
-//    value, or a named text whose placeholders differ from the current one's.
-//  - A text the file lacks keeps its current value (after a change of
-//    language, possibly the previous language's).
+//  - A file says nothing for a text where it lacks the entry, its value is
+//    empty, or (named texts) its placeholders differ from the program's own.
+//  - Where a file says nothing, the program's own text stands: a text that
+//    an earlier language replaced gets its own text back, unless the program
+//    has set it since (so a switch of language leaves nothing of the one
+//    before, and texts the program fills in are left alone). Each component
+//    keeps its own texts in dynamic properties ("quorbelOwn..."), named
+//    texts are kept here.
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class QWidget;
 class TLangFile;
+class TQtTranslation;
 
 class TLangManager : public QObject {
     Q_OBJECT
@@ -95,11 +103,13 @@ public:
 private:
     void WriteCaptionAndHint(const QString& section, const QString& name, const QString& caption,
                              const QString& hint);
-    // A caption or hint entry, dequoted with its "/r/n" as line breaks; false
-    // when the entry is missing or empty (text keeps its value).
-    bool ReadEntry(const QString& section, const QString& key, QString& text) const;
+    // A caption or hint entry, dequoted with its "/r/n" as line breaks; none
+    // when the entry is missing or empty.
+    std::optional<QString> ReadEntry(const QString& section, const QString& key) const;
     void WriteLines(const QString& section, const QString& name, const QStringList& lines);
-    bool ReadLines(const QString& section, const QString& name, QStringList& lines) const;
+    std::optional<QStringList> ReadLines(const QString& section, const QString& name) const;
+    // A named text's entry when it can stand for own (the same placeholders).
+    std::optional<QString> ReadNamedText(const QString& section, const QString& key, const QString& own) const;
     void SaveFile() const;
 
     QString fileName;
@@ -111,6 +121,14 @@ private:
     std::unique_ptr<TLangFile> LanguageFile;
     QPointer<QWidget> CurrentForm; // the window may go between calls
     QStringList TranslatedForms;
+    std::unique_ptr<TQtTranslation> QtTranslation; // Qt's own words in the language read
+    // Per named text ("section/key", folded): the program's own text, kept
+    // when a language first replaced it, and the text a language put there.
+    struct TNamedTextMemory {
+        std::optional<QString> own;
+        std::optional<QString> put;
+    };
+    QHash<QString, TNamedTextMemory> NamedTexts;
 };
 
 // Copies each file of sourceFolder (the shipped language files) into

@@ -1,6 +1,6 @@
 #pragma once
-// Named texts of one section read from the current language file; a text the
-// language lacks keeps the value it had (callers start from English).
+// Named texts of one section read from the current language file; where the
+// language says nothing, the program's own text stands (LangManager.h).
 #include "app/NewsGlobals.h"
 #include "language/LangManager.h"
 

@@ -2,6 +2,7 @@
 
 #include "model/Container.h"
 #include "model/DateTime.h"
+#include "model/FeedCounts.h"
 #include "model/NewsDate.h"
 #include "model/ViewNodes.h"
 #include "platform/Errors.h"
@@ -87,17 +88,6 @@ const TTreeItem* ItemOf(const TTreeList& list, const QTreeWidgetItem* node)
         return nullptr;
     const qint64 data = NodeDataValue(node);
     return data >= 0 && data < list.Count() ? list.At(static_cast<int>(data)) : nullptr;
-}
-
-
-bool IsDigits(QStringView s)
-{
-    if (s.isEmpty())
-        return false;
-    for (QChar c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
 }
 
 // ------------------------------------------------------------------ reading
@@ -424,18 +414,10 @@ bool ReadNewsXml(const QString& fileName, TTreeList& list, QString* error,
 
 QString TitleWithoutCount(const QString& title)
 {
-    if (!title.endsWith(')'))
+    const qsizetype counts = CountsLength(title);
+    if (counts == 0)
         return title;
-    const qsizetype open = title.lastIndexOf('(');
-    if (open < 0)
-        return title;
-    const QStringView inside = QStringView(title).mid(open + 1, title.size() - open - 2);
-    const qsizetype of = inside.indexOf(QLatin1String(" of "));
-    const bool isCount =
-        of < 0 ? IsDigits(inside) : IsDigits(inside.left(of)) && IsDigits(inside.mid(of + 4));
-    if (!isCount)
-        return title;
-    qsizetype end = open;
+    qsizetype end = title.size() - counts;
     while (end > 0 && title[end - 1].unicode() <= ' ')
         --end;
     return end > 0 ? title.left(end) : title;

@@ -67,8 +67,9 @@ bool SaveToXml(QTreeWidget* view, const TTreeList& list, const QString& fileName
 // has an item that is no news item or the node is kept for ever.
 bool DescendInto(const TTreeItem& item, const TTreeItem* firstChildItem, int newsStorageDuration);
 
-// title without a trailing count suffix "(N)" or "(N of M)" and the blanks
-// before it, as the feed merge appends it. Anything else stays whole, and so
+// title without a trailing count suffix "(N)" or "(N of M)" (the word in
+// English or in the language shown, FeedCounts.h) and the blanks before it,
+// as the feed merge appends it. Anything else stays whole, and so
 // does a title that would be left blank.
 QString TitleWithoutCount(const QString& title);
 

@@ -141,7 +141,7 @@ void TFrmNote::LoadNote(const QString& title, const QString& text, QTreeWidgetIt
     // No caret handling while the text is replaced.
     loading = true;
     QTextDocument* document = RichEdit1->document();
-    RtfToDocument(text, *document);
+    NoteTextToDocument(text, *document);
     document->setDefaultFont(RichEdit1->font());
     RichEdit1->moveCursor(QTextCursor::Start);
     HighlightLinks(RichEdit1);

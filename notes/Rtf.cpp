@@ -59,6 +59,9 @@ int HexValue(QChar c)
 
 // ---- Reading -------------------------------------------------------------
 
+// The most paragraphs one bullet list is given before the next one starts.
+constexpr int kBulletsPerList = 100;
+
 enum class TDest { Text, Skip, ColorTable };
 
 // Character state: saved and restored with every group.
@@ -159,7 +162,10 @@ private:
             list = nullptr;
             return;
         }
-        if (list) {
+        // Qt marks every item of a list dirty whenever one is added, so one
+        // list of n items costs n * n; lists of a bounded length keep
+        // opening a long bulleted note linear, and look the same.
+        if (list && list->count() < kBulletsPerList) {
             list->add(cursor.block());
         } else {
             QTextListFormat lf;
@@ -556,22 +562,82 @@ bool IsRtf(const QString& text)
     return QStringView(text).mid(i).startsWith(QLatin1String("{\\rtf"));
 }
 
+bool IsWholeRtf(const QString& text)
+{
+    if (!IsRtf(text))
+        return false;
+    const qsizetype n = text.size();
+    qsizetype i = text.indexOf(QLatin1Char('{'));
+    qsizetype depth = 0;
+    while (i < n) {
+        const QChar c = text[i++];
+        if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (--depth == 0)
+                break;
+        } else if (c == '\\' && i < n) {
+            if (!IsAsciiLetter(text[i])) {
+                ++i; // an escaped brace or backslash, a symbol
+                continue;
+            }
+            const qsizetype start = i;
+            while (i < n && IsAsciiLetter(text[i]))
+                ++i;
+            const bool bin = QStringView(text).mid(start, i - start) == QLatin1String("bin");
+            if (i < n && text[i] == '-')
+                ++i;
+            long long count = 0;
+            while (i < n && IsAsciiDigit(text[i])) {
+                if (count < 1000000000LL)
+                    count = count * 10 + (text[i].unicode() - '0');
+                ++i;
+            }
+            if (i < n && text[i] == ' ')
+                ++i;
+            if (bin) // raw data: its bytes are no braces
+                i = std::min<qsizetype>(n, i + count);
+        }
+    }
+    if (depth != 0)
+        return false; // cut short: the group never closes
+    for (; i < n; ++i)
+        if (text[i].unicode() > 32)
+            return false;
+    return true;
+}
+
+namespace {
+void PlainTextToDocument(QString plain, QTextDocument& document)
+{
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    plain.replace('\r', '\n');
+    document.setPlainText(plain);
+}
+} // namespace
+
 void RtfToDocument(const QString& rtf, QTextDocument& document)
 {
     document.clear();
-    if (!IsRtf(rtf)) {
-        QString plain = rtf;
-        plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        plain.replace('\r', '\n');
-        document.setPlainText(plain);
-        return;
+    if (IsRtf(rtf))
+        TRtfReader(rtf, document).Run();
+    else
+        PlainTextToDocument(rtf, document);
+}
+
+void NoteTextToDocument(const QString& text, QTextDocument& document)
+{
+    if (IsWholeRtf(text)) {
+        RtfToDocument(text, document);
+    } else {
+        document.clear();
+        PlainTextToDocument(text, document);
     }
-    TRtfReader(rtf, document).Run();
 }
 
 QString RtfToPlainText(const QString& text)
 {
-    if (!IsRtf(text))
+    if (!IsWholeRtf(text))
         return text;
     QTextDocument document;
     RtfToDocument(text, document);

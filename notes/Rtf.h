@@ -15,8 +15,13 @@
 //    which are skipped.
 //  - A "\par" at the very end closes the last paragraph and opens none.
 //  - "{\pntext ...}", "{\listtext ...}" and "\pn..." mark a bulleted
-//    paragraph; the bullet text itself is not read as text.
+//    paragraph; the bullet text itself is not read as text. Bulleted
+//    paragraphs in a row make lists of at most a hundred items each
+//    (they look as one): Qt's time for adding to a list grows with its length.
 //  - Text that does not begin with "{\rtf" is plain text.
+//  - A note is RTF only when it is whole RTF (IsWholeRtf): a plain note that
+//    happens to begin with "{\rtf" (dropped, pasted or imported text) stays
+//    plain text, braces and lines included.
 //
 // The writer puts one paragraph per line ("\par" then CR LF), escapes every
 // character outside printable ASCII, and writes indents in twips with one
@@ -27,10 +32,17 @@ class QTextDocument;
 
 // True when text, after leading blanks and control characters, begins with "{\rtf".
 bool IsRtf(const QString& text);
+// True when text is RTF to its end: it begins as IsRtf says, the group it
+// opens there closes (escaped braces and \bin data not counted), and only
+// blanks and control characters follow.
+bool IsWholeRtf(const QString& text);
 QString DocumentToRtf(const QTextDocument& document);
 // Replaces the content of document with rtf (or with plain text when it is not RTF).
 void RtfToDocument(const QString& rtf, QTextDocument& document);
-// The plain text of a stored note: RTF read as above, anything else unchanged.
+// Replaces the content of document with a note's text: RTF when it is whole
+// RTF, plain text otherwise.
+void NoteTextToDocument(const QString& text, QTextDocument& document);
+// The plain text of a stored note: whole RTF read as above, anything else unchanged.
 QString RtfToPlainText(const QString& text);
 
 // Twips per document unit.

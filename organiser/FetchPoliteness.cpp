@@ -7,6 +7,7 @@
 #include "feeds/FeedStates.h"
 #include "feeds/RssMerge.h"
 #include "model/DateTime.h"
+#include "model/FeedCounts.h"
 #include "organiser/InterfaceTexts.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -15,7 +16,6 @@
 
 #include <QFileInfo>
 #include <QMetaObject>
-#include <QRegularExpression>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -25,10 +25,7 @@ qint64 NowMs() { return Clock().Now().toMSecsSinceEpoch(); }
 // The caption without the counts a merge appended ("News(3 of 9)" -> "News").
 QString WithoutCounts(const QString& caption)
 {
-    static const QRegularExpression counts(QStringLiteral("\\(\\d+( of \\d+)?\\)$"));
-    QString title = caption;
-    title.remove(counts);
-    return title;
+    return caption.left(caption.size() - CountsLength(caption));
 }
 
 bool IsFeedItem(const TTreeItem* item) { return item && item->IsKind(kFeed); }

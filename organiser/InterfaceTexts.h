@@ -6,6 +6,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
+
+struct TNamedText;
 
 struct TOrganiserTexts {
     QString SErrNotPossibleFileLoad = QStringLiteral("Not possible to load File \"%s\"");
@@ -68,10 +71,17 @@ struct TOrganiserTexts {
     // A keep or show value in force that has no entry of its own.
     QString SKeepNewsDays = QStringLiteral("%d days");
     QString SShowNewsHours = QStringLiteral("< %d h");
+    QString SCountOf = QStringLiteral("of"); // a feed's counts: "(3 of 9)"
+    QString SInputOk = QStringLiteral("OK"); // the buttons of every input box
+    QString SInputCancel = QStringLiteral("Cancel");
     QString SMerging = QStringLiteral("Merging:"); // the merge's status line, never translated
 };
 
 extern TOrganiserTexts OrganiserTexts;
+
+// The named texts of OrganiserTexts with their keys, in the order they are
+// read (LanguageMenu.cpp).
+std::vector<TNamedText> OrganiserNamedTexts();
 
 // The day-group captions of the derived views, in the current language.
 TCategoryTexts CategoryTexts();

@@ -7,13 +7,18 @@
 //  - The interval entry's caption is a template ("... %d s"): it is the
 //    template while the window is translated or written out, and the filled
 //    caption otherwise, so no language ever shows a raw placeholder.
+//  - The word between a feed's counts and the input box's buttons follow
+//    the organiser's named texts (SCountOf, SInputOk, SInputCancel).
 //  - A language item changes the language, then the windows are translated
 //    from the event loop (the menu closes first) and the choice is stored.
 #include "organiser/NewsFeeders.h"
 
 #include "app/NewsGlobals.h"
 #include "language/LangManager.h"
+#include "language/NamedTexts.h"
+#include "model/FeedCounts.h"
 #include "organiser/InterfaceTexts.h"
+#include "platform/Dialogs.h"
 #include "text/TextTools.h"
 #include "ticker/RssViews.h"
 #include "widgets/About.h"
@@ -79,10 +84,21 @@ const struct {
     {"SUnknownArgument", &TOrganiserTexts::SUnknownArgument},
     {"SKeepNewsDays", &TOrganiserTexts::SKeepNewsDays},
     {"SShowNewsHours", &TOrganiserTexts::SShowNewsHours},
+    {"SCountOf", &TOrganiserTexts::SCountOf},
+    {"SInputOk", &TOrganiserTexts::SInputOk},
+    {"SInputCancel", &TOrganiserTexts::SInputCancel},
 };
 
 TLangManager* Languages() { return NewsData ? NewsData->LanMan.get() : nullptr; }
 } // namespace
+
+std::vector<TNamedText> OrganiserNamedTexts()
+{
+    std::vector<TNamedText> texts;
+    for (const auto& named : kNamedTexts)
+        texts.push_back({named.key, &(OrganiserTexts.*named.text)});
+    return texts;
+}
 
 void TNewsFeeder::ApplyInterfaceTexts()
 {
@@ -98,8 +114,11 @@ void TNewsFeeder::ApplyInterfaceTexts()
     if (acConnectionInterval && acConnectionInterval->text().contains(QLatin1String("%d")))
         ConnectionIntervalCaption = acConnectionInterval->text();
     SetConnectionIntervalCaption();
-    for (const auto& named : kNamedTexts)
-        lan->ReadText(kSection, QString::fromLatin1(named.key), OrganiserTexts.*named.text);
+    for (const TNamedText& named : OrganiserNamedTexts())
+        lan->ReadText(kSection, QString::fromLatin1(named.key), *named.text);
+    // Texts shown by parts that know nothing of the organiser.
+    SetCountWordSource(&OrganiserTexts.SCountOf);
+    SetInputButtonTexts(OrganiserTexts.SInputOk, OrganiserTexts.SInputCancel);
     ApplyAgeOptionMarks(); // an extra entry's caption is a named text
     ApplyAccessibleNames();
 }

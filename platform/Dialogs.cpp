@@ -8,6 +8,9 @@
 #include <QMessageBox>
 
 namespace {
+QString inputOkText;
+QString inputCancelText;
+
 QWidget* Owner()
 {
     DialogStacking::Install();
@@ -38,11 +41,19 @@ public:
     }
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override
     {
-        bool ok = false;
-        const QString answer = QInputDialog::getText(Owner(), caption, prompt, QLineEdit::Normal, value, &ok);
-        if (ok)
-            value = answer;
-        return ok;
+        QInputDialog dialog(Owner());
+        dialog.setWindowTitle(caption);
+        dialog.setLabelText(prompt);
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setTextValue(value);
+        if (!inputOkText.isEmpty())
+            dialog.setOkButtonText(inputOkText);
+        if (!inputCancelText.isEmpty())
+            dialog.setCancelButtonText(inputCancelText);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        value = dialog.textValue();
+        return true;
     }
     QString GetOpenFileName(const QString& title, const QString& filter,
                             const QString& folder) override
@@ -78,6 +89,12 @@ void QtDialogs::ShowNote(const QString& title, const QString& text)
         ShowMessage(text);
 }
 } // namespace
+
+void SetInputButtonTexts(const QString& ok, const QString& cancel)
+{
+    inputOkText = ok;
+    inputCancelText = cancel;
+}
 
 void SetNoteDisplay(void (*display)(const QString& title, const QString& text)) { noteDisplay = display; }
 

@@ -26,6 +26,10 @@ public:
     virtual void ShowNote(const QString& title, const QString& text) = 0;
 };
 
+// The buttons of the input box in the language shown; empty texts leave
+// Qt's own. Only the Qt dialogs have buttons to name.
+void SetInputButtonTexts(const QString& ok, const QString& cancel);
+
 // How the program shows a formatted note; set by the note window's module.
 // Without it a note is shown as a plain message.
 void SetNoteDisplay(void (*display)(const QString& title, const QString& text));

@@ -2,7 +2,8 @@
 # Installs the Debian packages Quorbel needs to build, run and test.
 # Does nothing when every package is already there.
 set -euo pipefail
-packages=(qt6-base-dev zlib1g-dev libmimalloc-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make
+packages=(qt6-base-dev qt6-translations-l10n zlib1g-dev libmimalloc-dev libgtest-dev libgmock-dev libbenchmark-dev
+          cmake g++ make
           clang libclang-rt-14-dev
           xvfb xauth xdotool imagemagick fonts-dejavu-core openbox x11-utils
           desktop-file-utils appstream dpkg-dev

@@ -30,12 +30,14 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 class ITickerHost;
 class QAction;
 class QMenu;
 class QTreeWidget;
 class TDescriptionWindow;
+struct TNamedText;
 
 class TRSSView : public QWidget {
     Q_OBJECT
@@ -68,6 +70,8 @@ public:
     // The named texts (section "RSSView") and the components' texts from
     // the current language (RssViewsTexts.cpp).
     void ApplyTickerTexts(bool force = false);
+    // The named texts with their keys, in the order they are read.
+    std::vector<TNamedText> NamedTexts();
 
     // Accessibility (RssViewsAccessible.cpp): names and descriptions of the
     // parts for screen readers, and the announcement of the item shown.
@@ -156,6 +160,7 @@ public:
     QString SUpdateIntervalInput = QStringLiteral("Please Enter Interval[sec]");
     QString SNewsStorageDuration = QStringLiteral("News Storage Duration");
     QString SNewsStorDurationInput = QStringLiteral("Please Enter Duration for News [days]");
+    QString SLanguage = QStringLiteral("Language"); // the popup's language entry
 
     // The welcome item's link.
     static inline const QString kMakerAddress = QStringLiteral("https://quorbel.example.org/");

@@ -1,30 +1,25 @@
 // The ticker's texts in the current language: its components through the
-// language manager, then its twelve named texts (section "RSSView").
+// language manager, then its named texts (section "RSSView").
 #include "ticker/RssViews.h"
 
 #include "app/NewsGlobals.h"
 #include "language/LangManager.h"
 #include "model/Intervals.h"
+#include "language/NamedTexts.h"
 #include "ticker/DescriptionWindow.h"
 #include "text/TextTools.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QShowEvent>
 
 namespace {
 const QString kSection = QStringLiteral("RSSView");
 } // namespace
 
-void TRSSView::ApplyTickerTexts(bool force)
+std::vector<TNamedText> TRSSView::NamedTexts()
 {
-    TLangManager* lan = NewsData ? NewsData->LanMan.get() : nullptr;
-    if (!lan)
-        return;
-    lan->TranslateForm(this, force);
-    const struct {
-        const char* key;
-        QString* text;
-    } named[] = {
+    return {
         {"SShowNewsFor", &SShowNewsFor},
         {"SQuorbelTitle", &SQuorbelTitle},
         {"SQuorbelDescr", &SQuorbelDescr},
@@ -38,13 +33,24 @@ void TRSSView::ApplyTickerTexts(bool force)
         {"SUpdateIntervalInput", &SUpdateIntervalInput},
         {"SNewsStorageDuration", &SNewsStorageDuration},
         {"SNewsStorDurationInput", &SNewsStorDurationInput},
+        {"SLanguage", &SLanguage},
     };
-    for (const auto& n : named)
-        lan->ReadText(kSection, QString::fromLatin1(n.key), *n.text);
+}
+
+void TRSSView::ApplyTickerTexts(bool force)
+{
+    TLangManager* lan = NewsData ? NewsData->LanMan.get() : nullptr;
+    if (!lan)
+        return;
+    lan->TranslateForm(this, force);
+    for (const TNamedText& named : NamedTexts())
+        lan->ReadText(kSection, QString::fromLatin1(named.key), *named.text);
     // A translated caption would carry the number it was written with: the
     // interval entry is filled from its template again.
     if (Interval1)
         Interval1->setText(FormatNumber(SIntervalCaption, ShownIntervalSeconds(RSSInterval)));
+    if (mnLanguage)
+        mnLanguage->setTitle(SLanguage);
     ApplyAccessibleNames();
 }
 

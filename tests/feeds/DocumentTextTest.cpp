@@ -93,4 +93,36 @@ TEST(DecodeDocumentTextTest, MarksAndWideForms)
     }
 }
 
+
+// A server's UTF-16 or UTF-32 is believed only for bytes with a NUL among the
+// first 512; otherwise the next rule reads the page.
+TEST(DecodePageTextTest, AWideCharsetWithoutNulBytesIsNotBelieved)
+{
+    const QString page = QString::fromUtf8("<html><head><title>Caf\u00e9 \u201cx\u201d</title></head></html>");
+    const QByteArray ascii = "<html><head><title>News</title></head><body>" + QByteArray(600, 'a') + "</body></html>";
+    const QByteArray metaLatin = "<meta charset=\"windows-1252\"><title>Caf\xe9</title>";
+    // NUL only after the first 512 bytes: too late to tell.
+    const QByteArray lateNul = QByteArray(512, 'a') + QByteArray(2, '\0');
+    const struct {
+        QByteArray bytes;
+        const char* charset;
+        QString text;
+    } cases[] = {
+        {ascii, "utf-16", QString::fromLatin1(ascii)},
+        {ascii, "UTF-16LE", QString::fromLatin1(ascii)},
+        {ascii, "utf-32", QString::fromLatin1(ascii)},
+        {page.toUtf8(), "utf-16be", page},                              // then UTF-8
+        // then the meta element
+        {metaLatin, "utf-16", QString::fromUtf8("<meta charset=\"windows-1252\"><title>Caf\u00e9</title>")},
+        {Encode("UTF-16LE", page), "utf-16le", page},                  // wide text has its NULs
+        {Encode("UTF-16BE", page), "utf-16be", page},
+        {Encode("UTF-32LE", page), "utf-32le", page},
+        {lateNul, "utf-16", QString::fromLatin1(lateNul)},
+    };
+    for (const auto& c : cases) {
+        const QString text = DecodePageText(c.bytes, QStringLiteral("text/html; charset=") + c.charset);
+        EXPECT_EQ(text, c.text) << c.charset << ": " << c.bytes.left(40).toHex().constData();
+    }
+}
+
 } // namespace

@@ -532,7 +532,82 @@ TEST(LangManagerTest, SwitchingLanguagesAndTranslatedForms)
     EXPECT_TRUE(lan->TranslatedFormNames().isEmpty());
     lan->TranslateForm(w.window.get(), false);
     EXPECT_EQ(w.window->windowTitle(), "Fenêtre");
-    EXPECT_EQ(w.bnOk->text(), "Gut"); // not in this file: the previous language's stays
+    EXPECT_EQ(w.bnOk->text(), "&OK"); // not in this file: the program's own again, nothing of the previous
+}
+
+// Every text of the test window as it shows.
+QStringList Shown(const TestWindow& w)
+{
+    QStringList shown{w.w->windowTitle(),       w.w->toolTip(),
+                      w.lbTitle->text(),        w.lbTitle->toolTip(),
+                      w.bnOk->text(),           w.mainMenu->actions().at(0)->text(),
+                      w.mnFile->title(),        w.mnFile->menuAction()->statusTip(),
+                      w.acOpen->text(),         w.acOpen->toolTip(),
+                      w.acOpen->statusTip(),    w.acAbout->toolTip(),
+                      w.pcPages->toolTip(),     w.pcPages->tabText(0),
+                      w.tsTree->toolTip(),      w.edURL->text(),
+                      w.reInfo->toPlainText(),  w.gbOptions->title(),
+                      w.cbShow->text(),         w.cbShow->toolTip()};
+    return shown << w.Items().join('|');
+}
+
+TEST(LangManagerTest, ASwitchLeavesNothingOfTheLanguageBefore)
+{
+    TempProgramFolder home;
+    const QString folder = home.File("Language/");
+    QDir().mkpath(folder);
+    WriteAll(folder + "Deutsch.lan",
+             LangFileText("Deutsch", "TestForm.Caption=\"Fenster\"\r\nTestForm.Hint=\"Das Fenster\"\r\n"
+                                     "lbTitle.Caption=\"Titel\"\r\nlbTitle.Hint=\"Titelhinweis\"\r\n"
+                                     "bnOk.Caption=\"Gut\"\r\nmainMenu.Menu[0]=\"Datei\"\r\n"
+                                     "mnFile.Caption=\"Datei\"\r\nmnFile.Hint=\"Dateimenue\"\r\n"
+                                     "acOpen.Caption=\"Oeffnen\"\r\nacOpen.Hint=\"Oeffnet eine Datei\"\r\n"
+                                     "acAbout.Hint=\"Ueber\"\r\npcPages.Hint=\"Seiten\"\r\n"
+                                     "tsTree.Caption=\"Baum\"\r\ntsTree.Hint=\"Der Baum\"\r\n"
+                                     "edURL.Caption=\"http://de/\"\r\nreInfo.List[0]=\"Zeile\"\r\n"
+                                     "gbOptions.Caption=\"Optionen\"\r\ncbShow.Caption=\"Zeigen\"\r\n"
+                                     "cbShow.Hint=\"Zeigt es\"\r\nlbChoices.List[0]=\"Eins\"\r\n"
+                                     "SPlain=\"Nur Deutsch\"\r\nSCount=\"%d Fehler\"\r\nSBoth=\"Beide\"\r\n"));
+    // Says nothing of most texts, and one thing it cannot say.
+    WriteAll(folder + "Francais.lan", LangFileText("Français", "TestForm.Caption=\"Fenêtre\"\r\n"
+                                                               "lbTitle.Caption=\r\n"
+                                                               "SCount=\"%s erreurs\"\r\n"
+                                                               "SBoth=\"Les deux\"\r\n"));
+    const QStringList own = Shown(TestWindow());
+    const auto named = [](TLangManager& lan) {
+        QString plain = "Only English", count = "%d errors", both = "Both";
+        lan.ReadText("TestForm", "SPlain", plain);
+        lan.ReadText("TestForm", "SCount", count);
+        lan.ReadText("TestForm", "SBoth", both);
+        return QStringList{plain, count, both};
+    };
+
+    auto lan = Reader(folder, "Deutsch");
+    TestWindow w;
+    lan->TranslateForm(w.window.get(), false);
+    QStringList german = Shown(w);
+    for (int i = 0; i < own.size(); ++i)
+        EXPECT_NE(german[i], own[i]) << i << ": the file has a text for each";
+    EXPECT_EQ(named(*lan), QStringList({"Nur Deutsch", "%d Fehler", "Beide"}));
+
+    lan->SetLanguage("Français");
+    lan->TranslateForm(w.window.get(), false);
+    QStringList expected = own;
+    expected[0] = "Fenêtre";
+    EXPECT_EQ(Shown(w), expected);
+    EXPECT_EQ(named(*lan), QStringList({"Only English", "%d errors", "Les deux"}));
+
+    // Back again, then a text the program sets itself stays what it set.
+    lan->SetLanguage("Deutsch");
+    lan->TranslateForm(w.window.get(), false);
+    EXPECT_EQ(Shown(w), german);
+    w.edURL->setText("http://typed/");
+    w.pcPages->setTabText(0, "Tree (3)");
+    lan->SetLanguage("Français");
+    lan->TranslateForm(w.window.get(), false);
+    EXPECT_EQ(w.edURL->text(), "http://typed/");
+    EXPECT_EQ(w.pcPages->tabText(0), "Tree (3)");
+    EXPECT_EQ(w.lbTitle->text(), own[2]);
 }
 
 TEST(LangManagerTest, ListsLanguagesByFileName)

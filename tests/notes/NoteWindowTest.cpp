@@ -356,6 +356,34 @@ TEST_F(NoteWindow, CloseStepStoresTheNote)
     delete again;
 }
 
+TEST_F(NoteWindow, APlainNoteThatBeginsAsRtfStaysPlain)
+{
+    // Dropped, pasted or imported text is kept as it came; only whole RTF is RTF.
+    const struct {
+        QString stored;
+        QString shown;
+    } cases[] = {
+        {QStringLiteral("{\\rtf is how RTF begins}\r\nsecond {line}"),
+         QStringLiteral("{\\rtf is how RTF begins}\nsecond {line}")},
+        {QStringLiteral("{\\rtf1 a group never closed\nsecond"),
+         QStringLiteral("{\\rtf1 a group never closed\nsecond")},
+        {QStringLiteral("{\\rtf1 a}}}}b"), QStringLiteral("{\\rtf1 a}}}}b")},
+        {QStringLiteral("{\\rtf1 whole \\b bold\\b0\\par }\r\n"), QStringLiteral("whole bold")},
+        {QStringLiteral("{\\rtf1 escaped \\} and \\{ braces\\par }"), QStringLiteral("escaped } and { braces")},
+    };
+    for (const auto& c : cases) {
+        QTreeWidgetItem* node = AddNote(c.stored);
+        TFrmNote* note = Open(node);
+        EXPECT_EQ(note->RichEdit1->toPlainText(), c.shown) << c.stored.toStdString();
+        note->RichEdit1->append(QStringLiteral("typed")); // a change, so the close stores
+        note->CloseStep();
+        delete note;
+        TFrmNote* again = Open(node);
+        EXPECT_EQ(again->RichEdit1->toPlainText(), c.shown + QStringLiteral("\ntyped")) << c.stored.toStdString();
+        delete again;
+    }
+}
+
 TEST_F(NoteWindow, EveryCloseRunsTheCloseStepOnce)
 {
     QTreeWidgetItem* node = AddNote(QStringLiteral("typed"));

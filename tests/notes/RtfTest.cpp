@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -78,6 +79,64 @@ TEST(Rtf, IsRtfLooksPastLeadingBlanksOnly)
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsRtf(QString::fromUtf8(c.text)), c.rtf) << c.text;
+}
+
+TEST(Rtf, OnlyWholeRtfIsANoteInRtf)
+{
+    const struct {
+        const char* text;
+        bool whole;
+    } cases[] = {
+        {"{\\rtf1 x}", true},
+        {"  {\\rtf1 x}\r\n", true},                  // blanks around
+        {"{\\rtf1 {\\b nested} x\\par }\r\n", true},
+        {"{\\rtf1 \\{ \\} \\\\ escaped}", true},
+        {"{\\rtf1 \\bin3 }}} data}", true},         // raw data holds no braces
+        {"{\\rtf1 \\u-4064? x}", true},
+        {"{\\rtf", false},                          // cut short
+        {"{\\rtf1 open {group}", false},
+        {"{\\rtf1 x} more text", false},             // text after the document
+        {"{\\rtf1 a}}}}b", false},
+        {"{\\rtf1 \\}", false},                      // the brace is escaped
+        {"{\\rtf1 \\bin99 }", false},
+        {"plain {x}", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsWholeRtf(QString::fromUtf8(c.text)), c.whole) << c.text;
+    EXPECT_TRUE(IsWholeRtf(QStringLiteral("{\\rtf1 x}\r\n") + QChar(0))); // as old notes were stored
+    // What the writer makes is always whole.
+    QTextDocument doc;
+    QTextCursor(&doc).insertText(QStringLiteral("{\\rtf1 braces } { and \\ backslashes"));
+    EXPECT_TRUE(IsWholeRtf(DocumentToRtf(doc)));
+    QTextDocument back;
+    NoteTextToDocument(DocumentToRtf(doc), back);
+    EXPECT_EQ(back.toPlainText(), doc.toPlainText());
+}
+
+TEST(Rtf, LongBulletedListsSurviveARoundTrip)
+{
+    // Read in lists of a bounded length: every paragraph stays bulleted and
+    // in its place, and the text comes back whole.
+    QString rtf = QStringLiteral("{\\rtf1\\ansi ");
+    for (int i = 0; i < 450; ++i) {
+        if (i == 300)
+            rtf += QStringLiteral("\\pard plain in between\\par ");
+        rtf += QStringLiteral("\\pard{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}item %1\\par ").arg(i);
+    }
+    rtf += '}';
+    QTextDocument doc;
+    RtfToDocument(rtf, doc);
+    ASSERT_EQ(doc.blockCount(), 451);
+    int bulleted = 0;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next())
+        bulleted += block.textList() != nullptr;
+    EXPECT_EQ(bulleted, 450);
+    EXPECT_EQ(doc.findBlockByNumber(300).text(), QStringLiteral("plain in between"));
+    EXPECT_EQ(doc.findBlockByNumber(300).textList(), nullptr);
+    EXPECT_EQ(doc.findBlockByNumber(450).text(), QStringLiteral("item 449"));
+    std::unique_ptr<QTextDocument> back(RoundTrip(doc));
+    EXPECT_EQ(Signature(*back), Signature(doc));
 }
 
 TEST(Rtf, RoundTripKeepsEveryNoteFormat)

@@ -1,8 +1,13 @@
 // The language of both windows: taken from the settings at start, switched
 // from either language menu, and what a language file cannot say well
-// (a missing key, a placeholder that does not fit) staying English.
+// (a missing key, a placeholder that does not fit) staying English, and a
+// switch back to English leaving nothing of the language before.
 #include "app/NewsGlobals.h"
+#include "feeds/RssMerge.h"
+#include "language/LangFile.h"
 #include "language/LangManager.h"
+#include "language/NamedTexts.h"
+#include "model/NewsXml.h"
 #include "notes/Notes.h"
 #include "organiser/InterfaceTexts.h"
 #include "organiser/NewsFeeders.h"
@@ -14,13 +19,20 @@
 #include "ticker/RssViews.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -71,6 +83,78 @@ protected:
             if (a->text() == name)
                 return a;
         return nullptr;
+    }
+    void Choose(const QString& language)
+    {
+        QAction* item = Item(organiser->mnLanguage, language);
+        ASSERT_NE(item, nullptr) << language.toStdString();
+        item->trigger();
+        QCoreApplication::processEvents();
+    }
+    // The buttons of a real input box, which closes itself at once.
+    QStringList InputBoxButtons()
+    {
+        SetDialogs(nullptr);
+        QStringList texts;
+        QTimer closer;
+        closer.setInterval(10);
+        int tries = 0;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QInputDialog*>(w);
+                if (box && box->isVisible()) {
+                    for (const QPushButton* button : box->findChildren<QPushButton*>())
+                        texts << button->text();
+                    box->reject();
+                    return;
+                }
+            }
+            if (++tries > 300) // never stay: whatever dialog there is goes
+                if (QWidget* modal = QApplication::activeModalWidget())
+                    modal->close();
+        });
+        closer.start();
+        QString value = "x";
+        Dialogs().InputQuery("caption", "prompt", value);
+        SetDialogs(&dialogs);
+        texts.sort();
+        return texts;
+    }
+    // Every text both windows and a note window show, and the named texts.
+    QStringList Everything()
+    {
+        QStringList all;
+        auto note = std::make_unique<TFrmNote>(organiser.get());
+        note->LoadNote("n", "text", nullptr);
+        note->show();
+        for (QWidget* window : std::initializer_list<QWidget*>{organiser.get(), ticker.get(), note.get()}) {
+            const QString w = window->objectName();
+            all << w + ".title=" + window->windowTitle() << w + ".accessible=" + window->accessibleName();
+            for (QObject* o : window->findChildren<QObject*>()) {
+                const QString name = w + '.' + o->objectName() + '.' + o->metaObject()->className();
+                if (const auto* a = qobject_cast<QAction*>(o))
+                    all << name + ".text=" + a->text() << name + ".tip=" + a->toolTip()
+                        << name + ".status=" + a->statusTip()
+                        << name + ".keys=" + a->shortcut().toString(QKeySequence::NativeText);
+                if (const auto* m = qobject_cast<QMenu*>(o))
+                    all << name + ".title=" + m->title();
+                if (const auto* l = qobject_cast<QLabel*>(o))
+                    all << name + ".text=" + l->text();
+                if (const auto* t = qobject_cast<QTabWidget*>(o))
+                    for (int i = 0; i < t->count(); ++i)
+                        all << name + ".tab=" + t->tabText(i);
+                if (const auto* widget = qobject_cast<QWidget*>(o))
+                    all << name + ".hint=" + widget->toolTip() << name + ".accessible=" + widget->accessibleName();
+            }
+        }
+        for (const TNamedText& named : OrganiserNamedTexts())
+            all << QStringLiteral("NewsFeeder.") + named.key + '=' + *named.text;
+        for (const TNamedText& named : ticker->NamedTexts())
+            all << QStringLiteral("RSSView.") + named.key + '=' + *named.text;
+        all << "FrmNote.SSaveAsTitle=" + TFrmNote::SSaveAsTitle << "count=" + FeedCaption("T", 1, 2)
+            << "input box=" + InputBoxButtons().join('|');
+        all.sort(); // the same texts, whichever order the windows made their parts in
+        return all;
     }
 
     FakeConnectivity offline{false};
@@ -156,6 +240,73 @@ TEST_F(LanguageMenuTest, ShippedLanguagesAreOfferedAndEnglishStaysEnglish)
     note->show();
     EXPECT_EQ(note->EditCopy1->text(), "&Copy");
     EXPECT_EQ(TFrmNote::SSaveAsTitle, "Save As");
+}
+
+TEST_F(LanguageMenuTest, BackToEnglishIsAFreshEnglishStart)
+{
+    ASSERT_TRUE(TIniFile(SettingsFileName()).WriteString("NewsFeeder", "Language", "English"));
+    Start();
+    const QStringList fresh = Everything();
+    organiser.reset();
+    ticker.reset();
+    data.reset();
+    OrganiserTexts = TOrganiserTexts();
+    Start();
+    Choose("Deutsch");
+    EXPECT_EQ(organiser->PageControl1->tabText(0), "Zeit");
+    EXPECT_EQ(organiser->PageControl1->tabText(5), "Baum");
+    EXPECT_EQ(organiser->tvTree->accessibleName(), "Baum");
+    EXPECT_EQ(ticker->mnLanguage->title(), "Sprache");
+    EXPECT_EQ(InputBoxButtons(), QStringList({"Abbrechen", "OK"}));
+    // Captions are stored with the counts: both words read back.
+    EXPECT_EQ(FeedCaption("T", 1, 2), "T(1 von 2)");
+    EXPECT_EQ(TitleWithoutCount("T(1 von 2)"), "T");
+    EXPECT_EQ(TitleWithoutCount("T(1 of 2)"), "T");
+    EXPECT_EQ(TitleWithoutCount("T(1 sur 2)"), "T(1 sur 2)");
+    const QStringList german = Everything();
+
+    Choose("English");
+    const QStringList back = Everything();
+    ASSERT_EQ(back.size(), fresh.size());
+    int differing = 0;
+    for (int i = 0; i < fresh.size(); ++i) {
+        EXPECT_EQ(back[i].toStdString(), fresh[i].toStdString());
+        differing += german.value(i) != fresh[i];
+    }
+    EXPECT_GT(differing, 200) << "Deutsch changed most texts";
+    EXPECT_EQ(organiser->PageControl1->tabText(0), "Time");
+    EXPECT_EQ(ticker->mnLanguage->title(), "Language");
+    EXPECT_EQ(TitleWithoutCount("T(1 von 2)"), "T(1 von 2)"); // no longer the language's word
+}
+
+TEST_F(LanguageMenuTest, ShippedFilesCarryEveryNamedText)
+{
+    Start();
+    for (const char* file : {":/Language/English.lan", ":/Language/Deutsch.lan"}) {
+        const TLangFile shipped(QString::fromLatin1(file));
+        for (const TNamedText& named : OrganiserNamedTexts())
+            EXPECT_TRUE(shipped.ValueExists("NewsFeeder", named.key)) << file << ": " << named.key;
+        for (const TNamedText& named : ticker->NamedTexts())
+            EXPECT_TRUE(shipped.ValueExists("RSSView", named.key)) << file << ": " << named.key;
+    }
+}
+
+TEST_F(LanguageMenuTest, ShortcutNamesFollowTheLanguage)
+{
+    Start();
+    auto note = std::make_unique<TFrmNote>(organiser.get());
+    const auto shown = [&note](QAction* action) { return action->shortcut().toString(QKeySequence::NativeText); };
+    EXPECT_EQ(shown(note->RichEditBullets1), "Ctrl+N");
+    Choose("Deutsch");
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"))
+        GTEST_SKIP() << "qtbase_de.qm is not installed (package qt6-translations-l10n)";
+    // What the menus show beside the entries.
+    EXPECT_EQ(shown(note->RichEditBullets1), "Strg+N");
+    EXPECT_EQ(shown(note->acIndentLeft), "Strg+Umschalt+I");
+    EXPECT_EQ(shown(organiser->acDelete), "Entf");
+    Choose("English");
+    EXPECT_EQ(shown(note->RichEditBullets1), "Ctrl+N");
+    EXPECT_EQ(shown(organiser->acDelete), "Del");
 }
 
 } // namespace
