@@ -7,6 +7,7 @@
 #include "model/PendingChildren.h"
 
 #include <QAction>
+#include "organiser/TreeDragDrop.h"
 #include <QTreeWidgetItemIterator>
 
 #include <algorithm>
@@ -124,5 +125,32 @@ TEST_F(ViewsReplayTest, EveryRoadKeepsTheDerivedViewsTrue)
     Fetch("http://b.test/rss", Rss("b", {"b2"}), b);
     EXPECT_EQ(b->childCount(), 2);
     ExpectViewsTrue("ageing");
+
+    QTreeWidgetItem* folder = AddNode(nullptr, kFolder, "Folder");
+    organiser->PageControl1->setCurrentWidget(organiser->tvTree->parentWidget());
+    organiser->show();
+    QCoreApplication::processEvents();
+    Select(b);
+    organiser->TreeDragDrop->DropAt(organiser->tvTree->visualItemRect(folder).center());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(b->parent(), folder);
+    ExpectViewsTrue("drag into a folder");
+
+    clock.Advance(2 * 3600 * 1000);
+    downloader.Serve("http://b.test/rss", Rss("b", {"b3", "b2"}));
+    downloader.Serve("http://r.test/rdf", Rdf({"r6", "r5"}));
+    organiser->Timer1Timer();
+    Settle();
+    ASSERT_EQ(b->child(0)->text(0), "b3");
+    ExpectViewsTrue("a scheduled batch");
+
+    const QString file = home.File("copy.qbx");
+    ASSERT_TRUE(data.SaveNewsFile(organiser->tvTree, file));
+    ASSERT_TRUE(organiser->MergeNewsFile(file));
+    Settle();
+    ExpectViewsTrue("merge");
+    ASSERT_TRUE(organiser->LoadNewsFile(file));
+    Settle();
+    ExpectViewsTrue("load");
 }
 } // namespace
