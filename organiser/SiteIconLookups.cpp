@@ -49,26 +49,22 @@ void TSiteIconLookups::Request(QTreeWidgetItem* node, const QString& link)
         found->second.nodes.push_back(TNodeRef(node));
         return;
     }
-    TLookup lookup;
-    lookup.prefix = prefix;
-    lookup.www = WwwSiteBase(link);
-    lookup.iconFile = iconFile;
-    lookup.nodes.push_back(TNodeRef(node));
-    lookups.emplace(key, std::move(lookup));
-    Fetch(key, TStep::SiteFavicon, prefix + QStringLiteral("favicon.ico"));
+    lookups.emplace(key, TLookup{prefix, iconFile, TIconSearch(link), {TNodeRef(node)}});
+    FetchNext(key);
 }
 
-void TSiteIconLookups::Fetch(const QString& key, TStep step, const QString& url)
+void TSiteIconLookups::FetchNext(const QString& key)
 {
-    TLookup& lookup = lookups.at(key);
-    lookup.step = step;
-    lookup.url = url;
-    if (url.isEmpty()) {
-        Answered(key, TDownloadAnswer{}); // as a failed request
+    const auto found = lookups.find(key);
+    if (found == lookups.end())
+        return;
+    const TIconSearch& search = found->second.search;
+    if (search.Done()) {
+        Finish(key, search.Found());
         return;
     }
     std::weak_ptr<bool> alive = token;
-    pipeline.AddSide(url, [this, alive, key](const TDownloadAnswer& answer) {
+    pipeline.AddSide(search.Url(), [this, alive, key](const TDownloadAnswer& answer) {
         if (!alive.expired())
             Answered(key, answer);
     });
@@ -84,34 +80,11 @@ void TSiteIconLookups::Answered(const QString& key, const TDownloadAnswer& answe
         lookups.erase(found); // tells nothing about the site
         return;
     }
-    switch (lookup.step) {
-    case TStep::SiteFavicon:
-    case TStep::WwwFavicon:
-    case TStep::NamedIcon:
-        if (answer.ok && SaveIcon(lookup.iconFile, answer.body)) {
-            Finish(key, true);
-            return;
-        }
-        if (lookup.step == TStep::SiteFavicon && !SameTextAscii(lookup.www + '/', lookup.prefix)) {
-            Fetch(key, TStep::WwwFavicon, lookup.www + QStringLiteral("/favicon.ico"));
-            return;
-        }
-        if (lookup.step != TStep::NamedIcon) {
-            Fetch(key, TStep::HomePage, lookup.www);
-            return;
-        }
-        Finish(key, false);
-        return;
-    case TStep::HomePage: {
-        const QString url =
-            answer.ok ? IconAddress(lookup.www, FindShortcutIcon(DecodeText(answer.body))) : QString();
-        if (url.isEmpty())
-            Finish(key, false);
-        else
-            Fetch(key, TStep::NamedIcon, url);
-        return;
-    }
-    }
+    if (lookup.search.WantsPage())
+        lookup.search.PageAnswered(answer.ok ? DecodeText(answer.body) : QString());
+    else
+        lookup.search.IconAnswered(answer.ok && SaveIcon(lookup.iconFile, answer.body));
+    FetchNext(key);
 }
 
 void TSiteIconLookups::Finish(const QString& key, bool found)
@@ -126,7 +99,7 @@ void TSiteIconLookups::Finish(const QString& key, bool found)
         return;
     int index = -1;
     try {
-        index = NewsData->AddIconFile(lookup.iconFile, lookup.url);
+        index = NewsData->AddIconFile(lookup.iconFile, lookup.search.IconUrl());
     } catch (...) {
         // A failed registration leaves the provisional icons in place.
     }

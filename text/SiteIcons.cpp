@@ -134,6 +134,46 @@ QString IconAddress(const QString& www, const QString& ref)
     return IsWebURL(url) ? url : QString();
 }
 
+TIconSearch::TIconSearch(const QString& link) : prefix(SitePrefix(link)), www(WwwSiteBase(link))
+{
+    Go(TStep::SiteFavicon, prefix + QStringLiteral("favicon.ico"));
+}
+
+void TIconSearch::Go(TStep next, const QString& address)
+{
+    step = next;
+    url = address;
+    if (step != TStep::HomePage)
+        iconUrl = address;
+}
+
+void TIconSearch::IconAnswered(bool usable)
+{
+    if (Done() || step == TStep::HomePage)
+        return;
+    if (usable) {
+        found = true;
+        url.clear();
+    } else if (step == TStep::SiteFavicon && !SameTextAscii(www + '/', prefix)) {
+        Go(TStep::WwwFavicon, www + QStringLiteral("/favicon.ico"));
+    } else if (step != TStep::NamedIcon) {
+        Go(TStep::HomePage, www);
+    } else {
+        url.clear();
+    }
+}
+
+void TIconSearch::PageAnswered(const QString& pageText)
+{
+    if (step != TStep::HomePage)
+        return;
+    const QString named = IconAddress(www, FindShortcutIcon(pageText));
+    if (named.isEmpty())
+        url.clear();
+    else
+        Go(TStep::NamedIcon, named);
+}
+
 QString IconFileName(const QString& link)
 {
     const QString prefix = SitePrefix(link);
@@ -438,30 +478,25 @@ void TNewsData::AssignSiteIcon(QTreeWidgetItem* node, QString link)
         return;
     }
     if (lookUp && !RecentIconFailure(prefix)) {
-        url = prefix + QStringLiteral("favicon.ico");
-        DownloadURLToFile(url, iconFile);
-
-        const QString www = WwwSiteBase(link);
-        if (!IsFile(iconFile) || IsHtmlFile(iconFile)) {
-            if (!SameTextAscii(www + '/', prefix)) {
-                url = www + QStringLiteral("/favicon.ico");
-                DownloadURLToFile(url, iconFile);
-            }
-        }
-
-        if (!IsFile(iconFile) || IsHtmlFile(iconFile)) {
-            QFile::remove(ScratchFile);
-            DownloadURLToFile(www, ScratchFile);
-            if (IsFile(ScratchFile)) {
+        TIconSearch search(link);
+        while (!search.Done()) {
+            if (search.WantsPage()) {
+                QFile::remove(ScratchFile);
+                DownloadURLToFile(search.Url(), ScratchFile);
                 QFile page(ScratchFile);
-                url = page.open(QIODevice::ReadOnly) ? FindShortcutIcon(DecodeText(page.readAll())) : QString();
+                search.PageAnswered(IsFile(ScratchFile) && page.open(QIODevice::ReadOnly)
+                                        ? DecodeText(page.readAll())
+                                        : QString());
+            } else {
+                DownloadURLToFile(search.Url(), iconFile);
+                const bool usable = IsFile(iconFile) && !IsHtmlFile(iconFile);
+                if (!usable)
+                    QFile::remove(iconFile);
+                search.IconAnswered(usable);
             }
-            url = IconAddress(www, url);
-            QFile::remove(iconFile);
-            if (!url.isEmpty())
-                DownloadURLToFile(url, iconFile);
         }
-        NoteIconLookup(prefix, IsFile(iconFile));
+        url = search.IconUrl();
+        NoteIconLookup(prefix, search.Found());
         node = nodeRef.Get();
         item = index < NewsList.Count() ? NewsList.At(static_cast<int>(index)) : nullptr;
         if (!item)

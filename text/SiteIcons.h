@@ -59,6 +59,33 @@ QString FindShortcutIcon(const QString& html);
 // ref is taken below www; empty when there is none or it is no http or
 // https address.
 QString IconAddress(const QString& www, const QString& ref);
+// The search for a site's icon, one address after another, whoever
+// downloads them (the search order above). Url() is what to fetch next;
+// an icon step is answered with whether a usable icon came, the home page
+// step with the page's text (empty when it failed).
+class TIconSearch {
+public:
+    explicit TIconSearch(const QString& link);
+    bool Done() const { return url.isEmpty(); }
+    bool Found() const { return found; }
+    const QString& Url() const { return url; }
+    // The address of the last icon tried: the one found, when Found().
+    const QString& IconUrl() const { return iconUrl; }
+    bool WantsPage() const { return step == TStep::HomePage; }
+    void IconAnswered(bool usable);
+    void PageAnswered(const QString& pageText);
+
+private:
+    enum class TStep { SiteFavicon, WwwFavicon, HomePage, NamedIcon };
+    void Go(TStep next, const QString& address);
+    QString prefix;
+    QString www;
+    QString url;
+    QString iconUrl;
+    TStep step = TStep::SiteFavicon;
+    bool found = false;
+};
+
 // Removes text up to and including the first double quote and cuts the text
 // up to the next one (removed too). No quote: empty result, text emptied.
 QString CutQuoted(QString& text);

@@ -557,8 +557,9 @@ TEST_F(SiteIconTest, StaleScratchFileIsNotReadAsTheHomePage)
     WriteBytes(data->ScratchFile, "<link rel=\"shortcut icon\" href=\"stale.ico\">");
     QTreeWidgetItem* node = AddNode(kFeed, "http://news.example.com/rss");
     data->AssignSiteIcon(node, "http://news.example.com/rss");
+    // A page that did not come names no icon: nothing is asked again.
     EXPECT_EQ(net.Urls(), QStringList({"http://news.example.com/favicon.ico", "http://www.example.com/favicon.ico",
-                                     "http://www.example.com", "http://www.example.com/favicon.ico"}));
+                                     "http://www.example.com"}));
     EXPECT_FALSE(QFile::exists(data->ScratchFile));
 }
 
@@ -744,7 +745,7 @@ TEST_F(SiteIconTest, AFailedLookupWaitsADayAndBareAddressesAskTheirOwnHost)
     const QString feed = "http://news.example.com/rss";
     data->AssignSiteIcon(AddNode(kFeed, feed), feed);
     const int asked = net.Calls().size();
-    EXPECT_EQ(asked, 4);
+    EXPECT_EQ(asked, 3);
     // Another feed of the same site within the day: no request, the provisional picture.
     QTreeWidgetItem* again = AddNode(kFeed, "http://news.example.com/other");
     clock.Advance(23 * 3600 * 1000);
@@ -758,9 +759,9 @@ TEST_F(SiteIconTest, AFailedLookupWaitsADayAndBareAddressesAskTheirOwnHost)
     data->AssignSiteIcon(again, "http://news.example.com/other");
     EXPECT_EQ(Item(again)->IconIdx, 10);
 
-    // A feed on a bare address looks on that host only, each place once
-    // (the page names /favicon.ico).
+    // A feed on a bare address looks on that host only, each place once; a
+    // home page that did not come names no icon.
     net.ClearCalls();
     data->AssignSiteIcon(AddNode(kFeed, "http://127.0.0.1:8765/feed"), "http://127.0.0.1:8765/feed");
-    EXPECT_EQ(net.Urls().join(" ").toStdString(), "http://127.0.0.1:8765/favicon.ico http://127.0.0.1:8765 http://127.0.0.1:8765/favicon.ico");
+    EXPECT_EQ(net.Urls().join(" ").toStdString(), "http://127.0.0.1:8765/favicon.ico http://127.0.0.1:8765");
 }
