@@ -27,18 +27,4 @@ TEST(AccessibleNames, MenusAreNamedByTheirTitleOrTheFallback)
     EXPECT_EQ(titled.accessibleName(), "Options");
     EXPECT_EQ(untitled.accessibleName(), "Menu");
 }
-
-TEST(AccessibleNames, NameAndDescription)
-{
-    QMenu widget;
-    SetAccessibleName(&widget, QStringLiteral("Icon"), QStringLiteral("The feed's icon"));
-    EXPECT_EQ(widget.accessibleName(), "Icon");
-    EXPECT_EQ(widget.accessibleDescription(), "The feed's icon");
-    SetAccessibleName(&widget, QStringLiteral("Source"));
-    EXPECT_EQ(widget.accessibleName(), "Source");
-    EXPECT_EQ(widget.accessibleDescription(), "The feed's icon"); // the name alone leaves it
-    SetAccessibleName(&widget, QStringLiteral("Source"), QString());
-    EXPECT_TRUE(widget.accessibleDescription().isEmpty());
-    SetAccessibleName(nullptr, QStringLiteral("x"), QStringLiteral("y")); // nothing to name
-}
 } // namespace
