@@ -112,29 +112,6 @@ QByteArray CutAtCharBoundary(QByteArray bytes, qsizetype maxBytes)
     return bytes;
 }
 
-// Update mode for a view that an event handler may destroy while a build lets
-// events run (TUpdateGuard would then touch a deleted widget).
-class TGuardedUpdates {
-public:
-    explicit TGuardedUpdates(QWidget* view) : view(view), wasEnabled(view->updatesEnabled())
-    {
-        view->setUpdatesEnabled(false);
-    }
-    ~TGuardedUpdates()
-    {
-        if (view && wasEnabled)
-            view->setUpdatesEnabled(true);
-    }
-    TGuardedUpdates(const TGuardedUpdates&) = delete;
-    TGuardedUpdates& operator=(const TGuardedUpdates&) = delete;
-    bool Alive() const { return !view.isNull(); }
-
-private:
-    QPointer<QWidget> view;
-    bool wasEnabled;
-};
-
-
 } // namespace
 
 int ContainerVersion(const QString& header)
@@ -621,7 +598,7 @@ void TTreeList::BuildTreeView(QTreeWidget* view) const
 {
     if (!view)
         return;
-    TGuardedUpdates updating(view);
+    TUpdateGuard updating(view);
     ClearView(view);
 
     const int count = Count();

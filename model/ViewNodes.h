@@ -214,6 +214,8 @@ public:
     }
     TUpdateGuard(const TUpdateGuard&) = delete;
     TUpdateGuard& operator=(const TUpdateGuard&) = delete;
+    // False once the view is gone (events run meanwhile may delete it).
+    bool Alive() const { return !view.isNull(); }
 
 private:
     QPointer<QWidget> view;
