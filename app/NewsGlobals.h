@@ -43,6 +43,8 @@ public:
     void AssignSiteIcon(QTreeWidgetItem* node, QString link);
     void AssignFileIcon(QTreeWidgetItem* node);
     int AddIconFile(const QString& iconFile, const QString& url);
+    // The image index of the icon file's registry entry; -1 when it has none.
+    int RegisteredIcon(const QString& iconFile) const;
     void ReloadIcons();
     // Called at the end of every ReloadIcons, which drops the shell icons of
     // file nodes: whoever shows such nodes gives them their icons again.

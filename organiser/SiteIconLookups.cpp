@@ -7,7 +7,6 @@
 #include "text/TextTools.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QTreeWidget>
 
@@ -36,12 +35,11 @@ void TSiteIconLookups::Request(QTreeWidgetItem* node, const QString& link)
         return;
     const QString iconFile = NewsData->ImagesFolder + IconFileName(link);
     // Another node of the site brought its icon already.
-    const QString name = QFileInfo(iconFile).fileName();
-    for (int i = NewsData->PredefinedIconCount; i < NewsData->IconFiles.size(); ++i)
-        if (SameTextAscii(NewsData->IconFiles[i], name) && i < NewsData->imIcons.Count()) {
-            GiveIcon(node, i);
-            return;
-        }
+    const int known = NewsData->RegisteredIcon(iconFile);
+    if (known >= 0 && known < NewsData->imIcons.Count()) {
+        GiveIcon(node, known);
+        return;
+    }
     const QString prefix = SitePrefix(link);
     const QString key = prefix.toLower();
     auto found = lookups.find(key);

@@ -567,12 +567,21 @@ void TNewsData::AssignFileIcon(QTreeWidgetItem* node)
         item->IconIdx = imgMissingFile;
 }
 
-int TNewsData::AddIconFile(const QString& iconFile, const QString& url)
+int TNewsData::RegisteredIcon(const QString& iconFile) const
 {
     const QString name = QFileInfo(iconFile).fileName();
     for (int i = PredefinedIconCount; i < IconFiles.size(); ++i)
         if (SameTextAscii(IconFiles[i], name))
             return i;
+    return -1;
+}
+
+int TNewsData::AddIconFile(const QString& iconFile, const QString& url)
+{
+    const int known = RegisteredIcon(iconFile);
+    if (known >= 0)
+        return known;
+    const QString name = QFileInfo(iconFile).fileName();
 
     bool usable = IsIconFile(iconFile) && !LoadIconFile(iconFile).isNull();
     if (!usable && IsPictureFile(iconFile))
